@@ -1,0 +1,139 @@
+#pragma once
+
+// A window's open record source on the database file: a keyset cursor. It keeps
+// the ordered keys of its record source and reads the values of a row by key on
+// demand, so a large table opens without reading its rows, the count is exact,
+// bookmarks are keys, a saved new row stays where it was appended until the next
+// requery, and a delete drops exactly one key.
+
+#include "data/Schema.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+
+namespace tf {
+
+class LikePattern;
+
+class DataSource : public QObject
+{
+    Q_OBJECT
+public:
+    using Bookmark = qint64;
+    enum class EditMode { None, Adding, Editing };
+
+    explicit DataSource(QObject *parent = nullptr);
+    ~DataSource() override;
+
+    // Path first, then record source, then requery — as every window loads.
+    bool open(const QString &path, const QString &recordSource);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString databasePath() const { return m_path; }
+    QString errorText() const { return m_error; }
+
+    // A bare table name or one of the program's SELECT texts. Takes effect at requery().
+    bool setRecordSource(const QString &recordSource);
+    QString recordSource() const { return m_recordSource; }
+    QString tableName() const;
+    bool requery();
+
+    QStringList fieldNames() const;
+    int fieldIndex(const QString &name) const; // case-insensitive, -1 when unknown
+
+    // Rows.
+    int recordCount() const { return int(m_keys.size()); }
+    bool bof() const;
+    bool eof() const;
+    bool moveFirst();
+    bool moveLast();
+    bool moveNext();
+    bool movePrevious();
+    bool moveTo(int row);
+    int currentRow() const; // -1 before first, recordCount() after last
+    bool hasCurrent() const;
+
+    // Values of the current row (of the pending row while adding or editing).
+    QVariant value(const QString &field) const;
+    QVariant value(int field) const;
+    // Any row by position, for grids; does not move the current row.
+    QVariant valueAt(int row, int field) const;
+
+    std::optional<Bookmark> bookmark() const;
+    bool setBookmark(Bookmark b);
+    std::optional<Bookmark> lastModified() const { return m_lastModified; }
+    int rowOfBookmark(Bookmark b) const; // -1 when not in the keyset
+
+    // Editing.
+    EditMode editMode() const { return m_mode; }
+    bool addNew();
+    bool edit();
+    bool setValue(const QString &field, const QVariant &v);
+    bool setValue(int field, const QVariant &v);
+    bool update();
+    void cancelUpdate();
+    bool deleteCurrent();
+
+    // Criterion form: "Notes LIKE '*bass*'" or "[Best Lure] LIKE '*spin*'".
+    // Returns false with errorText() for a criterion that cannot be read;
+    // noMatch() tells whether the last find found nothing (the row stays).
+    bool findFirst(const QString &criterion);
+    bool findNext(const QString &criterion);
+    bool noMatch() const { return m_noMatch; }
+
+    // Writes a compacted copy of a closed database file to a new file.
+    // Fails when the destination exists (even empty) or the source is held open.
+    static Status compact(const QString &source, const QString &destination);
+    // How many data sources of this process have the file open.
+    static int openCount(const QString &path);
+
+signals:
+    void rowsReset();             // requery, open, close
+    void rowAppended(int row);    // a new row saved
+    void rowRemoved(int row);     // a row deleted
+    void rowChanged(int row);     // a row's values rewritten
+    void currentChanged(int row); // the current row moved
+    void editModeChanged();
+
+private:
+    struct Query;
+    bool fail(const QString &e) const;
+    bool exec(const QString &sql);
+    bool loadColumns();
+    const std::vector<QVariant> *rowValues(Bookmark key) const;
+    void invalidateCache(Bookmark key) const;
+    bool find(const QString &criterion, int from);
+    void setCurrent(int row);
+
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    QString m_canonicalPath;
+    QString m_recordSource;
+    std::unique_ptr<Query> m_query;
+    QStringList m_fields;
+    QHash<QString, int> m_fieldIndex; // lower-case name -> index
+    std::vector<Bookmark> m_keys;
+    mutable QHash<Bookmark, int> m_rowOfKey; // rebuilt lazily
+    mutable bool m_rowOfKeyValid = false;
+    int m_pos = -1;
+    bool m_currentDeleted = false;
+    EditMode m_mode = EditMode::None;
+    std::vector<QVariant> m_pending;
+    std::vector<bool> m_pendingTouched;
+    std::optional<Bookmark> m_lastModified;
+    bool m_noMatch = false;
+    mutable QString m_error;
+    mutable QHash<Bookmark, std::vector<QVariant>> m_cache;
+    struct FindCache;
+    std::unique_ptr<FindCache> m_find;
+};
+
+} // namespace tf

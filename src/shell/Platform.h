@@ -1,0 +1,117 @@
+#pragma once
+
+// The one place where the program touches the world outside itself: message
+// boxes, file dialogs, URLs, the clock, report preview, printing, help, the wait
+// pointer and the program folder. Windows call platform() instead of Qt's
+// dialogs directly, so tests can install a fake that records what was asked and
+// answers from a script.
+
+#include <QDate>
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <memory>
+#include <optional>
+
+class QTextDocument;
+class QWidget;
+
+namespace tf {
+
+enum class MessageIcon { None, Information, Exclamation, Question, Critical };
+
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct MessageRequest {
+    MessageIcon icon = MessageIcon::None;
+    QString title; // empty means the program's title
+    QString text;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+struct FileDialogRequest {
+    QString title;
+    QString initialName;
+    // In the "Description (*.ext)|*.ext" form: pairs of description and pattern
+    // separated by "|"; the first pair is selected.
+    QString filter;
+    bool overwritePrompt = false; // save dialogs
+    bool existingOnly = false;    // open dialogs
+    QString initialFolder;
+};
+
+struct ReportPreviewRequest {
+    QString title; // window title of the preview
+    QTextDocument *document = nullptr;
+};
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    virtual MessageAnswer message(const MessageRequest &request, QWidget *parent) = 0;
+    virtual std::optional<QString> saveFileName(const FileDialogRequest &request, QWidget *parent) = 0;
+    virtual std::optional<QString> openFileName(const FileDialogRequest &request, QWidget *parent) = 0;
+    virtual bool openUrl(const QUrl &url) = 0;
+
+    virtual QDateTime now() const = 0;
+    QDate today() const { return now().date(); }
+
+    // Shows a laid-out report for the user to print or save.
+    virtual void previewReport(const ReportPreviewRequest &request, QWidget *parent) = 0;
+    // Prints a picture on the default printer; false when nothing was printed.
+    virtual bool printImage(const QImage &image, QWidget *parent) = 0;
+    // Opens the help file at a page (empty: its default page).
+    virtual bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) = 0;
+
+    // The wait pointer shown during long file work; calls nest.
+    virtual void beginWait() = 0;
+    virtual void endWait() = 0;
+
+    // The folder of the program: the database, reports and help live here.
+    virtual QString programFolder() const = 0;
+};
+
+// The platform in force. Before any is installed this is a real one built on Qt
+// (installed by the GUI library's start-up) — tests install their fake.
+Platform &platform();
+void setPlatform(std::unique_ptr<Platform> p);
+// Swap in a platform and get the old one back (tests restore it afterwards).
+std::unique_ptr<Platform> replacePlatform(std::unique_ptr<Platform> p);
+
+// The program's title, shown on a message box that has none of its own.
+inline const QString kProgramTitle = QStringLiteral("Tallyfin");
+
+// Path of a file in the program folder ("\tfn5.mdb" in the old notation).
+QString programFile(const QString &name);
+
+// Scoped wait pointer: shown while alive, the normal pointer is back on every exit path.
+class WaitPointer
+{
+public:
+    WaitPointer() { platform().beginWait(); }
+    ~WaitPointer() { end(); }
+    void end()
+    {
+        if (m_active) {
+            m_active = false;
+            platform().endWait();
+        }
+    }
+    WaitPointer(const WaitPointer &) = delete;
+    WaitPointer &operator=(const WaitPointer &) = delete;
+
+private:
+    bool m_active = true;
+};
+
+// Convenience wrappers used by every window.
+MessageAnswer showMessage(QWidget *parent, MessageIcon icon, const QString &text, const QString &title = {},
+                          MessageButtons buttons = MessageButtons::Ok);
+
+} // namespace tf

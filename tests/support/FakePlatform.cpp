@@ -1,0 +1,73 @@
+#include "FakePlatform.h"
+
+#include <QTextDocument>
+
+namespace tf::test {
+
+MessageAnswer FakePlatform::message(const MessageRequest &request, QWidget *)
+{
+    MessageAnswer answer;
+    if (!messageAnswers.isEmpty())
+        answer = messageAnswers.dequeue();
+    else
+        answer = (request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel)
+                     ? MessageAnswer::Yes
+                     : MessageAnswer::Ok;
+    messages.append({request.icon, request.title, request.text, request.buttons, answer, waitDepth});
+    return answer;
+}
+
+std::optional<QString> FakePlatform::saveFileName(const FileDialogRequest &request, QWidget *)
+{
+    saveRequests.append(request);
+    return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
+}
+
+std::optional<QString> FakePlatform::openFileName(const FileDialogRequest &request, QWidget *)
+{
+    openRequests.append(request);
+    return openAnswers.isEmpty() ? std::nullopt : openAnswers.dequeue();
+}
+
+bool FakePlatform::openUrl(const QUrl &url)
+{
+    urls.append(url);
+    return true;
+}
+
+void FakePlatform::previewReport(const ReportPreviewRequest &request, QWidget *)
+{
+    previewTitles.append(request.title);
+    previewTexts.append(request.document ? request.document->toPlainText() : QString());
+}
+
+bool FakePlatform::printImage(const QImage &image, QWidget *)
+{
+    printedImages.append(image);
+    return printResult;
+}
+
+bool FakePlatform::showHelp(const QString &helpFile, const QString &page, QWidget *)
+{
+    helpRequests.append({helpFile, page});
+    return true;
+}
+
+void FakePlatform::beginWait()
+{
+    ++waitDepth;
+    ++waitShown;
+}
+
+void FakePlatform::endWait() { --waitDepth; }
+
+FakePlatformScope::FakePlatformScope()
+{
+    auto fake = std::make_unique<FakePlatform>(m_dir.path());
+    m_fake = fake.get();
+    m_previous = replacePlatform(std::move(fake));
+}
+
+FakePlatformScope::~FakePlatformScope() { replacePlatform(std::move(m_previous)); }
+
+} // namespace tf::test

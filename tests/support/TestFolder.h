@@ -1,0 +1,36 @@
+#pragma once
+
+// Helpers for laying out program folders and database files in tests.
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+#include <QtTest>
+
+namespace tf::test {
+
+QByteArray readAll(const QString &path);
+bool writeAll(const QString &path, const QByteArray &bytes);
+// Creates a fresh database file at path (every table, the Register row); fails the test otherwise.
+void makeDatabase(const QString &path);
+// Runs one SQL statement directly on a file (fixture set-up), returns false on error.
+bool execSql(const QString &path, const QString &sql);
+// First column of the first row of a query, or an invalid QVariant.
+QVariant querySingle(const QString &path, const QString &sql);
+
+// Fixed locale for stable date and number texts.
+inline void useTestLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+} // namespace tf::test
+
+// QTEST_MAIN with the fixed test locale set first.
+#define TF_TEST_MAIN(TestObject)                                                                                      \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        tf::test::useTestLocale();                                                                                     \
+        TestObject tc;                                                                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
+    }
