@@ -110,7 +110,11 @@ struct DataSource::FindCache {
 
 DataSource::DataSource(QObject *parent) : QObject(parent) {}
 
-DataSource::~DataSource() { close(); }
+DataSource::~DataSource()
+{
+    blockSignals(true);
+    close();
+}
 
 bool DataSource::fail(const QString &e) const
 {
@@ -186,6 +190,8 @@ bool DataSource::loadColumns()
 void DataSource::close()
 {
     const bool wasOpen = m_db != nullptr;
+    if (wasOpen)
+        emit rowsAboutToReset();
     m_query.reset();
     m_find.reset();
     if (m_db) {
@@ -318,6 +324,7 @@ bool DataSource::requery()
 
     if (m_mode != EditMode::None)
         cancelUpdate();
+    emit rowsAboutToReset();
     m_keys = std::move(keys);
     m_rowOfKeyValid = false;
     m_cache.clear();
@@ -366,15 +373,23 @@ bool DataSource::moveLast()
 
 bool DataSource::moveNext()
 {
+    // After a delete the position already names the row that followed (or the end).
+    if (m_currentDeleted) {
+        setCurrent(m_pos);
+        return true;
+    }
     if (eof())
         return fail(QStringLiteral("No current record."));
-    // After a delete the position already names the row that followed.
-    setCurrent(m_currentDeleted ? m_pos : m_pos + 1);
+    setCurrent(m_pos + 1);
     return true;
 }
 
 bool DataSource::movePrevious()
 {
+    if (m_currentDeleted) {
+        setCurrent(m_pos - 1);
+        return true;
+    }
     if (bof())
         return fail(QStringLiteral("No current record."));
     setCurrent(m_pos - 1);
@@ -573,6 +588,7 @@ bool DataSource::update()
     if (was == EditMode::Adding) {
         key = sqlite3_last_insert_rowid(m_db);
         // The new row stays at the end until the next requery puts it in order.
+        emit rowAboutToBeAppended(int(m_keys.size()));
         m_keys.push_back(key);
         if (m_rowOfKeyValid)
             m_rowOfKey.insert(key, int(m_keys.size()) - 1);
@@ -613,6 +629,7 @@ bool DataSource::deleteCurrent()
     if (sqlite3_step(st.st) != SQLITE_DONE)
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
     const int row = m_pos;
+    emit rowAboutToBeRemoved(row);
     m_keys.erase(m_keys.begin() + row);
     m_rowOfKeyValid = false;
     invalidateCache(key);

@@ -96,7 +96,11 @@ public:
     static int openCount(const QString &path);
 
 signals:
+    // Each change is announced before and after, so item models stay consistent.
+    void rowsAboutToReset();
     void rowsReset();             // requery, open, close
+    void rowAboutToBeAppended(int row);
+    void rowAboutToBeRemoved(int row);
     void rowAppended(int row);    // a new row saved
     void rowRemoved(int row);     // a row deleted
     void rowChanged(int row);     // a row's values rewritten

@@ -45,7 +45,8 @@ QVariant querySingle(const QString &path, const QString &sql)
 {
     sqlite3 *db = nullptr;
     QVariant result;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    // Read-write, so a journal left by a killed writer is rolled back as any reader would.
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
         sqlite3_stmt *st = nullptr;
         if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK &&
             sqlite3_step(st) == SQLITE_ROW) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QtTest>
 
+#include "shell/Resources.h"
+
 namespace tf::test {
 
 QByteArray readAll(const QString &path);
@@ -30,6 +32,7 @@ inline void useTestLocale() { QLocale::setDefault(QLocale(QLocale::English, QLoc
         QApplication app(argc, argv);                                                                                  \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
         tf::test::useTestLocale();                                                                                     \
+        tf::initResources();                                                                                           \
         TestObject tc;                                                                                                 \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&tc, argc, argv);                                                                          \
