@@ -104,7 +104,6 @@ struct DataSource::Query {
 
 struct DataSource::FindCache {
     QString criterion;
-    qint64 dataVersion = -1;
     std::unordered_set<Bookmark> matches;
 };
 
@@ -642,7 +641,11 @@ bool DataSource::deleteCurrent()
     return true;
 }
 
-bool DataSource::findFirst(const QString &criterion) { return find(criterion, 0); }
+bool DataSource::findFirst(const QString &criterion)
+{
+    m_find.reset();
+    return find(criterion, 0);
+}
 
 bool DataSource::findNext(const QString &criterion)
 {
@@ -657,28 +660,23 @@ bool DataSource::find(const QString &criterion, int from)
     m_noMatch = true;
     if (!m_query)
         return fail(QStringLiteral("The data source is not open."));
-    const auto parsed = parseLikeCriterion(criterion, &m_error);
-    if (!parsed)
-        return false;
-    const int field = fieldIndex(parsed->column);
-    if (field < 0)
-        return fail(QStringLiteral("The table %1 has no column %2.").arg(m_query->table, parsed->column));
-    const auto pattern = LikePattern::compile(parsed->pattern, &m_error);
-    if (!pattern)
-        return false;
 
-    qint64 version = -1;
-    {
-        Statement v;
-        if (v.prepare(m_db, QStringLiteral("PRAGMA data_version")) && sqlite3_step(v.st) == SQLITE_ROW)
-            version = sqlite3_column_int64(v.st, 0);
-    }
-    // One pass over the column answers every find of the same criterion until
-    // the table changes, so stepping through all matches stays linear.
-    if (!m_find || m_find->criterion != criterion || m_find->dataVersion != version) {
+    // A find first reads the column afresh; find next keeps stepping through
+    // what it read, like the keyset itself, until this source writes or requeries.
+    // So stepping through all matches stays linear.
+    if (!m_find || m_find->criterion != criterion) {
+        m_find.reset();
+        const auto parsed = parseLikeCriterion(criterion, &m_error);
+        if (!parsed)
+            return false;
+        const int field = fieldIndex(parsed->column);
+        if (field < 0)
+            return fail(QStringLiteral("The table %1 has no column %2.").arg(m_query->table, parsed->column));
+        const auto pattern = LikePattern::compile(parsed->pattern, &m_error);
+        if (!pattern)
+            return false;
         auto cache = std::make_unique<FindCache>();
         cache->criterion = criterion;
-        cache->dataVersion = version;
         Statement st;
         if (!st.prepare(m_db, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %2 IS NOT NULL")
                                   .arg(quoted(m_query->keyColumn), quoted(m_fields[field]), quoted(m_query->table))))
@@ -686,8 +684,7 @@ bool DataSource::find(const QString &criterion, int from)
         int rc;
         while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
             const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st.st, 1));
-            const QString value = QString::fromUtf8(text, sqlite3_column_bytes(st.st, 1));
-            if (pattern->matches(value))
+            if (pattern->matchesUtf8(text, sqlite3_column_bytes(st.st, 1)))
                 cache->matches.insert(sqlite3_column_int64(st.st, 0));
         }
         if (rc != SQLITE_DONE)

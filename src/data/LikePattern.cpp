@@ -111,24 +111,56 @@ bool LikePattern::matchOne(const Element &e, char32_t c) const
     return false;
 }
 
-bool LikePattern::matches(QStringView textView) const
+namespace {
+
+// Text seen one code point at a time, folded on the fly.
+struct Utf16Text {
+    QStringView s;
+    size_t size() const { return size_t(s.size()); }
+    // The folded code point at i and how many units it takes.
+    std::pair<char32_t, size_t> at(size_t i) const
+    {
+        const char16_t u = s[qsizetype(i)].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < size() && QChar::isLowSurrogate(s[qsizetype(i + 1)].unicode()))
+            return {fold(QChar::surrogateToUcs4(u, s[qsizetype(i + 1)].unicode())), 2};
+        return {fold(u), 1};
+    }
+};
+
+struct AsciiText {
+    const char *s;
+    size_t n;
+    size_t size() const { return n; }
+    std::pair<char32_t, size_t> at(size_t i) const
+    {
+        const char c = s[i];
+        return {char32_t(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c), 1};
+    }
+};
+
+} // namespace
+
+template <typename Text> bool LikePattern::matchText(const Text &text) const
 {
-    const std::u32string text = toUcs4Folded(textView);
     // Greedy matching with one backtrack point per "*": linear in practice and
     // never exponential, whatever the user types.
     size_t t = 0, p = 0;
-    size_t starP = std::u32string::npos, starT = 0;
+    size_t starP = SIZE_MAX, starT = 0;
     const size_t n = m_elements.size();
     while (t < text.size()) {
         if (p < n && m_elements[p].kind == Element::AnyRun) {
             starP = p++;
             starT = t;
-        } else if (p < n && matchOne(m_elements[p], text[t])) {
+            continue;
+        }
+        const auto [c, width] = text.at(t);
+        if (p < n && matchOne(m_elements[p], c)) {
             ++p;
-            ++t;
-        } else if (starP != std::u32string::npos) {
+            t += width;
+        } else if (starP != SIZE_MAX) {
             p = starP + 1;
-            t = ++starT;
+            starT += text.at(starT).second;
+            t = starT;
         } else {
             return false;
         }
@@ -136,6 +168,16 @@ bool LikePattern::matches(QStringView textView) const
     while (p < n && m_elements[p].kind == Element::AnyRun)
         ++p;
     return p == n;
+}
+
+bool LikePattern::matches(QStringView text) const { return matchText(Utf16Text{text}); }
+
+bool LikePattern::matchesUtf8(const char *text, qsizetype length) const
+{
+    for (qsizetype i = 0; i < length; ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return matches(QString::fromUtf8(text, length));
+    return matchText(AsciiText{text, size_t(length)});
 }
 
 std::optional<LikeCriterion> parseLikeCriterion(const QString &criterion, QString *error)

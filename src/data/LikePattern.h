@@ -20,8 +20,11 @@ public:
     static std::optional<LikePattern> compile(const QString &pattern, QString *error = nullptr);
 
     bool matches(QStringView text) const;
+    // The same on UTF-8 text, without building a string when it is plain ASCII.
+    bool matchesUtf8(const char *text, qsizetype length) const;
 
 private:
+    template <typename Text> bool matchText(const Text &text) const;
     struct Element {
         enum Kind { Literal, AnyRun, AnyOne, Digit, Set } kind;
         char32_t ch = 0;                                  // Literal, case-folded

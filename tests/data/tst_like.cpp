@@ -48,6 +48,8 @@ private slots:
         const auto p = LikePattern::compile(pattern);
         QVERIFY(p);
         QCOMPARE(p->matches(text), match);
+        const QByteArray utf8 = text.toUtf8();
+        QCOMPARE(p->matchesUtf8(utf8.constData(), utf8.size()), match);
     }
 
     void badPatterns()

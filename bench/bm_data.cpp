@@ -1,0 +1,147 @@
+// Data source figures on a log of generated trips.
+
+#include "data/DataSource.h"
+#include "data/Schema.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+namespace {
+
+// One file per trip count, made once per run. One trip in ten mentions bass.
+QString logFile(int trips)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log%1.mdb").arg(trips));
+    if (QFile::exists(path))
+        return path;
+    if (!tf::createDatabase(path).ok)
+        return {};
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    const QString sql =
+        QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+            "INSERT INTO Log (Date, Lake, Ramp, [Total Fish], [Fish Caught], [Best Lure], [Lure Color], Weather, "
+            "[Wind Direction], [Wind Speed], [Air Temp], [Water Temp], [Water Color], Structure, [Best Depth], "
+            "Location, [Moon Phase], Notes) "
+            "SELECT printf('%04d-%02d-%02d', 1980 + i % 45, 1 + i % 12, 1 + i % 28), 'Lake ' || (i * 7919 % 500), "
+            "'Ramp ' || (i % 40), i % 11, 'Walleye', 'Jig', 'Red', 'Sunny', 'North', 'Calm', '60''s', '50''s', "
+            "'Clear', 'Points', 'Medium', 'Upper Lake', 'Full Moon', "
+            "CASE WHEN i % 10 = 0 THEN 'Fished the weed line, two largemouth Bass on a jig' "
+            "ELSE 'Slow morning along the points, a few walleye after the wind picked up' END FROM n")
+            .arg(trips);
+    sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return path;
+}
+
+void reportPeakMemory(benchmark::State &state)
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = double(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_DataSourceOpen(benchmark::State &state)
+{
+    const QString path = logFile(int(state.range(0)));
+    for (auto _ : state) {
+        tf::DataSource ds;
+        if (!ds.open(path, QStringLiteral("Select * FROM Log Order By Date Desc")))
+            state.SkipWithError(qPrintable(ds.errorText()));
+        for (int row = 0; row < 50; ++row)
+            for (int f = 0; f < ds.fieldNames().size(); ++f)
+                benchmark::DoNotOptimize(ds.valueAt(row, f));
+    }
+    reportPeakMemory(state);
+}
+BENCHMARK(BM_DataSourceOpen)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_DataSourceRequery(benchmark::State &state)
+{
+    const QString path = logFile(int(state.range(0)));
+    tf::DataSource ds;
+    ds.open(path, QStringLiteral("Select * FROM Log Order By Date Desc"));
+    bool byLake = true;
+    for (auto _ : state) {
+        ds.setRecordSource(byLake ? QStringLiteral("Select * FROM Log Order By Lake")
+                                  : QStringLiteral("Select * FROM Log Order By Date Desc"));
+        if (!ds.requery())
+            state.SkipWithError(qPrintable(ds.errorText()));
+        byLake = !byLake;
+    }
+    reportPeakMemory(state);
+}
+BENCHMARK(BM_DataSourceRequery)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_FindAll(benchmark::State &state)
+{
+    const QString path = logFile(int(state.range(0)));
+    tf::DataSource ds;
+    ds.open(path, QStringLiteral("Select * FROM Log Order By Date Desc"));
+    const QString criterion = QStringLiteral("Notes LIKE '*bass*'");
+    int found = 0;
+    for (auto _ : state) {
+        found = 0;
+        // A fresh criterion text each pass, so nothing is reused between passes.
+        ds.findFirst(criterion);
+        while (!ds.noMatch()) {
+            ++found;
+            ds.findNext(criterion);
+        }
+        state.PauseTiming();
+        ds.requery();
+        state.ResumeTiming();
+    }
+    state.counters["matches"] = found;
+}
+BENCHMARK(BM_FindAll)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_SaveRow(benchmark::State &state)
+{
+    const QString path = logFile(100000);
+    tf::DataSource ds;
+    ds.open(path, QStringLiteral("Select * FROM Log Order By Date Desc"));
+    ds.moveTo(500);
+    int n = 0;
+    for (auto _ : state) {
+        ds.edit();
+        ds.setValue(QStringLiteral("Notes"), QStringLiteral("edited %1").arg(++n));
+        if (!ds.update())
+            state.SkipWithError(qPrintable(ds.errorText()));
+    }
+}
+BENCHMARK(BM_SaveRow)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_Compact(benchmark::State &state)
+{
+    const QString path = logFile(int(state.range(0)));
+    QTemporaryDir out;
+    int n = 0;
+    for (auto _ : state) {
+        const QString dest = out.filePath(QStringLiteral("c%1.mdb").arg(++n));
+        const tf::Status s = tf::DataSource::compact(path, dest);
+        if (!s.ok)
+            state.SkipWithError(qPrintable(s.error));
+        state.PauseTiming();
+        QFile::remove(dest);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Compact)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

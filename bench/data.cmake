@@ -1,0 +1,1 @@
+tf_add_bench(bm_data ${CMAKE_CURRENT_LIST_DIR}/bm_data.cpp)
