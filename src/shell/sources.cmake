@@ -1,2 +1,2 @@
 list(APPEND TF_CORE_SOURCES shell/Platform.cpp)
-list(APPEND TF_GUI_SOURCES shell/QtPlatform.cpp)
+list(APPEND TF_GUI_SOURCES shell/QtPlatform.cpp shell/Resources.cpp)
