@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 
 using namespace tf;
@@ -31,7 +32,9 @@ private slots:
             QProcess child;
             child.start(QStringLiteral(TF_CRASH_CHILD), {path, QString::number(next)});
             QVERIFY(child.waitForStarted());
-            QTest::qWait(int(rng.bounded(3, 40)));
+            // Kill it while it is saving: after its first save, at a random moment.
+            QVERIFY(child.waitForReadyRead(20000));
+            QThread::usleep(rng.bounded(0u, 20000u));
             ::kill(pid_t(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished(10000));
             QCOMPARE(child.exitStatus(), QProcess::CrashExit);
@@ -51,7 +54,7 @@ private slots:
             next += int(reported.size()) + 1;
             QCOMPARE(querySingle(path, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
         }
-        QVERIFY2(reportedTotal > rounds, "the child should get some saves done before it is killed");
+        QVERIFY(reportedTotal >= rounds);
         qInfo("%d rounds, %d saves reported", rounds, reportedTotal);
     }
 };
