@@ -42,14 +42,14 @@ double DegreesToRadians(double degrees);
 // degrees while the polynomials are evaluated and in reduced radians afterwards.
 struct PhaseState
 {
-    double JDE = 0;   // the instant, a Julian Day
-    double E = 0;     // eccentricity factor
-    double M = 0;     // Sun's mean anomaly
-    double Mp = 0;    // Moon's mean anomaly (M')
-    double F = 0;     // Moon's argument of latitude
-    double Omega = 0; // longitude of the ascending node
+    double JDE = 0;    // the instant, a Julian Day
+    double E = 0;      // eccentricity factor
+    double M = 0;      // Sun's mean anomaly
+    double Mp = 0;     // Moon's mean anomaly (M')
+    double F = 0;      // Moon's argument of latitude
+    double Omega = 0;  // longitude of the ascending node
     double A[14] = {}; // planetary arguments A1..A14 at A[0]..A[13]
-    double W = 0;     // quarter correction
+    double W = 0;      // quarter correction
 };
 const PhaseState &CurrentPhaseState();
 

@@ -1,0 +1,1 @@
+list(APPEND TF_CORE_SOURCES moon/MoonPhase.cpp)

@@ -1,0 +1,1 @@
+tf_add_test(tst_moonphase moon/tst_moonphase.cpp)
