@@ -723,9 +723,17 @@ Status DataSource::compact(const QString &source, const QString &destination)
     // Exclusive access proves no other program is writing the file right now.
     if (sqlite3_exec(db, "BEGIN EXCLUSIVE; COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Status::failure(QStringLiteral("%1 is in use: %2").arg(shownSource, QString::fromUtf8(sqlite3_errmsg(db))));
+    // Claim the destination name first (the engine writes into an empty file),
+    // so a file that appears meanwhile is never ours to remove.
+    const int claim = ::open(QFile::encodeName(destination).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (claim < 0)
+        return Status::failure(QStringLiteral("Cannot create %1.").arg(shownDest));
+    ::close(claim);
     Statement st;
-    if (!st.prepare(db, QStringLiteral("VACUUM INTO ?1")))
+    if (!st.prepare(db, QStringLiteral("VACUUM INTO ?1"))) {
+        QFile::remove(destination);
         return Status::failure(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
     sqlite3_bind_text(st.st, 1, destination.toUtf8().constData(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(st.st) != SQLITE_DONE) {
         const QString e = QString::fromUtf8(sqlite3_errmsg(db));

@@ -1,0 +1,433 @@
+#include "FakePlatform.h"
+#include "TestFolder.h"
+#include "data/DataSource.h"
+#include "data/Maintenance.h"
+#include "data/frmDbutility.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+// The fake platform, able to look at the window at the moment a message comes up.
+class WatchingPlatform : public FakePlatform
+{
+public:
+    using FakePlatform::FakePlatform;
+    std::function<void()> onMessage;
+    MessageAnswer message(const MessageRequest &request, QWidget *parent) override
+    {
+        if (onMessage)
+            onMessage();
+        return FakePlatform::message(request, parent);
+    }
+};
+
+// A program folder holding a database with some trips, a backup folder beside it,
+// and the watching platform installed for the life of the object.
+struct Setup
+{
+    QTemporaryDir root;
+    QString program = root.filePath("program");
+    QString backup = root.filePath("backup");
+    QString live = QDir(program).filePath(kDatabaseFileName);
+    WatchingPlatform *fake = nullptr;
+    std::unique_ptr<Platform> previous;
+
+    Setup()
+    {
+        QDir().mkpath(program);
+        QDir().mkpath(backup);
+        auto p = std::make_unique<WatchingPlatform>(program);
+        fake = p.get();
+        previous = replacePlatform(std::move(p));
+        makeDatabase(live);
+        execSql(live, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                      "INSERT INTO Log (Lake, Notes) SELECT 'Lake ' || i, hex(zeroblob(150)) FROM n");
+    }
+    ~Setup() { replacePlatform(std::move(previous)); }
+    QString backupFile() const { return QDir(backup).filePath(kDatabaseFileName); }
+    QStringList programFiles() const { return QDir(program).entryList(QDir::Files | QDir::Hidden); }
+};
+
+template <typename T> T *child(QWidget &w, const QString &name)
+{
+    T *c = w.findChild<T *>(name);
+    if (!c)
+        qWarning("no control %s", qPrintable(name));
+    return c;
+}
+
+void click(QWidget &w, const QString &button)
+{
+    child<QPushButton>(w, button)->click();
+}
+
+const QString kNotRestored = QStringLiteral("Database has not been restored.");
+const QString kNotFoundTitle = QStringLiteral("Database not found");
+const QString kNotFound = QStringLiteral("Can't find database.\nPlease make sure that Tallyfin is not running.");
+
+} // namespace
+
+class TestFrmDbutility : public QObject
+{
+    Q_OBJECT
+private slots:
+    void texts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        const QList<QPair<const char *, const char *>> rows = {
+            {"Label12", "Database Maintenance"},
+            {"jcFrames5", "Select a Task"},
+            {"cmdDbackup", "Backup Database"},
+            {"cmdDrestore", "Restore Database"},
+            {"cmdDrepair", "Repair Database"},
+            {"cmdExit", "    Exit"},
+            {"jcDescrip", "Description"},
+            {"Label14", "Begin by selecting a task from above."},
+            {"Label13", "This utility allows you to backup the database for future reinstallations, restore the "
+                        "backups, and compact and repair the database."},
+            {"jcBackup", "Database Backup"},
+            {"cmdBackup", "Backup"},
+            {"Label2", "You should always backup the database after adding a lot of new information or deleting "
+                       "several logs. If you have just viewed your information, then there is no need to do a "
+                       "backup."},
+            {"Label1", "When you click the Backup button, a Folder Dialog box appears. Just navigate to the folder, "
+                       "floppy drive, USB drive, or wherever you want to save the backup and then click the \"Save\" "
+                       "button. The file will be saved as \"tfn5\"."},
+            {"jcRestore", "Restore Backup"},
+            {"cmdRestore", "Restore"},
+            {"Label10", "This will restore a previously saved backup of your database."},
+            {"Label5", "Clicking the \"Restore\" button opens a Folder Dialog box. Navigate to the folder, floppy "
+                       "disk, or wherever you saved your backup database and select the \"tfn5\" file. Click the "
+                       "\"Open\" button and your backup will be restored to the program. Restart Tallyfin and your "
+                       "backed up information will be displayed."},
+            {"jcRepair", "Database Repair"},
+            {"cmdRepair", "Repair"},
+            {"Label4", "If Tallyfin has been closed by accident, such as a crash or computer malfunction, you should "
+                       "immediately do a Repair before using the program again."},
+            {"Label3", "The \"Repair\" button not only fixes a damaged database, it also compresses or get rids of "
+                       "the empty records that remain when you delete items."},
+            {"Label11", "Do a Repair at least once or twice a year. This will keep the database in good shape and at "
+                        "a minimum size."},
+            {"Frame1", "Database Size"},
+            {"Label6", "Current Size:"},
+            {"Label7", "After Repair:"},
+            {"Label9", "?"},
+        };
+        for (const auto &[name, text] : rows)
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text);
+    }
+    void texts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        Setup s;
+        frmDbutility w;
+        QCOMPARE(w.windowTitle(), QStringLiteral(" Tallyfin Database Utility"));
+        QObject *o = w.findChild<QObject *>(name);
+        QVERIFY2(o, qPrintable(name));
+        QString shown;
+        if (auto *l = qobject_cast<QLabel *>(o))
+            shown = l->text();
+        else if (auto *b = qobject_cast<QPushButton *>(o))
+            shown = b->text();
+        else if (auto *g = qobject_cast<QGroupBox *>(o))
+            shown = g->title();
+        QCOMPARE(shown, text);
+    }
+
+    void opensWithTheDescriptionAndTheSize()
+    {
+        Setup s;
+        frmDbutility w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(child<QGroupBox>(w, "jcDescrip")->isVisible());
+        for (const char *hidden : {"jcBackup", "jcRestore", "jcRepair"})
+            QVERIFY2(!child<QGroupBox>(w, hidden)->isVisible(), hidden);
+        QCOMPARE(child<QLabel>(w, "Label8")->text(), formatSize(QFileInfo(s.live).size()));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+    }
+
+    void missingDatabaseShowsNoSize()
+    {
+        Setup s;
+        QVERIFY(QFile::remove(s.live));
+        frmDbutility w;
+        QCOMPARE(child<QLabel>(w, "Label8")->text(), QStringLiteral("?"));
+    }
+
+    void tasksSwitchPanels_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<int>("key"); // 0: a mouse click
+        QTest::newRow("backup") << "cmdDbackup"
+                                << "jcBackup" << 0;
+        QTest::newRow("restore") << "cmdDrestore"
+                                 << "jcRestore" << 0;
+        QTest::newRow("repair") << "cmdDrepair"
+                                << "jcRepair" << 0;
+        QTest::newRow("repair by Enter") << "cmdDrepair"
+                                         << "jcRepair" << int(Qt::Key_Return);
+        QTest::newRow("backup by Space") << "cmdDbackup"
+                                         << "jcBackup" << int(Qt::Key_Space);
+    }
+    void tasksSwitchPanels()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, panel);
+        QFETCH(int, key);
+        Setup s;
+        frmDbutility w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // Start from another task so the switch hides a task panel too.
+        click(w, button == "cmdDrestore" ? "cmdDbackup" : "cmdDrestore");
+        auto *b = child<QPushButton>(w, button);
+        if (key)
+            QTest::keyClick(b, Qt::Key(key));
+        else
+            QTest::mouseClick(b, Qt::LeftButton);
+        for (const char *p : {"jcDescrip", "jcBackup", "jcRestore", "jcRepair"})
+            QCOMPARE(child<QGroupBox>(w, p)->isVisible(), panel == QLatin1String(p));
+    }
+
+    void backupDialogCancelledShowsNothing()
+    {
+        Setup s;
+        frmDbutility w;
+        click(w, "cmdBackup");
+        QCOMPARE(s.fake->saveRequests.size(), 1);
+        const FileDialogRequest &r = s.fake->saveRequests.first();
+        QCOMPARE(r.title, QStringLiteral("Save Database Backup"));
+        QCOMPARE(r.initialName, QStringLiteral("tfn5.mdb"));
+        QCOMPARE(r.filter, QStringLiteral("Database Files (*.mdb*)|*.mdb"));
+        QVERIFY(r.overwritePrompt);
+        QVERIFY(s.fake->messages.isEmpty());
+        QCOMPARE(s.fake->waitShown, 0);
+        QVERIFY(QDir(s.backup).isEmpty());
+    }
+
+    // Of the confirmed path only the folder counts.
+    void backupSavedUnderItsOwnName()
+    {
+        Setup s;
+        frmDbutility w;
+        s.fake->saveAnswers.enqueue(QDir(s.backup).filePath("My trips.mdb"));
+        click(w, "cmdBackup");
+        QCOMPARE(readAll(s.backupFile()), readAll(s.live));
+        QCOMPARE(QDir(s.backup).entryList(QDir::Files | QDir::Hidden), QStringList{kDatabaseFileName});
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Information);
+        QCOMPARE(m.title, QString());
+        QCOMPARE(m.text, QStringLiteral("Backup has been saved."));
+        QCOMPARE(m.waitDepth, 0);
+        QCOMPARE(s.fake->waitShown, 1);
+        QCOMPARE(s.fake->waitDepth, 0);
+    }
+
+    void backupFailuresShowNothing_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("into the program folder") << "program";
+        QTest::newRow("while a window holds the file") << "held";
+    }
+    void backupFailuresShowNothing()
+    {
+        QFETCH(QString, kind);
+        Setup s;
+        const QByteArray before = readAll(s.live);
+        frmDbutility w;
+        DataSource held;
+        if (kind == "held")
+            QVERIFY(held.open(s.live, "Log"));
+        s.fake->saveAnswers.enqueue(QDir(kind == "program" ? s.program : s.backup).filePath(kDatabaseFileName));
+        click(w, "cmdBackup");
+        held.close();
+        QVERIFY(s.fake->messages.isEmpty());
+        QCOMPARE(s.fake->waitShown, 1);
+        QCOMPARE(s.fake->waitDepth, 0);
+        QCOMPARE(readAll(s.live), before);
+        QCOMPARE(s.programFiles(), QStringList{kDatabaseFileName});
+        QVERIFY(QDir(s.backup).isEmpty());
+    }
+
+    void restoreFailures_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind :
+             {"dialog cancelled", "no tfn5.mdb beside the chosen file", "text file", "while a window holds the file"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void restoreFailures()
+    {
+        QFETCH(QString, kind);
+        Setup s;
+        const QByteArray before = readAll(s.live);
+        makeDatabase(s.backupFile());
+        if (kind == "no tfn5.mdb beside the chosen file")
+            QVERIFY(QFile::rename(s.backupFile(), QDir(s.backup).filePath("trips.mdb")));
+        if (kind == "text file")
+            QVERIFY(writeAll(s.backupFile(), "no database here"));
+        if (kind != "dialog cancelled")
+            s.fake->openAnswers.enqueue(
+                QDir(s.backup).filePath(kind == "no tfn5.mdb beside the chosen file" ? "trips.mdb" : "tfn5.mdb"));
+        frmDbutility w;
+        DataSource held;
+        if (kind == "while a window holds the file")
+            QVERIFY(held.open(s.live, "Log"));
+        click(w, "cmdRestore");
+        held.close();
+
+        QCOMPARE(s.fake->openRequests.size(), 1);
+        const FileDialogRequest &r = s.fake->openRequests.first();
+        QCOMPARE(r.title, QStringLiteral("Restore Backup Database"));
+        QCOMPARE(r.initialName, QString());
+        QCOMPARE(r.filter, QStringLiteral("Database Files (*.mdb*)|*.mdb"));
+        QVERIFY(r.existingOnly);
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Exclamation);
+        QCOMPARE(m.title, QString());
+        QCOMPARE(m.text, kNotRestored);
+        QCOMPARE(m.waitDepth, 0);
+        QCOMPARE(s.fake->waitShown, kind == "dialog cancelled" ? 0 : 1);
+        QCOMPARE(readAll(s.live), before);
+        QCOMPARE(s.programFiles(), QStringList{kDatabaseFileName});
+    }
+
+    void restoreSucceeds()
+    {
+        Setup s;
+        makeDatabase(s.backupFile());
+        QVERIFY(execSql(s.backupFile(), "UPDATE Register SET Name = 'Backup Owner'"));
+        frmDbutility w;
+        const QString sizeAtOpening = child<QLabel>(w, "Label8")->text();
+        s.fake->openAnswers.enqueue(s.backupFile());
+        click(w, "cmdRestore");
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Information);
+        QCOMPARE(m.text, QStringLiteral("Your backup copy of the database has been restored !"));
+        QCOMPARE(m.waitDepth, 0);
+        QCOMPARE(s.fake->waitDepth, 0);
+        QCOMPARE(readAll(s.live), readAll(s.backupFile()));
+        QCOMPARE(child<QLabel>(w, "Label8")->text(), sizeAtOpening);
+    }
+
+    // The success message comes up under the wait pointer and before the new size.
+    void repairSucceeds()
+    {
+        Setup s;
+        QVERIFY(execSql(s.live, "DELETE FROM Log"));
+        const qint64 before = QFileInfo(s.live).size();
+        frmDbutility w;
+        QString sizeAtMessage;
+        s.fake->onMessage = [&] { sizeAtMessage = child<QLabel>(w, "Label9")->text(); };
+        click(w, "cmdRepair");
+
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Information);
+        QCOMPARE(m.title, QString());
+        QCOMPARE(m.text, QStringLiteral("DataBase has been repaired !"));
+        QCOMPARE(m.waitDepth, 1);
+        QCOMPARE(sizeAtMessage, QStringLiteral("?"));
+        QCOMPARE(s.fake->waitDepth, 0);
+        const qint64 after = QFileInfo(s.live).size();
+        QVERIFY(after < before);
+        QCOMPARE(child<QLabel>(w, "Label9")->text(), formatSize(after));
+        QCOMPARE(child<QLabel>(w, "Label8")->text(), formatSize(before));
+        QCOMPARE(s.programFiles(), QStringList{kDatabaseFileName});
+    }
+
+    void repairFailures_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"leftover of zero bytes", "leftover junk", "leftover database",
+                                 "while a window holds the file", "database missing"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void repairFailures()
+    {
+        QFETCH(QString, kind);
+        Setup s;
+        const QString leftover = QDir(s.program).filePath(kRepairFileName);
+        if (kind == "leftover of zero bytes")
+            QVERIFY(writeAll(leftover, QByteArray()));
+        else if (kind == "leftover junk")
+            QVERIFY(writeAll(leftover, "junk"));
+        else if (kind == "leftover database")
+            makeDatabase(leftover);
+        else if (kind == "database missing")
+            QVERIFY(QFile::remove(s.live));
+        const QByteArray liveBefore = readAll(s.live);
+        const QByteArray leftoverBefore = readAll(leftover);
+        const QStringList filesBefore = s.programFiles();
+        frmDbutility w;
+        DataSource held;
+        if (kind == "while a window holds the file")
+            QVERIFY(held.open(s.live, "Log"));
+        click(w, "cmdRepair");
+        held.close();
+
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Exclamation);
+        QCOMPARE(m.title, kNotFoundTitle);
+        QCOMPARE(m.text, kNotFound);
+        QCOMPARE(m.buttons, MessageButtons::Ok);
+        QCOMPARE(m.waitDepth, 0);
+        QCOMPARE(s.fake->waitShown, 1);
+        QCOMPARE(s.fake->waitDepth, 0);
+        QCOMPARE(child<QLabel>(w, "Label9")->text(), QStringLiteral("?"));
+        QCOMPARE(readAll(s.live), liveBefore);
+        QCOMPARE(readAll(leftover), leftoverBefore);
+        QCOMPARE(s.programFiles(), filesBefore);
+    }
+
+    // Runs last: it ends the application's event loop.
+    void closingEndsTheProgram_data()
+    {
+        QTest::addColumn<bool>("byExit");
+        QTest::newRow("Exit") << true;
+        QTest::newRow("window closed") << false;
+    }
+    void closingEndsTheProgram()
+    {
+        QFETCH(bool, byExit);
+        Setup s;
+        // Only the window's own quit may end the loop here.
+        QApplication::setQuitOnLastWindowClosed(false);
+        QWidget other;
+        other.show();
+        frmDbutility w;
+        w.show();
+        QTimer::singleShot(0, &w, [&] {
+            if (byExit)
+                click(w, "cmdExit");
+            else
+                w.close();
+        });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(7); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!w.isVisible());
+        QVERIFY(!other.isVisible());
+    }
+};
+
+TF_TEST_MAIN(TestFrmDbutility)
+#include "tst_frmdbutility.moc"
