@@ -63,8 +63,7 @@ int bindValue(sqlite3_stmt *st, int i, const QVariant &v)
     case QMetaType::Float:
         return sqlite3_bind_double(st, i, v.toDouble());
     case QMetaType::QDate:
-        return sqlite3_bind_text(st, i, v.toDate().toString(Qt::ISODate).toUtf8().constData(), -1,
-                                 SQLITE_TRANSIENT);
+        return sqlite3_bind_text(st, i, v.toDate().toString(Qt::ISODate).toUtf8().constData(), -1, SQLITE_TRANSIENT);
     case QMetaType::QDateTime:
         return sqlite3_bind_text(st, i, v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8(), -1,
                                  SQLITE_TRANSIENT);
@@ -76,7 +75,8 @@ int bindValue(sqlite3_stmt *st, int i, const QVariant &v)
 }
 
 // A prepared statement that finalizes itself.
-struct Statement {
+struct Statement
+{
     sqlite3_stmt *st = nullptr;
     Statement() = default;
     Statement(const Statement &) = delete;
@@ -93,7 +93,8 @@ struct Statement {
 } // namespace
 
 // The record source, read into its parts: which table, which rows, which order.
-struct DataSource::Query {
+struct DataSource::Query
+{
     QString table;
     QString whereColumn; // rows with this column empty are left out
     QString orderColumn;
@@ -102,7 +103,8 @@ struct DataSource::Query {
     Statement rowByKey;
 };
 
-struct DataSource::FindCache {
+struct DataSource::FindCache
+{
     QString criterion;
     std::unordered_set<Bookmark> matches;
 };
@@ -224,7 +226,10 @@ int DataSource::openCount(const QString &path)
     return g_openFiles.value(canonical(path), 0);
 }
 
-QString DataSource::tableName() const { return m_query ? m_query->table : QString(); }
+QString DataSource::tableName() const
+{
+    return m_query ? m_query->table : QString();
+}
 
 bool DataSource::setRecordSource(const QString &recordSource)
 {
@@ -307,7 +312,8 @@ bool DataSource::requery()
     // Ties keep the direction of the order, so an index serves the whole order.
     const QString dir = q.descending ? QStringLiteral(" DESC") : QString();
     if (!q.orderColumn.isEmpty())
-        sql += QStringLiteral(" ORDER BY %1 COLLATE NOCASE%2, %3%2").arg(quoted(q.orderColumn), dir, quoted(q.keyColumn));
+        sql +=
+            QStringLiteral(" ORDER BY %1 COLLATE NOCASE%2, %3%2").arg(quoted(q.orderColumn), dir, quoted(q.keyColumn));
     else
         sql += QStringLiteral(" ORDER BY %1").arg(quoted(q.keyColumn));
 
@@ -335,17 +341,35 @@ bool DataSource::requery()
     return true;
 }
 
-QStringList DataSource::fieldNames() const { return m_fields; }
+QStringList DataSource::fieldNames() const
+{
+    return m_fields;
+}
 
-int DataSource::fieldIndex(const QString &name) const { return m_fieldIndex.value(name.toLower(), -1); }
+int DataSource::fieldIndex(const QString &name) const
+{
+    return m_fieldIndex.value(name.toLower(), -1);
+}
 
-bool DataSource::bof() const { return m_keys.empty() || m_pos < 0; }
+bool DataSource::bof() const
+{
+    return m_keys.empty() || m_pos < 0;
+}
 
-bool DataSource::eof() const { return m_keys.empty() || m_pos >= int(m_keys.size()); }
+bool DataSource::eof() const
+{
+    return m_keys.empty() || m_pos >= int(m_keys.size());
+}
 
-int DataSource::currentRow() const { return m_pos; }
+int DataSource::currentRow() const
+{
+    return m_pos;
+}
 
-bool DataSource::hasCurrent() const { return !m_currentDeleted && m_pos >= 0 && m_pos < int(m_keys.size()); }
+bool DataSource::hasCurrent() const
+{
+    return !m_currentDeleted && m_pos >= 0 && m_pos < int(m_keys.size());
+}
 
 void DataSource::setCurrent(int row)
 {
@@ -430,7 +454,10 @@ const std::vector<QVariant> *DataSource::rowValues(Bookmark key) const
     return &m_cache.insert(key, std::move(values)).value();
 }
 
-void DataSource::invalidateCache(Bookmark key) const { m_cache.remove(key); }
+void DataSource::invalidateCache(Bookmark key) const
+{
+    m_cache.remove(key);
+}
 
 QVariant DataSource::value(int field) const
 {
@@ -444,7 +471,10 @@ QVariant DataSource::value(int field) const
     return row ? (*row)[size_t(field)] : QVariant();
 }
 
-QVariant DataSource::value(const QString &field) const { return value(fieldIndex(field)); }
+QVariant DataSource::value(const QString &field) const
+{
+    return value(fieldIndex(field));
+}
 
 QVariant DataSource::valueAt(int row, int field) const
 {
@@ -522,7 +552,10 @@ bool DataSource::setValue(int field, const QVariant &v)
     return true;
 }
 
-bool DataSource::setValue(const QString &field, const QVariant &v) { return setValue(fieldIndex(field), v); }
+bool DataSource::setValue(const QString &field, const QVariant &v)
+{
+    return setValue(fieldIndex(field), v);
+}
 
 bool DataSource::update()
 {
@@ -621,8 +654,9 @@ bool DataSource::deleteCurrent()
         cancelUpdate();
     const Bookmark key = m_keys[size_t(m_pos)];
     Statement st;
-    if (!st.prepare(m_db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
-                              .arg(quoted(m_query->table), quoted(m_query->keyColumn))))
+    if (!st.prepare(
+            m_db,
+            QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(quoted(m_query->table), quoted(m_query->keyColumn))))
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
     sqlite3_bind_int64(st.st, 1, key);
     if (sqlite3_step(st.st) != SQLITE_DONE)
@@ -719,10 +753,12 @@ Status DataSource::compact(const QString &source, const QString &destination)
     sqlite3 *db = nullptr;
     auto closeDb = qScopeGuard([&] { sqlite3_close_v2(db); });
     if (sqlite3_open_v2(source.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        return Status::failure(QStringLiteral("Cannot open %1: %2").arg(shownSource, QString::fromUtf8(sqlite3_errmsg(db))));
+        return Status::failure(
+            QStringLiteral("Cannot open %1: %2").arg(shownSource, QString::fromUtf8(sqlite3_errmsg(db))));
     // Exclusive access proves no other program is writing the file right now.
     if (sqlite3_exec(db, "BEGIN EXCLUSIVE; COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Status::failure(QStringLiteral("%1 is in use: %2").arg(shownSource, QString::fromUtf8(sqlite3_errmsg(db))));
+        return Status::failure(
+            QStringLiteral("%1 is in use: %2").arg(shownSource, QString::fromUtf8(sqlite3_errmsg(db))));
     // Claim the destination name first (the engine writes into an empty file),
     // so a file that appears meanwhile is never ours to remove.
     const int claim = ::open(QFile::encodeName(destination).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);

@@ -98,7 +98,7 @@ public:
 signals:
     // Each change is announced before and after, so item models stay consistent.
     void rowsAboutToReset();
-    void rowsReset();             // requery, open, close
+    void rowsReset(); // requery, open, close
     void rowAboutToBeAppended(int row);
     void rowAboutToBeRemoved(int row);
     void rowAppended(int row);    // a new row saved

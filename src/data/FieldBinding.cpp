@@ -11,7 +11,10 @@
 
 namespace tf {
 
-void FieldBinding::bind(QWidget *widget, const QString &field) { m_bound.append({widget, field}); }
+void FieldBinding::bind(QWidget *widget, const QString &field)
+{
+    m_bound.append({widget, field});
+}
 
 QList<QWidget *> FieldBinding::widgets() const
 {

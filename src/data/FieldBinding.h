@@ -33,7 +33,8 @@ public:
     static void setWidgetValue(QWidget *widget, const QVariant &stored);
 
 private:
-    struct Bound {
+    struct Bound
+    {
         QPointer<QWidget> widget;
         QString field;
     };

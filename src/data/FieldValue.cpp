@@ -5,7 +5,10 @@
 
 namespace tf::FieldValue {
 
-QString fromDate(const QDate &date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
+QString fromDate(const QDate &date)
+{
+    return date.isValid() ? date.toString(Qt::ISODate) : QString();
+}
 
 QString fromDateTime(const QDateTime &dateTime)
 {
@@ -32,7 +35,10 @@ QDate toDate(const QVariant &stored)
     return QDate::fromString(m.captured(1), Qt::ISODate);
 }
 
-bool isStoredDate(const QVariant &stored) { return toDate(stored).isValid(); }
+bool isStoredDate(const QVariant &stored)
+{
+    return toDate(stored).isValid();
+}
 
 QString toDisplayText(const QVariant &stored)
 {

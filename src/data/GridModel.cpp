@@ -35,9 +35,15 @@ int GridModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() || !m_source ? 0 : m_source->recordCount();
 }
 
-int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
 
-QString GridModel::displayText(const QVariant &stored) { return FieldValue::toDisplayText(stored); }
+QString GridModel::displayText(const QVariant &stored)
+{
+    return FieldValue::toDisplayText(stored);
+}
 
 QVariant GridModel::data(const QModelIndex &index, int role) const
 {

@@ -11,7 +11,8 @@
 
 namespace tf {
 
-struct GridColumn {
+struct GridColumn
+{
     QString caption;
     QString field;
 };

@@ -17,8 +17,7 @@ std::u32string toUcs4Folded(QStringView text)
     out.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-        {
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
             ++i;
         }
@@ -114,7 +113,8 @@ bool LikePattern::matchOne(const Element &e, char32_t c) const
 namespace {
 
 // Text seen one code point at a time, folded on the fly.
-struct Utf16Text {
+struct Utf16Text
+{
     QStringView s;
     size_t size() const { return size_t(s.size()); }
     // The folded code point at i and how many units it takes.
@@ -127,7 +127,8 @@ struct Utf16Text {
     }
 };
 
-struct AsciiText {
+struct AsciiText
+{
     const char *s;
     size_t n;
     size_t size() const { return n; }
@@ -170,7 +171,10 @@ template <typename Text> bool LikePattern::matchText(const Text &text) const
     return p == n;
 }
 
-bool LikePattern::matches(QStringView text) const { return matchText(Utf16Text{text}); }
+bool LikePattern::matches(QStringView text) const
+{
+    return matchText(Utf16Text{text});
+}
 
 bool LikePattern::matchesUtf8(const char *text, qsizetype length) const
 {

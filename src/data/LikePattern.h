@@ -25,9 +25,10 @@ public:
 
 private:
     template <typename Text> bool matchText(const Text &text) const;
-    struct Element {
+    struct Element
+    {
         enum Kind { Literal, AnyRun, AnyOne, Digit, Set } kind;
-        char32_t ch = 0;                                  // Literal, case-folded
+        char32_t ch = 0;                                   // Literal, case-folded
         std::vector<std::pair<char32_t, char32_t>> ranges; // Set, case-folded
         bool negated = false;
     };
@@ -37,7 +38,8 @@ private:
 
 // A parsed find criterion: column name and pattern of `Column LIKE 'pattern'`
 // or `[Column Name] LIKE 'pattern'` (a quote inside the pattern is doubled).
-struct LikeCriterion {
+struct LikeCriterion
+{
     QString column;
     QString pattern;
 };

@@ -20,10 +20,10 @@ QStringList numbered(const QString &stem, int n)
 
 std::vector<TableDef> buildTables()
 {
-    QStringList logColumns = {"Date",          "Lake",       "Ramp",       "Total Fish",  "Fish Caught", "Best Lure",
-                              "Lure Color",    "Weather",    "Wind Direction", "Wind Speed", "Air Temp",   "Water Temp",
-                              "Water Color",   "Structure",  "Best Depth", "Location",    "Moon Phase",  "Notes",
-                              "Notebook",      "Picture"};
+    QStringList logColumns = {"Date",      "Lake",       "Ramp",        "Total Fish",     "Fish Caught",
+                              "Best Lure", "Lure Color", "Weather",     "Wind Direction", "Wind Speed",
+                              "Air Temp",  "Water Temp", "Water Color", "Structure",      "Best Depth",
+                              "Location",  "Moon Phase", "Notes",       "Notebook",       "Picture"};
     logColumns << numbered("Fish", 5) << numbered("Lure", 5) << numbered("Remarks", 5);
     return {
         {"Log", logColumns, {"Date"}},
@@ -68,12 +68,16 @@ QString createSql(const TableDef &t)
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), cols.join(QStringLiteral(", ")));
 }
 
-struct Db {
+struct Db
+{
     sqlite3 *handle = nullptr;
     ~Db() { sqlite3_close_v2(handle); }
 };
 
-QString sqliteError(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString sqliteError(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 } // namespace
 
@@ -103,8 +107,8 @@ Status createDatabase(const QString &path)
         Db db;
         if (sqlite3_open_v2(temp.toUtf8().constData(), &db.handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                             nullptr) != SQLITE_OK)
-            return Status::failure(QStringLiteral("Cannot create %1: %2")
-                                       .arg(QDir::toNativeSeparators(path), sqliteError(db.handle)));
+            return Status::failure(
+                QStringLiteral("Cannot create %1: %2").arg(QDir::toNativeSeparators(path), sqliteError(db.handle)));
         QString sql = QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = %2; BEGIN;")
                           .arg(kApplicationId)
                           .arg(kUserVersion);

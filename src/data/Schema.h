@@ -9,7 +9,8 @@
 
 namespace tf {
 
-struct TableDef {
+struct TableDef
+{
     QString name;
     QStringList columns; // in the order of the table
     QStringList dateColumns;
@@ -29,7 +30,8 @@ constexpr int kUserVersion = 1;
 inline const QString kDatabaseFileName = QStringLiteral("tfn5.mdb");
 inline const QString kRepairFileName = QStringLiteral("tfn51.mdb");
 
-struct Status {
+struct Status
+{
     bool ok = true;
     QString error;
     static Status success() { return {}; }
@@ -46,7 +48,8 @@ Status createDatabase(const QString &path);
 // an interrupted repair the user must see to). Returns true when it created one.
 bool createDatabaseOnFirstStart(const QString &folder, QString *error = nullptr);
 
-struct VerifyOptions {
+struct VerifyOptions
+{
     // Our own application id must be present (files we wrote ourselves);
     // otherwise an id of zero is accepted too, but never another program's id.
     bool requireApplicationId = true;

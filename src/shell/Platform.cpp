@@ -21,7 +21,10 @@ Platform &platform()
     return *p;
 }
 
-void setPlatform(std::unique_ptr<Platform> p) { slot() = std::move(p); }
+void setPlatform(std::unique_ptr<Platform> p)
+{
+    slot() = std::move(p);
+}
 
 std::unique_ptr<Platform> replacePlatform(std::unique_ptr<Platform> p)
 {
@@ -30,7 +33,10 @@ std::unique_ptr<Platform> replacePlatform(std::unique_ptr<Platform> p)
     return old;
 }
 
-QString programFile(const QString &name) { return QDir(platform().programFolder()).filePath(name); }
+QString programFile(const QString &name)
+{
+    return QDir(platform().programFolder()).filePath(name);
+}
 
 MessageAnswer showMessage(QWidget *parent, MessageIcon icon, const QString &text, const QString &title,
                           MessageButtons buttons)

@@ -26,14 +26,16 @@ enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
-struct MessageRequest {
+struct MessageRequest
+{
     MessageIcon icon = MessageIcon::None;
     QString title; // empty means the program's title
     QString text;
     MessageButtons buttons = MessageButtons::Ok;
 };
 
-struct FileDialogRequest {
+struct FileDialogRequest
+{
     QString title;
     QString initialName;
     // In the "Description (*.ext)|*.ext" form: pairs of description and pattern
@@ -44,7 +46,8 @@ struct FileDialogRequest {
     QString initialFolder;
 };
 
-struct ReportPreviewRequest {
+struct ReportPreviewRequest
+{
     QString title; // window title of the preview
     QTextDocument *document = nullptr;
 };

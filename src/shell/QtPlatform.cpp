@@ -17,7 +17,10 @@ namespace {
 QtPlatform::HelpHandler g_helpHandler = nullptr;
 }
 
-void QtPlatform::setHelpHandler(HelpHandler handler) { g_helpHandler = handler; }
+void QtPlatform::setHelpHandler(HelpHandler handler)
+{
+    g_helpHandler = handler;
+}
 
 MessageAnswer QtPlatform::message(const MessageRequest &request, QWidget *parent)
 {
@@ -93,8 +96,8 @@ static std::optional<QString> runDialog(const FileDialogRequest &request, QWidge
 {
     QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : (request.existingOnly ? QFileDialog::ExistingFile
-                                                                           : QFileDialog::AnyFile));
+    dialog.setFileMode(save ? QFileDialog::AnyFile
+                            : (request.existingOnly ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
     if (!request.overwritePrompt)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = QtPlatform::qtFilters(request.filter);
@@ -121,9 +124,15 @@ std::optional<QString> QtPlatform::openFileName(const FileDialogRequest &request
     return runDialog(request, parent, false);
 }
 
-bool QtPlatform::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
+bool QtPlatform::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
 
-QDateTime QtPlatform::now() const { return QDateTime::currentDateTime(); }
+QDateTime QtPlatform::now() const
+{
+    return QDateTime::currentDateTime();
+}
 
 void QtPlatform::previewReport(const ReportPreviewRequest &request, QWidget *parent)
 {
@@ -162,10 +171,19 @@ bool QtPlatform::showHelp(const QString &helpFile, const QString &page, QWidget 
     return QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
 }
 
-void QtPlatform::beginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void QtPlatform::beginWait()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-void QtPlatform::endWait() { QApplication::restoreOverrideCursor(); }
+void QtPlatform::endWait()
+{
+    QApplication::restoreOverrideCursor();
+}
 
-QString QtPlatform::programFolder() const { return QCoreApplication::applicationDirPath(); }
+QString QtPlatform::programFolder() const
+{
+    return QCoreApplication::applicationDirPath();
+}
 
 } // namespace tf

@@ -23,9 +23,8 @@ private slots:
         const QString path = dir.filePath("tfn5.mdb");
         makeDatabase(path);
         QRandomGenerator rng(20261208);
-        const int rounds = qEnvironmentVariableIntValue("TF_CRASH_ROUNDS") > 0
-                               ? qEnvironmentVariableIntValue("TF_CRASH_ROUNDS")
-                               : 200;
+        const int rounds =
+            qEnvironmentVariableIntValue("TF_CRASH_ROUNDS") > 0 ? qEnvironmentVariableIntValue("TF_CRASH_ROUNDS") : 200;
         int next = 0;
         int reportedTotal = 0;
         for (int round = 0; round < rounds; ++round) {

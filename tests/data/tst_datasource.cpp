@@ -43,17 +43,21 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("table order") << "Log" << "Lake"
+        QTest::newRow("table order") << "Log"
+                                     << "Lake"
                                      << QStringList{"pine lake", "Anvil River", "", "Cedar Lake", "Birch Pond"};
-        QTest::newRow("newest first") << "Select * FROM Log Order By Date Desc" << "Date"
+        QTest::newRow("newest first") << "Select * FROM Log Order By Date Desc"
+                                      << "Date"
                                       << QStringList{"2025-06-02", "2025-06-02", "2024-05-01", "2023-01-15", ""};
         QTest::newRow("lake, case ignored, empty first")
-            << "Select * FROM Log Order By Lake" << "Lake"
-            << QStringList{"", "Anvil River", "Birch Pond", "Cedar Lake", "pine lake"};
-        QTest::newRow("dated trips only") << "SELECT * FROM Log WHERE Date" << "Date"
-                                          << QStringList{"2024-05-01", "2025-06-02", "2023-01-15", "2025-06-02"};
-        QTest::newRow("keywords in any case") << "select * from LOG order by lake DESC" << "Lake"
-                                              << QStringList{"pine lake", "Cedar Lake", "Birch Pond", "Anvil River", ""};
+            << "Select * FROM Log Order By Lake"
+            << "Lake" << QStringList{"", "Anvil River", "Birch Pond", "Cedar Lake", "pine lake"};
+        QTest::newRow("dated trips only")
+            << "SELECT * FROM Log WHERE Date"
+            << "Date" << QStringList{"2024-05-01", "2025-06-02", "2023-01-15", "2025-06-02"};
+        QTest::newRow("keywords in any case")
+            << "select * from LOG order by lake DESC"
+            << "Lake" << QStringList{"pine lake", "Cedar Lake", "Birch Pond", "Anvil River", ""};
     }
     void recordSourcesAndOrders()
     {
@@ -71,13 +75,27 @@ private slots:
     void everyProgramSourceOpensAndIsUpdatable_data()
     {
         QTest::addColumn<QString>("source");
-        for (const char *s :
-             {"Select * FROM Log Order By Date Desc", "Select * FROM Log Order By Lake",
-              "Select * FROM Contacts Order By Name", "Select * FROM Contacts Order By State",
-              "Select * FROM Reminders Order By Date Desc", "Select * FROM Patterns Order By Lake",
-              "Select * FROM Patterns Order By Month", "SELECT * FROM Log WHERE Date", "Lakes", "Ramps", "Fish",
-              "Lures", "Bestfish", "Rods", "Boat", "Equipment", "Patterns", "Reminders", "Contacts", "Memberships",
-              "Register"})
+        for (const char *s : {"Select * FROM Log Order By Date Desc",
+                              "Select * FROM Log Order By Lake",
+                              "Select * FROM Contacts Order By Name",
+                              "Select * FROM Contacts Order By State",
+                              "Select * FROM Reminders Order By Date Desc",
+                              "Select * FROM Patterns Order By Lake",
+                              "Select * FROM Patterns Order By Month",
+                              "SELECT * FROM Log WHERE Date",
+                              "Lakes",
+                              "Ramps",
+                              "Fish",
+                              "Lures",
+                              "Bestfish",
+                              "Rods",
+                              "Boat",
+                              "Equipment",
+                              "Patterns",
+                              "Reminders",
+                              "Contacts",
+                              "Memberships",
+                              "Register"})
             QTest::newRow(s) << QString::fromLatin1(s);
     }
     void everyProgramSourceOpensAndIsUpdatable()
@@ -106,8 +124,8 @@ private slots:
         QVERIFY(execSql(m_path, sql + values.join(',')));
         DataSource ds;
         QVERIFY(ds.open(m_path, "Select * FROM Patterns Order By Month"));
-        QCOMPARE(column(ds, "Month"), (QStringList{"April", "August", "December", "February", "January", "July",
-                                                   "June", "March", "May", "November", "October", "September"}));
+        QCOMPARE(column(ds, "Month"), (QStringList{"April", "August", "December", "February", "January", "July", "June",
+                                                   "March", "May", "November", "October", "September"}));
     }
 
     void navigation()
@@ -234,8 +252,8 @@ private slots:
         QTest::addColumn<QStringList>("lakes"); // every match, in order
         QTest::newRow("notes") << "Notes LIKE '*bass*'" << QStringList{"pine lake", ""};
         QTest::newRow("bracketed column") << "[Best Lure] LIKE '*SPIN*'" << QStringList{"pine lake"};
-        QTest::newRow("empty text: every non-null") << "Notes LIKE '**'"
-                                                    << QStringList{"pine lake", "Anvil River", "", "Birch Pond"};
+        QTest::newRow("empty text: every non-null")
+            << "Notes LIKE '**'" << QStringList{"pine lake", "Anvil River", "", "Birch Pond"};
         QTest::newRow("no match") << "Notes LIKE '*pike*'" << QStringList{};
         QTest::newRow("quote in text") << "Notes LIKE '*it''s*'" << QStringList{};
     }

@@ -14,31 +14,56 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("match");
-        QTest::newRow("anywhere") << "*bass*" << "Caught a big BASS today" << true;
-        QTest::newRow("case ignored") << "*Bass*" << "largemouth bass" << true;
-        QTest::newRow("absent") << "*bass*" << "walleye only" << false;
-        QTest::newRow("empty text matches all") << "**" << "" << true;
-        QTest::newRow("empty text matches any") << "**" << "anything" << true;
-        QTest::newRow("question one char") << "b?ss" << "boss" << true;
-        QTest::newRow("question needs one") << "b?ss" << "bss" << false;
-        QTest::newRow("hash digit") << "Lure ##" << "Lure 42" << true;
-        QTest::newRow("hash not letter") << "Lure ##" << "Lure 4x" << false;
-        QTest::newRow("list") << "[bc]at" << "Cat" << true;
-        QTest::newRow("list miss") << "[bc]at" << "rat" << false;
-        QTest::newRow("range") << "[a-f]*" << "Dock" << true;
-        QTest::newRow("negated") << "[!a-f]*" << "Dock" << false;
-        QTest::newRow("negated hit") << "[!a-f]*" << "Rock" << true;
-        QTest::newRow("literal star in list") << "*[*]*" << "5*" << true;
-        QTest::newRow("percent literal") << "*50%*" << "only 50% clear" << true;
-        QTest::newRow("percent not wildcard") << "*50%*" << "only 50 clear" << false;
-        QTest::newRow("underscore literal") << "a_b" << "axb" << false;
-        QTest::newRow("backslash literal") << "*c:\\pics*" << "C:\\Pics\\x.jpg" << true;
-        QTest::newRow("non-latin folded") << "*ÅBORRE*" << "en stor åborre" << true;
-        QTest::newRow("greek") << "*ΨΑΡΙ*" << "ψάρι" << false; // accents are not folded away
-        QTest::newRow("star backtracking") << "*a*b*c" << "aXbYaZbc" << true;
-        QTest::newRow("anchored end") << "*bass" << "bass boat" << false;
-        QTest::newRow("surrogate pair") << "*🐟*" << "fish 🐟 here" << true;
-        QTest::newRow("surrogate one char") << "?" << "🐟" << true;
+        QTest::newRow("anywhere") << "*bass*"
+                                  << "Caught a big BASS today" << true;
+        QTest::newRow("case ignored") << "*Bass*"
+                                      << "largemouth bass" << true;
+        QTest::newRow("absent") << "*bass*"
+                                << "walleye only" << false;
+        QTest::newRow("empty text matches all") << "**"
+                                                << "" << true;
+        QTest::newRow("empty text matches any") << "**"
+                                                << "anything" << true;
+        QTest::newRow("question one char") << "b?ss"
+                                           << "boss" << true;
+        QTest::newRow("question needs one") << "b?ss"
+                                            << "bss" << false;
+        QTest::newRow("hash digit") << "Lure ##"
+                                    << "Lure 42" << true;
+        QTest::newRow("hash not letter") << "Lure ##"
+                                         << "Lure 4x" << false;
+        QTest::newRow("list") << "[bc]at"
+                              << "Cat" << true;
+        QTest::newRow("list miss") << "[bc]at"
+                                   << "rat" << false;
+        QTest::newRow("range") << "[a-f]*"
+                               << "Dock" << true;
+        QTest::newRow("negated") << "[!a-f]*"
+                                 << "Dock" << false;
+        QTest::newRow("negated hit") << "[!a-f]*"
+                                     << "Rock" << true;
+        QTest::newRow("literal star in list") << "*[*]*"
+                                              << "5*" << true;
+        QTest::newRow("percent literal") << "*50%*"
+                                         << "only 50% clear" << true;
+        QTest::newRow("percent not wildcard") << "*50%*"
+                                              << "only 50 clear" << false;
+        QTest::newRow("underscore literal") << "a_b"
+                                            << "axb" << false;
+        QTest::newRow("backslash literal") << "*c:\\pics*"
+                                           << "C:\\Pics\\x.jpg" << true;
+        QTest::newRow("non-latin folded") << "*ÅBORRE*"
+                                          << "en stor åborre" << true;
+        QTest::newRow("greek") << "*ΨΑΡΙ*"
+                               << "ψάρι" << false; // accents are not folded away
+        QTest::newRow("star backtracking") << "*a*b*c"
+                                           << "aXbYaZbc" << true;
+        QTest::newRow("anchored end") << "*bass"
+                                      << "bass boat" << false;
+        QTest::newRow("surrogate pair") << "*🐟*"
+                                        << "fish 🐟 here" << true;
+        QTest::newRow("surrogate one char") << "?"
+                                            << "🐟" << true;
     }
     void patterns()
     {
@@ -76,11 +101,21 @@ private slots:
         QTest::addColumn<QString>("criterion");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("bare") << "Notes LIKE '*bass*'" << "Notes" << "*bass*";
-        QTest::newRow("bracketed") << "[Best Lure] LIKE '*spin*'" << "Best Lure" << "*spin*";
-        QTest::newRow("lower like") << "Lake like '*x*'" << "Lake" << "*x*";
-        QTest::newRow("doubled quote") << "Notes LIKE '*O''Neil*'" << "Notes" << "*O'Neil*";
-        QTest::newRow("empty text") << "Notes LIKE '**'" << "Notes" << "**";
+        QTest::newRow("bare") << "Notes LIKE '*bass*'"
+                              << "Notes"
+                              << "*bass*";
+        QTest::newRow("bracketed") << "[Best Lure] LIKE '*spin*'"
+                                   << "Best Lure"
+                                   << "*spin*";
+        QTest::newRow("lower like") << "Lake like '*x*'"
+                                    << "Lake"
+                                    << "*x*";
+        QTest::newRow("doubled quote") << "Notes LIKE '*O''Neil*'"
+                                       << "Notes"
+                                       << "*O'Neil*";
+        QTest::newRow("empty text") << "Notes LIKE '**'"
+                                    << "Notes"
+                                    << "**";
     }
     void criteria()
     {

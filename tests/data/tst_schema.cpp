@@ -19,8 +19,8 @@ private slots:
         QCOMPARE(schemaTables().size(), size_t(14));
         for (const TableDef &t : schemaTables())
             for (const QString &c : t.columns) {
-                const QString sql = QStringLiteral("SELECT count(*) FROM pragma_table_info('%1') WHERE name = '%2'")
-                                        .arg(t.name, c);
+                const QString sql =
+                    QStringLiteral("SELECT count(*) FROM pragma_table_info('%1') WHERE name = '%2'").arg(t.name, c);
                 QVERIFY2(querySingle(path, sql).toInt() == 1, qPrintable(t.name + "." + c));
             }
         QCOMPARE(querySingle(path, "SELECT count(*) FROM Register").toInt(), 1);

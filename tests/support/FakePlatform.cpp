@@ -59,7 +59,10 @@ void FakePlatform::beginWait()
     ++waitShown;
 }
 
-void FakePlatform::endWait() { --waitDepth; }
+void FakePlatform::endWait()
+{
+    --waitDepth;
+}
 
 FakePlatformScope::FakePlatformScope()
 {
@@ -68,6 +71,9 @@ FakePlatformScope::FakePlatformScope()
     m_previous = replacePlatform(std::move(fake));
 }
 
-FakePlatformScope::~FakePlatformScope() { replacePlatform(std::move(m_previous)); }
+FakePlatformScope::~FakePlatformScope()
+{
+    replacePlatform(std::move(m_previous));
+}
 
 } // namespace tf::test

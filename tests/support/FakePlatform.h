@@ -11,7 +11,8 @@
 
 namespace tf::test {
 
-struct RecordedMessage {
+struct RecordedMessage
+{
     MessageIcon icon;
     QString title;
     QString text;

@@ -21,12 +21,15 @@ bool execSql(const QString &path, const QString &sql);
 QVariant querySingle(const QString &path, const QString &sql);
 
 // Fixed locale for stable date and number texts.
-inline void useTestLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+inline void useTestLocale()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
 
 } // namespace tf::test
 
 // QTEST_MAIN with the fixed test locale set first.
-#define TF_TEST_MAIN(TestObject)                                                                                      \
+#define TF_TEST_MAIN(TestObject)                                                                                       \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
         QApplication app(argc, argv);                                                                                  \
