@@ -1,0 +1,571 @@
+#include "reports/ReportDocument.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QImageReader>
+#include <QLocale>
+#include <QPageLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QUrl>
+#include <cmath>
+
+// The resolution QTextDocument lays out at when it has no paint device. Its
+// lengths (margins, tab stops, page size) are in pixels of this resolution while
+// fonts are in points, so the page size must be converted with the same figure.
+Q_GUI_EXPORT int qt_defaultDpiY();
+
+namespace tf::report {
+
+namespace {
+
+// Ink that prints well in colour and in grey.
+const QColor kAccent(0x1f, 0x5f, 0x6b);
+const QColor kBand(0xe3, 0xec, 0xee);
+const QColor kRule(0xa9, 0xb8, 0xbc);
+const QColor kMuted(0x55, 0x63, 0x66);
+
+void nextBlock(QTextCursor &c, bool &reuse, const QTextBlockFormat &block, const QTextCharFormat &chars)
+{
+    if (reuse) {
+        c.setBlockFormat(block);
+        c.setBlockCharFormat(chars);
+        reuse = false;
+    } else {
+        c.insertBlock(block, chars);
+    }
+}
+
+} // namespace
+
+PageSetup PageSetup::fromPrinter(const QPageLayout &layout)
+{
+    PageSetup s;
+    s.printable = layout.paintRect(QPageLayout::Point).size();
+    if (!layout.isValid() || s.printable.width() < 144 || s.printable.height() < 144)
+        return standard(); // no usable printer: the paper of the locale
+    const QMarginsF printer = layout.margins(QPageLayout::Point);
+    // Aim for about 0.6 in of paper around the text, whatever the printer keeps itself.
+    auto inner = [](qreal wanted, qreal printerMargin) { return qMax(8.0, wanted - printerMargin); };
+    s.margins = QMarginsF(inner(43, printer.left()), inner(36, printer.top()), inner(43, printer.right()),
+                          inner(40, printer.bottom()));
+    return s;
+}
+
+PageSetup PageSetup::standard()
+{
+    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    const QPageLayout layout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    return fromPrinter(layout);
+}
+
+ReportDocument::ReportDocument(const PageSetup &page, const QFont &font, const PageHeader &header)
+    : m_doc(std::make_unique<QTextDocument>()), m_page(page), m_header(header), m_font(font), m_metrics(font)
+{
+    m_pxPerPoint = qt_defaultDpiY() / 72.0;
+    m_textWidth = px(page.printable.width() - page.margins.left() - page.margins.right());
+    m_doc->setUndoRedoEnabled(false);
+    m_doc->setUseDesignMetrics(true);
+    m_doc->setDefaultFont(font);
+    QTextOption option = m_doc->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_doc->setDefaultTextOption(option);
+    // A null page size keeps the layout asleep while the body is built.
+    m_doc->setPageSize(QSizeF(0, 0));
+    QTextFrameFormat root = m_doc->rootFrame()->frameFormat();
+    root.setLeftMargin(px(page.margins.left()));
+    root.setRightMargin(px(page.margins.right()));
+    root.setTopMargin(px(page.margins.top()));
+    root.setBottomMargin(px(page.margins.bottom()));
+    m_doc->rootFrame()->setFrameFormat(root);
+    m_cursor = QTextCursor(m_doc.get());
+    // One edit block for the whole body: the document tells its listeners once, not per piece of text.
+    m_cursor.beginEditBlock();
+    insertPageHeader(m_cursor, 1, 1, false);
+    m_reuseBlock = false;
+}
+
+ReportDocument::~ReportDocument() = default;
+
+const QTextCharFormat &ReportDocument::fmt(qreal sizeDelta, bool bold, bool italic, const QColor &color) const
+{
+    // Made once each: building a format for every piece of text costs more than the text.
+    const auto key = std::make_tuple(qRound(sizeDelta * 10), bold, italic, color.isValid() ? color.rgb() : 0u);
+    auto it = m_formats.find(key);
+    if (it != m_formats.end())
+        return it->second;
+    QTextCharFormat f;
+    QFont font = m_font;
+    font.setPointSizeF(m_font.pointSizeF() + sizeDelta);
+    font.setBold(bold);
+    font.setItalic(italic);
+    f.setFont(font);
+    if (color.isValid())
+        f.setForeground(color);
+    return m_formats.emplace(key, f).first->second;
+}
+
+std::unique_ptr<QTextDocument> ReportDocument::takeDocument()
+{
+    return std::move(m_doc);
+}
+
+double ReportDocument::percentOf(double points) const
+{
+    return 100.0 * px(points) / m_textWidth;
+}
+
+void ReportDocument::startUnit(bool keepWithNext, int repeat)
+{
+    m_unitPending = true;
+    m_pending = Unit{0, keepWithNext, repeat};
+}
+
+void ReportDocument::noteUnit(int key)
+{
+    if (!m_unitPending)
+        return;
+    m_unitPending = false;
+    m_pending.key = key;
+    m_units.push_back(m_pending);
+}
+
+QTextBlock ReportDocument::newBlock(const QTextBlockFormat &block, const QTextCharFormat &chars)
+{
+    nextBlock(m_cursor, m_reuseBlock, block, chars);
+    noteUnit(m_cursor.block().position());
+    return m_cursor.block();
+}
+
+void ReportDocument::insertPageHeader(QTextCursor &c, int page, int pages, bool pageBreak)
+{
+    const qreal base = m_font.pointSizeF();
+    QTextBlockFormat top;
+    top.setTabPositions({QTextOption::Tab(m_textWidth, QTextOption::RightTab)});
+    top.setPageBreakPolicy(pageBreak ? QTextFormat::PageBreak_AlwaysBefore : QTextFormat::PageBreak_Auto);
+    top.setProperty(QTextFormat::UserProperty, page);
+    const QTextCharFormat title = fmt(15 - base, true, false, kAccent);
+    const QTextCharFormat small = fmt(-1, false, false, kMuted);
+    c.setBlockFormat(top);
+    c.setBlockCharFormat(title);
+    c.insertText(m_header.title, title);
+    c.insertText(QStringLiteral("\t"), small);
+    const int start = c.position();
+    c.insertText(QStringLiteral("Page %1 of %2").arg(page).arg(pages), small);
+    if (page == 1) {
+        m_pageTextStart = start;
+        m_pageTextEnd = c.position();
+    }
+    QTextBlockFormat second;
+    second.setTabPositions({QTextOption::Tab(m_textWidth, QTextOption::RightTab)});
+    second.setBottomMargin(px(3));
+    c.insertBlock(second, fmt(0, true));
+    c.insertText(m_header.owner, fmt(0, true));
+    c.insertText(QStringLiteral("\t") + m_header.printed, small);
+    // A thin bar under the header: an empty block filled with the accent colour.
+    QTextBlockFormat bar;
+    bar.setBackground(kAccent);
+    bar.setLineHeight(px(1.2), QTextBlockFormat::FixedHeight);
+    bar.setBottomMargin(px(10));
+    QTextCharFormat barChars;
+    barChars.setFontPointSize(1);
+    c.insertBlock(bar, barChars);
+}
+
+void ReportDocument::makeSeparator(QTextCursor &c)
+{
+    QTextBlockFormat f;
+    f.setLineHeight(0, QTextBlockFormat::FixedHeight);
+    QTextCharFormat chars;
+    chars.setFontPointSize(1);
+    c.setBlockFormat(f);
+    c.setBlockCharFormat(chars);
+}
+
+void ReportDocument::prepareForTable()
+{
+    if (m_reuseBlock)
+        makeSeparator(m_cursor);
+}
+
+void ReportDocument::subtitle(const QString &text)
+{
+    startUnit(false);
+    QTextBlockFormat f;
+    f.setBottomMargin(px(6));
+    newBlock(f, fmt(0.5, false, true));
+    m_cursor.insertText(text);
+}
+
+void ReportDocument::heading(const QString &text)
+{
+    startUnit(true);
+    QTextBlockFormat f;
+    f.setTopMargin(px(14));
+    f.setBottomMargin(px(4));
+    const QTextCharFormat chars = fmt(3, true, false, kAccent);
+    newBlock(f, chars);
+    m_cursor.insertText(text, chars);
+}
+
+void ReportDocument::groupHeading(const QString &text)
+{
+    if (m_currentCaption >= 0) { // inside a table the heading is a row, so captions can repeat above it
+        startUnit(true, m_currentCaption);
+        prepareForTable();
+        QTextTable *t =
+            insertRowTable(m_cursor, m_captions[size_t(m_currentCaption)].layout, {text}, RowKind::Group, false);
+        noteUnit(t->firstPosition());
+        m_cursor.movePosition(QTextCursor::End);
+        m_reuseBlock = true;
+        return;
+    }
+    startUnit(true);
+    QTextBlockFormat f;
+    f.setTopMargin(px(9));
+    f.setBottomMargin(px(2));
+    const QTextCharFormat chars = fmt(2, true, false, kAccent);
+    newBlock(f, chars);
+    m_cursor.insertText(text, chars);
+}
+
+void ReportDocument::paragraph(const QString &text, Note kind)
+{
+    startUnit(false);
+    QTextBlockFormat f;
+    QTextCharFormat chars;
+    switch (kind) {
+    case Note::Plain:
+        f.setBottomMargin(px(4));
+        chars = fmt(0, false);
+        break;
+    case Note::Remark:
+        f.setTopMargin(px(3));
+        chars = fmt(-1, false, true, kMuted);
+        break;
+    case Note::Empty:
+        f.setTopMargin(px(4));
+        chars = fmt(0, false, true, kMuted);
+        break;
+    case Note::Count:
+        f.setTopMargin(px(5));
+        chars = fmt(-0.5, true, false, kMuted);
+        break;
+    }
+    newBlock(f, chars);
+    m_cursor.insertText(text, chars);
+}
+
+qreal ReportDocument::labelWidthFor(const QStringList &labels) const
+{
+    const QFontMetricsF fm(fmt(-1, true).font());
+    qreal widest = 0;
+    for (const QString &l : labels)
+        widest = qMax(widest, fm.horizontalAdvance(l));
+    return widest / m_pxPerPoint + 7;
+}
+
+qreal ReportDocument::valueWidth(const QString &text) const
+{
+    if (text.contains(QChar(QChar::LineSeparator)))
+        return std::numeric_limits<qreal>::infinity();
+    if (m_widths.size() > 20000)
+        m_widths.clear();
+    auto it = m_widths.constFind(text);
+    if (it != m_widths.constEnd())
+        return *it;
+    // Design metrics run a little wider than the screen's; the margin keeps values inside their column.
+    const qreal w = m_metrics.horizontalAdvance(text) * 1.04;
+    m_widths.insert(text, w);
+    return w;
+}
+
+void ReportDocument::lineBlock(QTextCursor &c, const Entry &entry, qreal labelWidth, bool showLabel, bool reuse)
+{
+    QTextBlockFormat f;
+    if (!entry.label.isEmpty()) {
+        // A hanging indent: the label in the margin, the text wrapping under its own first line.
+        f.setLeftMargin(labelWidth);
+        f.setTextIndent(-labelWidth);
+        f.setTabPositions({QTextOption::Tab(labelWidth, QTextOption::LeftTab)});
+    }
+    const QTextCharFormat value = fmt(0, false);
+    nextBlock(c, reuse, f, value);
+    if (!entry.label.isEmpty()) {
+        c.insertText(showLabel ? entry.label : QString(), fmt(-1, true, false, kMuted));
+        c.insertText(QStringLiteral("\t"), value);
+    }
+    c.insertText(entry.value, value);
+}
+
+void ReportDocument::fieldRows(QTextCursor &c, bool &reuse, const std::vector<const Entry *> &fields, qreal width,
+                               qreal labelWidth, int columns)
+{
+    const qreal slot = width / columns;
+    const qreal gap = px(6);
+    struct Placed
+    {
+        const Entry *entry;
+        int slot;
+    };
+    std::vector<Placed> row;
+    int used = 0;
+    auto flush = [&] {
+        if (row.empty())
+            return;
+        QTextBlockFormat f;
+        QList<QTextOption::Tab> tabs;
+        for (const Placed &p : row) {
+            if (p.slot > 0)
+                tabs << QTextOption::Tab(p.slot * slot, QTextOption::LeftTab);
+            tabs << QTextOption::Tab(p.slot * slot + labelWidth, QTextOption::LeftTab);
+        }
+        f.setTabPositions(tabs);
+        const QTextCharFormat value = fmt(0, false);
+        const QTextCharFormat label = fmt(-1, true, false, kMuted);
+        nextBlock(c, reuse, f, value);
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (i > 0)
+                c.insertText(QStringLiteral("\t"), value);
+            c.insertText(row[i].entry->label, label);
+            c.insertText(QStringLiteral("\t"), value);
+            c.insertText(row[i].entry->value, value);
+        }
+        row.clear();
+        used = 0;
+    };
+    for (const Entry *e : fields) {
+        const qreal need = labelWidth + valueWidth(e->value) + gap;
+        const int span = need <= slot ? 1 : int(std::ceil(need / slot));
+        if (span > columns) {
+            flush();
+            lineBlock(c, *e, labelWidth, true, reuse);
+            reuse = false;
+            continue;
+        }
+        if (used + span > columns)
+            flush();
+        row.push_back({e, used});
+        used += span;
+    }
+    flush();
+}
+
+void ReportDocument::pictureInto(QTextCursor &c, const QString &path, QSizeF box)
+{
+    const QTextCharFormat note = fmt(-1, false, true, kMuted);
+    if (path.trimmed().isEmpty()) {
+        c.insertText(QStringLiteral("No picture"), note);
+        return;
+    }
+    if (!QFileInfo(path).isFile()) {
+        c.insertText(QStringLiteral("Picture not found:") + QChar(QChar::LineSeparator) + path, note);
+        return;
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize source = reader.size();
+    const QSizeF boxPx(px(box.width()), px(box.height()));
+    QSizeF shown = source.isValid() ? QSizeF(source).scaled(boxPx, Qt::KeepAspectRatio) : boxPx;
+    // Decode at about 2.5 times the size shown: sharp on paper, small in memory.
+    if (source.isValid()) {
+        const QSize wanted = (shown * 2.5).toSize();
+        if (wanted.width() < source.width())
+            reader.setScaledSize(wanted);
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        c.insertText(QStringLiteral("Picture cannot be read:") + QChar(QChar::LineSeparator) + path, note);
+        return;
+    }
+    if (!source.isValid())
+        shown = QSizeF(image.size()).scaled(boxPx, Qt::KeepAspectRatio);
+    const QUrl name(QStringLiteral("tallyfin-picture:%1").arg(++m_pictures));
+    m_doc->addResource(QTextDocument::ImageResource, name, image);
+    QTextImageFormat f;
+    f.setName(name.toString());
+    f.setWidth(shown.width());
+    f.setHeight(shown.height());
+    c.insertImage(f);
+}
+
+void ReportDocument::card(const Card &card)
+{
+    startUnit(false);
+    QTextBlockFormat titleFormat;
+    titleFormat.setTopMargin(px(7));
+    titleFormat.setBottomMargin(px(2));
+    titleFormat.setBackground(kBand);
+    const QTextCharFormat titleChars = fmt(0.5, true);
+    newBlock(titleFormat, titleChars);
+    m_cursor.insertText(card.title.trimmed().isEmpty() ? QStringLiteral("(blank)") : card.title, titleChars);
+
+    const qreal labelWidth = px(card.labelWidth);
+    std::vector<const Entry *> fields;
+    QString lastLabel;
+    auto emitLine = [&](QTextCursor &c, bool &reuse, const Entry &e) {
+        lineBlock(c, e, labelWidth, e.label != lastLabel, reuse);
+        reuse = false;
+        lastLabel = e.label;
+    };
+    if (card.withPicture) {
+        const qreal pictureWidth = px(card.pictureBox.width()) + px(8);
+        QTextTableFormat tf;
+        tf.setBorder(0);
+        tf.setCellSpacing(0);
+        tf.setCellPadding(px(2));
+        tf.setMargin(0);
+        tf.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+        tf.setColumnWidthConstraints(
+            {QTextLength(QTextLength::PercentageLength, 100 - 100 * pictureWidth / m_textWidth),
+             QTextLength(QTextLength::PercentageLength, 100 * pictureWidth / m_textWidth)});
+        QTextTable *t = m_cursor.insertTable(1, 2, tf);
+        QTextCursor left = t->cellAt(0, 0).firstCursorPosition();
+        for (const Entry &e : card.entries)
+            if (!e.line)
+                fields.push_back(&e);
+        bool fresh = true;
+        fieldRows(left, fresh, fields, m_textWidth - pictureWidth - px(6), labelWidth, 1);
+        QTextCursor right = t->cellAt(0, 1).firstCursorPosition();
+        QTextBlockFormat againstTheEdge;
+        againstTheEdge.setAlignment(Qt::AlignRight);
+        right.setBlockFormat(againstTheEdge);
+        pictureInto(right, card.picturePath, card.pictureBox);
+        m_cursor.movePosition(QTextCursor::End);
+        m_reuseBlock = true;
+        for (const Entry &e : card.entries)
+            if (e.line)
+                emitLine(m_cursor, m_reuseBlock, e);
+        return;
+    }
+    // Fields in a row of the grid until a line breaks it; lines in the order written.
+    for (size_t i = 0; i < card.entries.size();) {
+        if (card.entries[i].line) {
+            emitLine(m_cursor, m_reuseBlock, card.entries[i]);
+            ++i;
+            continue;
+        }
+        fields.clear();
+        while (i < card.entries.size() && !card.entries[i].line)
+            fields.push_back(&card.entries[i++]);
+        fieldRows(m_cursor, m_reuseBlock, fields, m_textWidth, labelWidth, card.fieldColumns);
+        lastLabel.clear();
+    }
+}
+
+QTextTable *ReportDocument::insertRowTable(QTextCursor &c, const TableLayout &layout, const QStringList &cells,
+                                           RowKind kind, bool caption)
+{
+    const int n = int(layout.percent.size());
+    QTextTableFormat tf;
+    tf.setBorderCollapse(true);
+    tf.setBorder(0);
+    tf.setCellSpacing(0);
+    tf.setCellPadding(0);
+    tf.setMargin(0);
+    tf.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    QList<QTextLength> widths;
+    for (double p : layout.percent)
+        widths << QTextLength(QTextLength::PercentageLength, p);
+    tf.setColumnWidthConstraints(widths);
+    QTextTable *t = c.insertTable(1, n, tf);
+    if (kind == RowKind::Group && n > 1)
+        t->mergeCells(0, 0, 1, n);
+
+    QTextTableCellFormat cell;
+    cell.setLeftPadding(px(3));
+    cell.setRightPadding(px(3));
+    cell.setTopPadding(px(caption ? 3 : 1.5));
+    cell.setBottomPadding(px(caption ? 3 : 1.5));
+    QTextCharFormat chars = fmt(0, false);
+    auto border = [&](bool top, qreal width, const QColor &color) {
+        if (top) {
+            cell.setTopBorder(px(width));
+            cell.setTopBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            cell.setTopBorderBrush(color);
+        } else {
+            cell.setBottomBorder(px(width));
+            cell.setBottomBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            cell.setBottomBorderBrush(color);
+        }
+    };
+    if (caption) {
+        chars = fmt(-0.5, true);
+        cell.setBackground(kBand);
+        border(false, 1, kAccent);
+    } else {
+        switch (kind) {
+        case RowKind::Data:
+            border(false, 0.5, kRule);
+            break;
+        case RowKind::Group:
+            chars = fmt(1, true, false, kAccent);
+            cell.setTopPadding(px(6));
+            border(false, 0.5, kRule);
+            break;
+        case RowKind::Subtotal:
+            chars = fmt(0, true, true);
+            border(false, 0.5, kRule);
+            break;
+        case RowKind::Total:
+            chars = fmt(0, true);
+            cell.setBackground(kBand);
+            border(true, 1, kAccent);
+            border(false, 1, kAccent);
+            break;
+        }
+    }
+    const int filled = kind == RowKind::Group ? 1 : n;
+    for (int i = 0; i < filled; ++i) {
+        QTextTableCell tc = t->cellAt(0, i);
+        QTextCursor cc = tc.firstCursorPosition();
+        QTextBlockFormat align;
+        align.setAlignment(i < int(layout.align.size()) ? layout.align[size_t(i)] : Qt::AlignLeft);
+        cc.setBlockFormat(align);
+        cc.insertText(i < cells.size() ? cells[i] : QString(), chars);
+        // Last: the cell's look is kept where its first block keeps its character format.
+        tc.setFormat(cell);
+    }
+    return t;
+}
+
+void ReportDocument::beginTable(const TableLayout &layout, const QStringList &captions)
+{
+    startUnit(true);
+    prepareForTable();
+    QTextTable *t = insertRowTable(m_cursor, layout, captions, RowKind::Data, true);
+    noteUnit(t->firstPosition());
+    m_captions.push_back({layout, captions, m_units.size() - 1});
+    m_cursor.movePosition(QTextCursor::End);
+    m_reuseBlock = true;
+    m_currentCaption = int(m_captions.size()) - 1;
+}
+
+void ReportDocument::tableRow(const QStringList &cells, RowKind kind)
+{
+    startUnit(false, m_currentCaption);
+    prepareForTable();
+    QTextTable *t = insertRowTable(m_cursor, m_captions[size_t(m_currentCaption)].layout, cells, kind, false);
+    noteUnit(t->firstPosition());
+    m_cursor.movePosition(QTextCursor::End);
+    m_reuseBlock = true;
+}
+
+void ReportDocument::endTable()
+{
+    m_currentCaption = -1;
+    // What follows a table keeps its distance: a block's top margin is not honoured right after a frame.
+    QTextCursor before(m_cursor);
+    before.movePosition(QTextCursor::PreviousCharacter);
+    if (QTextTable *t = before.currentTable()) {
+        QTextTableFormat f = t->format();
+        f.setBottomMargin(px(6));
+        t->setFormat(f);
+    }
+}
+
+} // namespace tf::report

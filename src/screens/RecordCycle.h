@@ -1,0 +1,183 @@
+#pragma once
+
+// The editing cycle every record screen shares: a grid of the table's rows,
+// fields that show the current row, New, Edit, Save, Cancel, Delete and Print,
+// and the three states browse, adding and editing. A screen owns one
+// RecordCycle per table it keeps, fills in a ScreenParams record with its
+// controls and texts, binds its fields, and connects nothing else: the cycle
+// wires the buttons, keeps the grid and the data source in step, switches the
+// layout, recounts when the window becomes the program's active window, and
+// throws a pending row away when the window closes.
+//
+// Screens whose steps come in another order (or with extra steps) leave the
+// button out of ScreenParams, connect it to their own handler and build it from
+// the public steps below; small additions go through CycleHooks.
+
+#include "data/DataSource.h"
+#include "data/FieldBinding.h"
+#include "data/GridModel.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QAbstractButton;
+class QAbstractItemView;
+class QLabel;
+class QWidget;
+
+namespace tf {
+
+enum class CycleState { Browse, Adding, Editing };
+
+// How fields refuse typing in browse state.
+enum class ReadOnlyMeans {
+    PanelSwap,      // a panel of labels in browse state, a panel of input fields while adding or editing
+    LockTextBoxes,  // every text box of the window locked (and every list, with lockLists)
+    LockNamedFields // the fields listed in lockedFields locked
+};
+
+// What Delete does once the row is gone.
+enum class AfterDelete {
+    RequeryThenFirst,    // requery, recount, first row (one on if that leaves it before the first)
+    FirstWithoutRequery, // recount, first row (one on if before the first)
+    NextElsePrevious     // recount, the next row, or back one past the end
+};
+
+struct ScreenParams
+{
+    QWidget *window = nullptr;
+    QString recordSource; // table name or SQL text opened at load
+
+    // Save refuses an empty required field (as displayed; blanks count as filled).
+    QWidget *requiredField = nullptr; // none: nothing is required
+    QString requiredMessage;
+
+    QWidget *focusOnNew = nullptr;
+    std::function<void()> defaultsOfNew; // puts the new row's defaults into the fields
+    QWidget *focusOnEdit = nullptr;
+
+    // Count caption: the row count as a plain integer, then countText.
+    QLabel *countLabel = nullptr; // none: no count caption
+    QString countText;
+
+    QString recordNoun; // "Log": "This Log can not be deleted."
+    // What follows "Are you sure you want to delete ", closing mark included.
+    std::function<QString()> deleteSubject;
+    QString deleteTitle = QStringLiteral("Delete Information");
+    QString reportFile; // "log.rpt", in the program folder
+
+    // Commands; a null one is a command the screen lacks or runs itself.
+    QAbstractButton *newButton = nullptr;
+    QAbstractButton *editButton = nullptr;
+    QAbstractButton *deleteButton = nullptr;
+    QAbstractButton *printButton = nullptr;
+    QAbstractButton *saveButton = nullptr;
+    QAbstractButton *cancelButton = nullptr;
+    QWidget *menuBar = nullptr; // shown in browse state only
+    QWidget *saveBar = nullptr; // shown while adding or editing only
+    QWidget *exitButton = nullptr;
+    QWidget *minimizeButton = nullptr;
+    // Bars and buttons besides the grid, Exit and Minimize that are off while adding or editing.
+    QList<QWidget *> offWhileEditing;
+
+    QAbstractItemView *grid = nullptr;
+    QList<GridColumn> gridColumns;
+    bool gridAcceptsTyping = false; // typing into a cell in browse state writes that row
+
+    ReadOnlyMeans readOnly = ReadOnlyMeans::PanelSwap;
+    QWidget *readOnlyPanel = nullptr; // PanelSwap
+    QWidget *editPanel = nullptr;     // PanelSwap
+    bool lockLists = false;           // LockTextBoxes: lists too
+    QList<QWidget *> lockedFields;    // LockNamedFields
+    QLabel *editModeLabel = nullptr;  // " Edit Mode ", shown only while adding or editing
+};
+
+struct CycleHooks
+{
+    // After the required-field check at Save; false keeps the row pending (it has said why).
+    std::function<bool()> checkBeforeSave;
+    // Extra elements switched with the layout.
+    std::function<void(bool editing)> layoutChanged;
+    // The fields have just shown another row.
+    std::function<void()> rowShown;
+    // Shows the count another way than countLabel (a window title, a colour).
+    std::function<void(int count)> showCount;
+    // Replaces the recount when the window becomes active.
+    std::function<void()> activated;
+    AfterDelete afterDelete = AfterDelete::RequeryThenFirst;
+};
+
+// What Print calls; the report engine unless replaced (tests record instead).
+using ReportRunner = std::function<bool(const QString &reportFile, QWidget *parent)>;
+void setReportRunner(ReportRunner runner); // an empty one puts the report engine back
+
+class RecordCycle : public QObject
+{
+    Q_OBJECT
+public:
+    RecordCycle(DataSource *source, ScreenParams params, CycleHooks hooks = {});
+
+    // Binds a field (input widget or read-only label) to a column.
+    void bind(QWidget *widget, const QString &field);
+    // Opens the data source on the program's database with the record source
+    // and shows the first row in browse state; false with errorText() otherwise.
+    bool open();
+    QString errorText() const { return m_source->errorText(); }
+
+    CycleState state() const;
+    DataSource *source() const { return m_source; }
+    GridModel *gridModel() const { return m_model; }
+    const ScreenParams &params() const { return m_params; }
+
+    // The commands, each in the order of steps every screen follows by default.
+    void newRecord();
+    void editRecord();
+    bool save();
+    void cancel();
+    void deleteRecord();
+    void print();
+    void activate();
+    // A sort button: another record source, requeried at once (first row current).
+    bool sortBy(const QString &recordSource);
+
+    // Steps, for screens that put them together differently.
+    void setEditingLayout(bool editing);
+    void setFieldsLocked(bool locked);
+    void showCurrent();
+    bool requiredFieldFilled(); // warns and focuses the field when it is empty
+    bool startNew();            // add-new, defaults of New
+    bool startEdit();
+    bool writePending(); // fields into the pending row, then update; warns on failure
+    void moveToLastModified();
+    void discardPending();
+    int rowCount() const; // the rows of the record source in the file now
+    void recount();
+    bool refuseLastRow(); // true (after the refusal) when only one row is left
+    bool confirmDelete();
+
+    // Locks or unlocks one field: text boxes read-only, lists and date pickers unchangeable.
+    static void setLocked(QWidget *field, bool locked);
+    static bool isLocked(const QWidget *field);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void warn(const QString &text);
+    void focus(QWidget *w);
+    void syncGrid(int row);
+    QList<QWidget *> lockTargets() const;
+
+    DataSource *m_source;
+    ScreenParams m_params;
+    CycleHooks m_hooks;
+    FieldBinding m_binding;
+    QList<QPair<QPointer<QWidget>, QString>> m_bound;
+    GridModel *m_model = nullptr;
+    bool m_syncing = false;
+    bool m_shownOnce = false;
+};
+
+} // namespace tf

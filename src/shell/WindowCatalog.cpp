@@ -1,0 +1,33 @@
+#include "shell/WindowCatalog.h"
+
+#include "data/frmDbutility.h"
+#include "moon/frmMain.h"
+#include "reports/frmPrintfish.h"
+#include "screens/frmLogs.h"
+#include "search/frmSearch.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmAbout.h"
+#include "shell/frmCredit.h"
+#include "shell/frmRegister.h"
+#include "shell/frmStart.h"
+#include "shell/frmUpdate.h"
+#include "shell/frmUtilities.h"
+
+namespace tf {
+
+void registerWindows()
+{
+    WindowRegistry::define<frmStart>();
+    WindowRegistry::define<frmRegister>();
+    WindowRegistry::define<frmAbout>();
+    WindowRegistry::define<frmUpdate>();
+    WindowRegistry::define<frmCredit>();
+    WindowRegistry::define<frmUtilities>();
+    WindowRegistry::define<frmDbutility>();
+    WindowRegistry::define<frmLogs>();
+    WindowRegistry::define<frmSearch>();
+    WindowRegistry::define<frmPrintfish>();
+    WindowRegistry::define<frmMain>();
+}
+
+} // namespace tf

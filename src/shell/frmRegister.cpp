@@ -1,0 +1,124 @@
+#include "shell/frmRegister.h"
+
+#include "data/Schema.h"
+#include "shell/Platform.h"
+#include "shell/WindowChrome.h"
+
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tf {
+
+frmRegister::frmRegister(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmRegister"));
+
+    Frame1 = new QGroupBox(QStringLiteral("Personal Information"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *form = new QFormLayout(Frame1);
+    const struct
+    {
+        QLabel **label;
+        const char *labelName;
+        const char *caption;
+        QLineEdit **edit;
+        const char *editName;
+        const char *field;
+    } rows[] = {
+        {&Label1, "Label1", "Your Name:", &Text1, "Text1", "Name"},
+        {&Label2, "Label2", "Address:", &Text2, "Text2", "Address"},
+        {&Label3, "Label3", "City, State, ZipCode:", &Text3, "Text3", "City"},
+    };
+    for (const auto &r : rows) {
+        *r.label = new QLabel(QString::fromLatin1(r.caption), Frame1);
+        (*r.label)->setObjectName(QLatin1String(r.labelName));
+        *r.edit = new QLineEdit(Frame1);
+        (*r.edit)->setObjectName(QLatin1String(r.editName));
+        (*r.edit)->setMinimumWidth(300);
+        (*r.label)->setBuddy(*r.edit);
+        form->addRow(*r.label, *r.edit);
+        m_fields.bind(*r.edit, QString::fromLatin1(r.field));
+    }
+
+    Label4 = new QLabel(QStringLiteral("Replace the details above with your own name and address, then click OK. "
+                                       "They are shown on the control panel under \"Fishing Logs of:\"."),
+                        this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setWordWrap(true);
+
+    cmdSave = new QPushButton(QStringLiteral("OK"), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdSave->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(cmdSave, &QPushButton::clicked, this, &frmRegister::save);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmRegister::cancel);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addWidget(Label4);
+    layout->addLayout(buttons);
+    setOrdinaryFrame(this);
+}
+
+bool frmRegister::load()
+{
+    if (!Data1.open(programFile(kDatabaseFileName), QStringLiteral("Register"))) {
+        showMessage(nullptr, MessageIcon::Exclamation,
+                    QStringLiteral("Your name and address cannot be edited now.\n%1").arg(Data1.errorText()));
+        return false;
+    }
+    // The program only ever edits the one row the database comes with; it
+    // never makes one up.
+    if (!Data1.hasCurrent() || !Data1.edit()) {
+        showMessage(nullptr, MessageIcon::Exclamation,
+                    QStringLiteral("Your name and address cannot be edited: the database holds no row for them.\n"
+                                   "Restore a backup copy with \"Exit & Backup Database\" to get it back."));
+        return false;
+    }
+    m_fields.show();
+    return true;
+}
+
+void frmRegister::save()
+{
+    if (Data1.editMode() == DataSource::EditMode::None) {
+        close();
+        return;
+    }
+    // No checks: an empty name, address or city is the owner's choice.
+    if (!m_fields.write() || !Data1.update()) {
+        // The editor stays open with what was typed, so nothing is lost.
+        showMessage(this, MessageIcon::Exclamation,
+                    QStringLiteral("Your name and address could not be saved.\n%1").arg(Data1.errorText()));
+        return;
+    }
+    emit saved();
+    close();
+}
+
+void frmRegister::cancel()
+{
+    Data1.cancelUpdate();
+    close();
+}
+
+void frmRegister::closeEvent(QCloseEvent *event)
+{
+    // Closing the window any other way is a Cancel.
+    Data1.cancelUpdate();
+    Data1.close();
+    event->accept();
+}
+
+} // namespace tf

@@ -1,0 +1,243 @@
+#include "shell/frmStart.h"
+
+#include "data/Schema.h"
+#include "shell/Art.h"
+#include "shell/Bar.h"
+#include "shell/Platform.h"
+#include "shell/WindowChrome.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmAbout.h"
+#include "shell/frmCredit.h"
+#include "shell/frmRegister.h"
+#include "shell/frmUpdate.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+namespace tf {
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int pointSize, bool bold)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QFont f = label->font();
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    label->setFont(f);
+    return label;
+}
+
+void setTextColour(QWidget *w, const QColor &colour)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Active, QPalette::WindowText, colour);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    w->setPalette(pal);
+}
+
+} // namespace
+
+frmStart::frmStart(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmStart"));
+    m_chrome = new WindowChrome(this);
+    build();
+    connect(m_chrome, &WindowChrome::backgroundHovered, this, [this] { setNameHighlighted(false); });
+    openData();
+}
+
+void frmStart::build()
+{
+    Label1 = makeLabel(this, "Label1", QStringLiteral("Control Panel"), 22, true);
+    setTextColour(Label1, Qt::white);
+    Label1->setGeometry(44, 30, 420, 44);
+
+    const struct
+    {
+        QPushButton **button;
+        const char *name;
+        const char *text;
+        const char *window;
+    } mainWindows[] = {
+        {&cmdLogs, "cmdLogs", "Fishing Logs", "frmLogs"},
+        {&cmdBestfish, "cmdBestfish", "Best Fish", "frmBestfish"},
+        {&cmdGear, "cmdGear", "Fishing Gear", "frmGear"},
+        {&cmdContacts, "cmdContacts", "Fishing Contacts", "frmContacts"},
+        {&cmdUtilities, "cmdUtilities", "Fishing Utilities", "frmUtilities"},
+    };
+    int y = 96;
+    for (const auto &m : mainWindows) {
+        auto *b = new QPushButton(QString::fromLatin1(m.text), this);
+        b->setObjectName(QLatin1String(m.name));
+        styleButton(b);
+        b->setGeometry(48, y, 230, 40);
+        const QString window = QString::fromLatin1(m.window);
+        connect(b, &QPushButton::clicked, this, [this, window] { openMainWindow(window); });
+        *m.button = b;
+        y += 52;
+    }
+    cmdBackup = new QPushButton(QStringLiteral("      Exit && Backup Database"), this);
+    cmdBackup->setObjectName(QStringLiteral("cmdBackup"));
+    styleButton(cmdBackup);
+    cmdBackup->setGeometry(48, y + 14, 230, 40);
+    connect(cmdBackup, &QPushButton::clicked, this, &frmStart::exitAndBackup);
+
+    jcFrames1 = makeBar(this, QStringLiteral("jcFrames1"), QStringLiteral("Fishing Logs of:"));
+    jcFrames1->setToolTip(QStringLiteral(" Click on Your Name to edit this information. "));
+    jcFrames1->setGeometry(318, 96, 396, 134);
+    Label2 = makeLabel(jcFrames1, "Label2", QStringLiteral("Your Name"), 14, true);
+    Label2->setToolTip(QStringLiteral(" Click Here "));
+    Label2->setCursor(Qt::PointingHandCursor);
+    Label2->setGeometry(16, 30, 364, 28);
+    Label4 = makeLabel(jcFrames1, "Label4", QStringLiteral("Your Address"), 11, false);
+    Label4->setGeometry(16, 64, 364, 24);
+    Label5 = makeLabel(jcFrames1, "Label5", QStringLiteral("City, State, Zipcode"), 11, false);
+    Label5->setGeometry(16, 92, 364, 24);
+    setNameHighlighted(false);
+    setTextColour(Label4, Qt::white);
+    setTextColour(Label5, Qt::white);
+    Label2->installEventFilter(this);
+    m_owner.bind(Label2, QStringLiteral("Name"));
+    m_owner.bind(Label4, QStringLiteral("Address"));
+    m_owner.bind(Label5, QStringLiteral("City"));
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setToolTip(QStringLiteral(" Click for Picture Credit "));
+    Image1->setCursor(Qt::PointingHandCursor);
+    const QPixmap picture(art::creditThumbnail());
+    Image1->setPixmap(picture);
+    Image1->setGeometry(QRect(QPoint(0, 0), picture.isNull() ? QSize(150, 100) : picture.size()));
+    Image1->move(318 + (396 - Image1->width()) / 2, 262);
+    Image1->installEventFilter(this);
+
+    Label3 = makeLabel(this, "Label3", QStringLiteral("Press F1 Key for Help"), 10, true);
+    setTextColour(Label3, QColor(235, 225, 190));
+    Label3->setGeometry(48, 500, 260, 24);
+
+    cmdAbout = makePictureButton(this, "cmdAbout", QStringLiteral(" About "), art::aboutButton());
+    cmdUpdate = makePictureButton(this, "cmdUpdate", QStringLiteral(" Check for Update "), art::updateButton());
+    cmdAbout->move(714 - cmdAbout->width(), 494);
+    cmdUpdate->move(cmdAbout->x() - 8 - cmdUpdate->width(), 494);
+    connect(cmdAbout, &QToolButton::clicked, this, [this] { WindowRegistry::open<frmAbout>(this); });
+    connect(cmdUpdate, &QToolButton::clicked, this, [this] { WindowRegistry::open<frmUpdate>(this); });
+}
+
+void frmStart::openData()
+{
+    if (Data1.open(programFile(kDatabaseFileName), QStringLiteral("Register")))
+        m_owner.show();
+    else
+        m_dataError = Data1.errorText();
+}
+
+QString frmStart::databaseProblem() const
+{
+    if (m_dataError.isEmpty())
+        return {};
+    const QString path = programFile(kDatabaseFileName);
+    QStringList lines{QStringLiteral("Tallyfin cannot open its database."), m_dataError};
+    if (!m_startupProblem.isEmpty())
+        lines << m_startupProblem;
+    if (!QFileInfo::exists(path) && QFileInfo::exists(programFile(kRepairFileName)))
+        lines << QStringLiteral("A repair was interrupted: the database lies in %1. Give that file the name %2 "
+                                "again, then start Tallyfin.")
+                     .arg(kRepairFileName, kDatabaseFileName);
+    else if (QFileInfo::exists(path))
+        lines << QStringLiteral("The file may be damaged. \"Exit & Backup Database\" can restore a backup copy "
+                                "or repair it.");
+    lines << QStringLiteral("Your details cannot be shown until then; nothing has been changed.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+void frmStart::refreshOwner()
+{
+    if (!Data1.isOpen())
+        return;
+    Data1.requery();
+    m_owner.show();
+}
+
+void frmStart::reportProblem()
+{
+    if (m_dataError.isEmpty() || m_problemReported)
+        return;
+    m_problemReported = true;
+    showMessage(this, MessageIcon::Exclamation, databaseProblem());
+}
+
+void frmStart::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Said once the panel is on screen, so the user sees what it is about.
+    if (!m_dataError.isEmpty() && !m_problemReported)
+        QTimer::singleShot(0, this, &frmStart::reportProblem);
+}
+
+void frmStart::closeEvent(QCloseEvent *event)
+{
+    // The panel lets go of the file as it closes; the maintenance window may
+    // need it to itself straight after.
+    Data1.close();
+    event->accept();
+}
+
+bool frmStart::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool leftClick =
+        event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
+        static_cast<QWidget *>(watched)->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint());
+    if (watched == Label2) {
+        if (event->type() == QEvent::Enter)
+            setNameHighlighted(true);
+        else if (leftClick)
+            openOwnerEditor();
+    } else if (watched == Image1 && leftClick) {
+        WindowRegistry::open<frmCredit>(this);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmStart::setNameHighlighted(bool on)
+{
+    setTextColour(Label2, on ? QColor(Qt::yellow) : QColor(Qt::white));
+}
+
+void frmStart::openMainWindow(const QString &name)
+{
+    // A window not built yet is simply not there to open.
+    WindowRegistry::open(name, this, OpenerState::Minimize);
+}
+
+void frmStart::openOwnerEditor()
+{
+    if (auto *editor = WindowRegistry::open<frmRegister>(this))
+        connect(editor, &frmRegister::saved, this, &frmStart::refreshOwner, Qt::UniqueConnection);
+}
+
+void frmStart::exitAndBackup()
+{
+    // Between the last of these windows closing and the maintenance window
+    // opening, no window is open; that must not end the program.
+    const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    WindowRegistry::closeAll(this);
+    close();
+    QWidget *utility = WindowRegistry::open(QStringLiteral("frmDbutility"));
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
+    if (!utility)
+        QCoreApplication::quit();
+}
+
+} // namespace tf

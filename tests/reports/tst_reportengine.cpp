@@ -1,0 +1,386 @@
+// The report engine: queries that would do more than read are refused and the
+// file stays as it was; errors name the file and line; long reports break into
+// pages that each begin with their header; progress and cancelling.
+
+#include "FakePlatform.h"
+#include "ReportFixture.h"
+#include "TestFolder.h"
+#include "data/Schema.h"
+#include "reports/ReportDatabase.h"
+#include "reports/ReportEngine.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+QString definition(const QString &sql, const QString &parts = QStringLiteral("[table]\nquery = q\ncolumn = A | {a}\n"))
+{
+    return QStringLiteral("[report]\ntitle = Test\n[query q]\nsql = %1\n%2").arg(sql, parts);
+}
+
+report::BuildResult buildText(FakePlatformScope &scope, const QString &text, const report::ProgressFn &progress = {})
+{
+    writeAll(scope.file(QStringLiteral("test.rpt")), text.toUtf8());
+    return buildNamed(QStringLiteral("test.rpt"), progress);
+}
+
+int pdfPages(const QByteArray &pdf)
+{
+    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/"));
+}
+
+} // namespace
+
+class TestReportEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void refusesWriting_data();
+    void refusesWriting();
+    void helperFunctions();
+    void missingOrForeignDatabase();
+    void unknownFieldNamesItsLine();
+    void sortKey();
+    void groupsAndSubtotals();
+    void longLogBreaksIntoPages();
+    void tallCardSplitsAtLines();
+    void tableCaptionsRepeat();
+    void progressAndCancel();
+    void helpExampleWorks();
+    void tallTableRow();
+};
+
+void TestReportEngine::refusesWriting_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message"); // empty: the query is fine
+    QTest::newRow("insert") << "INSERT INTO Log (Lake) VALUES ('x')"
+                            << "INSERT statement";
+    QTest::newRow("replace") << "REPLACE INTO Log (Lake) VALUES ('x')"
+                             << "REPLACE statement";
+    QTest::newRow("update") << "UPDATE Log SET Lake = 'x'"
+                            << "UPDATE statement";
+    QTest::newRow("delete") << "DELETE FROM Log"
+                            << "DELETE statement";
+    QTest::newRow("delete after comment") << "/* tidy */ -- up\n  DELETE FROM Log"
+                                          << "DELETE statement";
+    QTest::newRow("drop") << "DROP TABLE Log"
+                          << "DROP statement";
+    QTest::newRow("create") << "CREATE TEMP TABLE t (a)"
+                            << "CREATE statement";
+    QTest::newRow("attach") << "ATTACH DATABASE 'ATTACHED' AS other"
+                            << "ATTACH statement";
+    QTest::newRow("pragma") << "PRAGMA user_version = 5"
+                            << "PRAGMA statement";
+    QTest::newRow("vacuum into") << "VACUUM INTO 'ATTACHED'"
+                                 << "VACUUM statement";
+    QTest::newRow("begin") << "BEGIN"
+                           << "BEGIN statement";
+    QTest::newRow("two statements") << "SELECT 1 AS a; DELETE FROM Log"
+                                    << "more than one statement";
+    QTest::newRow("two selects") << "SELECT 1 AS a; SELECT 2"
+                                 << "more than one statement";
+    QTest::newRow("delete behind a WITH") << "WITH x AS (SELECT 1) DELETE FROM Log"
+                                          << "uses DELETE";
+    QTest::newRow("update behind a WITH") << "WITH x AS (SELECT 1) UPDATE Log SET Lake = 'x'"
+                                          << "uses UPDATE";
+    QTest::newRow("extension") << "SELECT load_extension('x') AS a"
+                               << "forbidden function";
+    QTest::newRow("pragma function") << "SELECT * FROM pragma_user_version AS a"
+                                     << "may only read";
+    QTest::newRow("syntax") << "SELEC 1"
+                            << "not a SELECT";
+    QTest::newRow("no such table") << "SELECT a FROM Logg"
+                                   << "no such table: Logg";
+    QTest::newRow("trailing comment is fine") << "SELECT 1 AS a; -- done\n  /* really */"
+                                              << "";
+    QTest::newRow("recursive query is fine")
+        << "WITH RECURSIVE c(a) AS (SELECT 1 UNION ALL SELECT a + 1 FROM c WHERE a < 3) SELECT a FROM c"
+        << "";
+}
+
+void TestReportEngine::refusesWriting()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, message);
+    FakePlatformScope scope;
+    const QString db = scope.file(kDatabaseFileName);
+    makeDatabase(db);
+    QVERIFY(execSql(db, QStringLiteral("INSERT INTO Log (Lake) VALUES ('Lake Okee')")));
+    const QString attached = scope.file(QStringLiteral("attached.mdb"));
+    sql.replace(QStringLiteral("ATTACHED"), attached);
+    const QByteArray before = readAll(db);
+
+    const report::BuildResult r = buildText(scope, definition(sql));
+    if (message.isEmpty()) {
+        QVERIFY2(r.document, qPrintable(r.error));
+        QVERIFY(r.document->toPlainText().contains(QStringLiteral("Test\tPage 1 of 1")));
+    } else {
+        QVERIFY(!r.document);
+        QVERIFY2(r.error.contains(QDir::toNativeSeparators(scope.file(QStringLiteral("test.rpt")))),
+                 qPrintable(r.error));
+        QVERIFY2(r.error.contains(QStringLiteral("Line 4: the query \"q\" cannot be used")), qPrintable(r.error));
+        QVERIFY2(r.error.contains(message), qPrintable(r.error));
+    }
+    QCOMPARE(readAll(db), before);
+    QVERIFY(!QFileInfo::exists(attached));
+    QCOMPARE(querySingle(db, QStringLiteral("SELECT group_concat(Lake) FROM Log")).toString(),
+             QStringLiteral("Lake Okee"));
+}
+
+void TestReportEngine::helperFunctions()
+{
+    FakePlatformScope scope;
+    makeDatabase(scope.file(kDatabaseFileName));
+    report::ReadOnlyDatabase db;
+    QString e;
+    QVERIFY2(db.open(scope.file(kDatabaseFileName), &e), qPrintable(e));
+    report::Statement st;
+    QVERIFY2(db.prepare(QStringLiteral("SELECT whole_number(' 12 '), whole_number('2/3'), whole_number(NULL), "
+                                       "number('$1,250.50'), number('gift'), month_number('March'), "
+                                       "month_number('x'), 'a' || char(9) || 'b' || char(13, 10) || 'c'"),
+                        st, &e),
+             qPrintable(e));
+    report::Row row;
+    QVERIFY(st.next(row));
+    QCOMPARE(row, (report::Row{"12", "", "", "1250.5", "", "3", "", QStringLiteral("a b\u2028c")}));
+}
+
+void TestReportEngine::missingOrForeignDatabase()
+{
+    FakePlatformScope scope;
+    const QString db = scope.file(kDatabaseFileName);
+    writeAll(scope.file(QStringLiteral("test.rpt")), definition(QStringLiteral("SELECT 1 AS a")).toUtf8());
+    report::BuildResult r = buildNamed(QStringLiteral("test.rpt"));
+    QVERIFY(!r.document);
+    QVERIFY2(r.error.contains(QDir::toNativeSeparators(db)) && r.error.contains(QStringLiteral("does not exist")),
+             qPrintable(r.error));
+    QVERIFY(!QFileInfo::exists(db)); // never created by a report
+
+    QVERIFY(writeAll(db, QByteArray(4096, 'x')));
+    r = buildNamed(QStringLiteral("test.rpt"));
+    QVERIFY(!r.document);
+    QVERIFY2(r.error.contains(QStringLiteral("not a database")), qPrintable(r.error));
+    QCOMPARE(readAll(db), QByteArray(4096, 'x'));
+}
+
+void TestReportEngine::unknownFieldNamesItsLine()
+{
+    FakePlatformScope scope;
+    makeDatabase(scope.file(kDatabaseFileName));
+    const report::BuildResult r = buildText(
+        scope, definition(QStringLiteral("SELECT * FROM Log"),
+                          QStringLiteral("[cards]\nquery = q\ntitle = {Date}\n\nline = Lake | {Lake Name}\n")));
+    QVERIFY(!r.document);
+    QVERIFY2(r.error.contains(QStringLiteral("Line 9: the query \"q\" has no column \"Lake Name\"")),
+             qPrintable(r.error));
+}
+
+void TestReportEngine::sortKey()
+{
+    FakePlatformScope scope;
+    const QString db = scope.file(kDatabaseFileName);
+    makeDatabase(db);
+    QVERIFY(
+        execSql(db, QStringLiteral("INSERT INTO Log (Date, Lake) VALUES ('2024-01-01', 'b lake'), "
+                                   "('2024-01-02', 'C lake'), ('2024-01-03', 'a lake'), ('2024-01-04', 'b lake')")));
+    const QString parts = QStringLiteral("[table]\nquery = q\ncolumn = Lake | {Lake}\ncolumn = Date | {Date}\n");
+    report::BuildResult r = buildText(
+        scope, definition(QStringLiteral("SELECT * FROM Log;\nsort = Lake descending, \"Date\" desc"), parts));
+    QVERIFY2(r.document, qPrintable(r.error));
+    const QString text = r.document->toPlainText();
+    const QStringList order = {"C lake\n2024-01-02", "b lake\n2024-01-04", "b lake\n2024-01-01", "a lake\n2024-01-03"};
+    qsizetype at = 0;
+    for (const QString &row : order) {
+        const qsizetype found = text.indexOf(row, at);
+        QVERIFY2(found >= at, qPrintable(row));
+        at = found;
+    }
+    r = buildText(scope, definition(QStringLiteral("SELECT * FROM Log\nsort = Lak"), parts));
+    QVERIFY2(r.error.contains(QStringLiteral("Line 5: the query \"q\" has no column \"Lak\" to sort by")),
+             qPrintable(r.error));
+}
+
+void TestReportEngine::groupsAndSubtotals()
+{
+    FakePlatformScope scope;
+    makeDatabase(scope.file(kDatabaseFileName));
+    fillDiary(scope.file(kDatabaseFileName), scope.folder());
+    const QString sql = QStringLiteral("SELECT * FROM Log WHERE Lake <> '' ORDER BY Lake, Date");
+    report::BuildResult r =
+        buildText(scope, definition(sql, QStringLiteral("[table]\nquery = q\ngroup = {Lake}\n"
+                                                        "group total = Subtotal for {Lake} ({count} trips)\n"
+                                                        "column = Date | {Date} | 50%\n"
+                                                        "column = Fish | {Total Fish} | 50% | right | sum whole\n"
+                                                        "total = All\ncount = Trips: {count}\n")));
+    QVERIFY2(r.document, qPrintable(r.error));
+    QString text = r.document->toPlainText();
+    QVERIFY2(text.contains(QStringLiteral("Subtotal for Cedar River (2 trips)\n3")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Subtotal for Lake Okee (4 trips)\n17")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("All\n20")));
+    QVERIFY(text.contains(QStringLiteral("Not in the total of \"Fish\": 2 entries that are not whole numbers "
+                                         "(\"1.5\", \"2/3\").")));
+    QVERIFY(text.contains(QStringLiteral("Trips: 6")));
+
+    r = buildText(scope, definition(sql, QStringLiteral("[cards]\nquery = q\ngroup = {Lake:upper}\n"
+                                                        "group heading = Water: {Lake}\ntitle = {Date:date}\n"
+                                                        "group footer = {count} trips at {Lake}\n")));
+    QVERIFY2(r.document, qPrintable(r.error));
+    text = r.document->toPlainText();
+    QVERIFY(text.indexOf(QStringLiteral("Water: Cedar River\nMay 1, 2024\nJul 2, 2025\n2 trips at Cedar River\n")) > 0);
+    QVERIFY(text.contains(QStringLiteral("Water: Lake Okee\nOct 10, 2022\n")));
+    QVERIFY(text.contains(QStringLiteral("4 trips at Lake Okee")));
+}
+
+void TestReportEngine::longLogBreaksIntoPages()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    makeDatabase(scope.file(kDatabaseFileName));
+    QVERIFY(generateTrips(scope.file(kDatabaseFileName), 400));
+    const report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    QVERIFY(r.pages > 20);
+    QCOMPARE(r.document->pageCount(), r.pages);
+    for (const auto &[meant, landed] : report::ReportDocument::headerPlacement(r.document.get()))
+        QCOMPARE(landed, meant);
+    const QString text = r.document->toPlainText();
+    for (int page = 1; page <= r.pages; ++page)
+        QVERIFY(text.contains(QStringLiteral("Fishing Log\tPage %1 of %2\n").arg(page).arg(r.pages)));
+    QCOMPARE(int(text.count(QStringLiteral("Printed Tuesday, December 8, 2026"))), r.pages);
+    QCOMPARE(int(text.count(QStringLiteral("Fish caught\t"))), 400);
+    QVERIFY(text.contains(QStringLiteral("Trips in this log: 400")));
+
+    // Printed, the document gives exactly its own pages.
+    const QString pdf = qEnvironmentVariable("TF_REPORT_PDF", scope.folder()) + QStringLiteral("/long-log.pdf");
+    QVERIFY(writePdf(r.document.get(), pdf));
+    QCOMPARE(pdfPages(readAll(pdf)), r.pages);
+}
+
+void TestReportEngine::tallCardSplitsAtLines()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    const QString db = scope.file(kDatabaseFileName);
+    makeDatabase(db);
+    QStringList words;
+    for (int i = 0; i < 3000; ++i)
+        words << QStringLiteral("w%1").arg(i);
+    QVERIFY(execSql(db, QStringLiteral("INSERT INTO Log (Date, Lake, Notes) VALUES ('2025-01-01', 'Short', 'Short "
+                                       "trip.'), ('2025-01-02', 'Long', '%1')")
+                            .arg(words.join(QLatin1Char(' ')))));
+    const report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    QVERIFY(r.pages >= 3);
+    for (const auto &[meant, landed] : report::ReportDocument::headerPlacement(r.document.get()))
+        QCOMPARE(landed, meant);
+    const QString text = r.document->toPlainText();
+    // Every word is there once and in order, whatever the page breaks did to the paragraph.
+    static const QRegularExpression word(QStringLiteral("\\bw(\\d+)\\b"));
+    int expected = 0;
+    for (auto it = word.globalMatch(text); it.hasNext();)
+        QCOMPARE(it.next().captured(1).toInt(), expected++);
+    QCOMPARE(expected, 3000);
+}
+
+void TestReportEngine::tableCaptionsRepeat()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    const QString db = scope.file(kDatabaseFileName);
+    makeDatabase(db);
+    QVERIFY(
+        execSql(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150) "
+                                   "INSERT INTO Equipment (Item, Price) SELECT 'Lure ' || printf('%03d', i), '2.50' "
+                                   "FROM n")));
+    const report::BuildResult r = buildNamed(QStringLiteral("equipment.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    QVERIFY(r.pages >= 3);
+    for (const auto &[meant, landed] : report::ReportDocument::headerPlacement(r.document.get()))
+        QCOMPARE(landed, meant);
+    const QString text = r.document->toPlainText();
+    QCOMPARE(int(text.count(QStringLiteral("Item\nMake\nModel\nSerial no.\nPrice\nRemarks\n"))), r.pages);
+    QVERIFY(text.contains(QStringLiteral("Total\n\n\n\n375.00"))); // 150 x 2.50
+    QVERIFY(text.indexOf(QStringLiteral("Lure 150")) > text.indexOf(QStringLiteral("Lure 149")));
+}
+
+void TestReportEngine::progressAndCancel()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    makeDatabase(scope.file(kDatabaseFileName));
+    QVERIFY(generateTrips(scope.file(kDatabaseFileName), 300));
+    QList<int> seen;
+    report::BuildResult r = buildNamed(QStringLiteral("log.rpt"), [&](int p) {
+        seen << p;
+        return true;
+    });
+    QVERIFY(r.document);
+    QVERIFY(seen.size() > 10);
+    QCOMPARE(seen.last(), 100);
+    for (int i = 1; i < seen.size(); ++i)
+        QVERIFY2(seen[i] >= seen[i - 1] && seen[i] <= 100, qPrintable(QString::number(seen[i])));
+
+    for (const int stopAt : {1, 30, 60, 90}) {
+        int calls = 0;
+        r = buildNamed(QStringLiteral("log.rpt"), [&](int p) { return ++calls < 3 || p < stopAt; });
+        QVERIFY(r.cancelled);
+        QVERIFY(!r.document);
+        QVERIFY(r.error.isEmpty());
+    }
+}
+
+// The example in the help page is a working definition.
+void TestReportEngine::helpExampleWorks()
+{
+    const QString page = QString::fromUtf8(readAll(QStringLiteral(TF_HELP_FOLDER "/reports.html")));
+    const qsizetype start = page.indexOf(QStringLiteral("<pre>"));
+    const qsizetype end = page.indexOf(QStringLiteral("</pre>"));
+    QVERIFY(start > 0 && end > start);
+    QString example = page.mid(start + 5, end - start - 5);
+    example.replace(QStringLiteral("&lt;"), QStringLiteral("<")).replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    FakePlatformScope scope;
+    makeDatabase(scope.file(kDatabaseFileName));
+    fillDiary(scope.file(kDatabaseFileName), scope.folder());
+    const report::BuildResult r = buildText(scope, example);
+    QVERIFY2(r.document, qPrintable(r.error));
+    const QString text = r.document->toPlainText();
+    for (const char *expected :
+         {"Lures I Use\tPage 1 of 1", "Lure\nTrips\n", "Crankbait\n1\n", "Spinnerbait\n1\n", "Total\n2"})
+        QVERIFY2(text.contains(QLatin1String(expected)), qPrintable(text));
+}
+
+// A table row taller than a page cannot be kept on one: the layout carries it
+// over, and the headers still tell the right page of the right total.
+void TestReportEngine::tallTableRow()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    const QString db = scope.file(kDatabaseFileName);
+    makeDatabase(db);
+    QStringList words;
+    for (int i = 0; i < 2500; ++i)
+        words << QStringLiteral("w%1").arg(i);
+    QVERIFY(execSql(db, QStringLiteral("INSERT INTO Reminders (Date, Reminder) VALUES ('2026-01-01', 'Short'), "
+                                       "('2026-01-02', '%1'), ('2026-01-03', 'After')")
+                            .arg(words.join(QLatin1Char(' ')))));
+    const report::BuildResult r = buildNamed(QStringLiteral("reminder.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    QCOMPARE(r.pages, r.document->pageCount());
+    QVERIFY(r.pages > 3);
+    const auto placed = report::ReportDocument::headerPlacement(r.document.get());
+    for (const auto &[meant, landed] : placed)
+        QCOMPARE(landed, meant);
+    const QString text = r.document->toPlainText();
+    QVERIFY(text.contains(QStringLiteral("Reminders\tPage 1 of %1\n").arg(r.pages)));
+    QVERIFY(text.contains(QStringLiteral("Reminders\tPage %1 of %1\n").arg(r.pages))); // "After" on the last page
+    QVERIFY(text.contains(QStringLiteral("w2499")));
+}
+
+TF_TEST_MAIN(TestReportEngine)
+#include "tst_reportengine.moc"

@@ -1,0 +1,436 @@
+// The eleven report definitions on an empty and on a known diary, runReport as
+// the Print buttons use it, and the report choice window frmPrintfish.
+
+#include "FakePlatform.h"
+#include "ReportFixture.h"
+#include "TestFolder.h"
+#include "data/Schema.h"
+#include "reports/RunReport.h"
+#include "reports/frmPrintfish.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+const QString kPrinted = QStringLiteral("Printed Tuesday, December 8, 2026");
+
+// True when the texts appear in this order.
+bool inOrder(const QString &text, const QStringList &parts)
+{
+    qsizetype at = 0;
+    for (const QString &p : parts) {
+        at = text.indexOf(p, at);
+        if (at < 0)
+            return false;
+        at += p.size();
+    }
+    return true;
+}
+
+struct Diary
+{
+    FakePlatformScope scope;
+    explicit Diary(bool filled)
+    {
+        installDefinitions(scope.folder());
+        makeDatabase(scope.file(kDatabaseFileName));
+        if (filled)
+            fillDiary(scope.file(kDatabaseFileName), scope.folder());
+    }
+};
+
+} // namespace
+
+class TestReports : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyDiary_data() { definitions(); }
+    void emptyDiary();
+    void knownDiary_data() { definitions(); }
+    void knownDiary();
+    void totalFishFigures();
+    void pictures();
+    void reportsNeverWrite();
+    void runReportShowsPreview();
+    void runReportExplainsFailures_data();
+    void runReportExplainsFailures();
+    void longReportShowsProgressAndCancels();
+    void printfishWindow();
+
+private:
+    static void definitions();
+};
+
+void TestReports::definitions()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("empty");
+    QTest::addColumn<QStringList>("filled"); // found in this order in the known diary
+
+    QTest::newRow("log") << "log.rpt"
+                         << "Fishing Log"
+                         << "No trips have been recorded yet."
+                         << QStringList{"Wednesday, July 2, 2025 — Cedar River\n",
+                                        "Saturday, June 14, 2025 — Lake Okee (North Marina)\n",
+                                        "Fish caught\t5 Largemouth Bass\t",
+                                        "Spinnerbait, White",
+                                        "Full Moon",
+                                        "Southwest, Light",
+                                        "Clear, 60's",
+                                        "Remarks\tEarly bite near the docks.\nSlow after noon.\n",
+                                        "Also caught\tCrappie on Jig — Near the bridge\n\tBluegill on Worm\n",
+                                        "Fish caught\t2/3 Walleye",
+                                        "Thursday, April 20, 2023\n",
+                                        "Monday, October 10, 2022 — Lake Okee\nFish caught\t12\n",
+                                        "Trips in this log: 7"};
+    QTest::newRow("total fish") << "totalfish.rpt"
+                                << "Total Fish Caught"
+                                << "No fish have been recorded yet."
+                                << QStringList{"24 fish caught on 7 trips", "By species", "By lake or river", "By year",
+                                               "How the fish are counted"};
+    QTest::newRow("best fish") << "Bestfish.rpt"
+                               << "Best Fish"
+                               << "No best fish have been recorded yet."
+                               << QStringList{"Catfish — 14 lb\n",
+                                              "Largemouth Bass — 8 lb 4 oz, 24 in\n",
+                                              "Date caught\tJun 14, 2025\n",
+                                              "Lake / River\tLake Okee\n",
+                                              "About\tCaught at dawn off the north docks.",
+                                              "Northern Pike — 11 lb",
+                                              "Walleye — 6 lb\n",
+                                              "Date caught\t5/2/2024\n",
+                                              "Best fish: 4"};
+    QTest::newRow("boats") << "boat.rpt"
+                           << "Boats and Motors"
+                           << "No boats or motors have been recorded yet."
+                           << QStringList{"Lund Fury 1600 with Mercury 40\n", "Serial no.\tLND-99",
+                                          "Boat notes\tNew trailer tires 2025", "Serial no.\tM40-1",
+                                          "Motor notes\tOil change due"};
+    QTest::newRow("rods") << "rods.rpt"
+                          << "Rods and Reels"
+                          << "No rods or reels have been recorded yet."
+                          << QStringList{"Rod\nLength\nReel\nReel type\nNotes\n",
+                                         "St. Croix Avid\n6'6\"\nShimano Curado\nBaitcast\n"
+                                         "Rod: Medium heavy; Reel: Needs cleaning",
+                                         "Rods and reels: 1"};
+    QTest::newRow("equipment") << "equipment.rpt"
+                               << "Equipment"
+                               << "No equipment has been recorded yet."
+                               << QStringList{"Cooler\n",
+                                              "Fish finder\nHumbird\nHelix 5\nHX-1\n$1,250.50\n",
+                                              "Waders\n",
+                                              "Total\n\n\n\n$1,395.49\n",
+                                              "Not in the total of \"Price\": 2 entries that are not numbers "
+                                              "(\"about 40\", \"gift\").",
+                                              "Items: 6"};
+    QTest::newRow("contacts") << "contacts.rpt"
+                              << "Address Book"
+                              << "No contacts have been recorded yet."
+                              << QStringList{"\nA\nalice Jones\nAddress\tEly, MN\nCell\t218-555-0199",
+                                             "\nB\nBob Smith\nAddress\t1 Pine St, Duluth, MN 55802\n",
+                                             "E-mail\tbob@example.com", "\nC\nCarl Berg\n", "Contacts: 3"};
+    QTest::newRow("memberships") << "memberships.rpt"
+                                 << "Memberships"
+                                 << "No memberships have been recorded yet."
+                                 << QStringList{"Bass Club\n1234\nMar 31, 2026\n25\n", "Walleye League\nW-77\n\n30.00",
+                                                "Total\n\n\n55.00\n", "Memberships: 2"};
+    QTest::newRow("diary") << "diary.rpt"
+                           << "Fishing Diary"
+                           << "No notebook entries have been written yet."
+                           << QStringList{"Tuesday, September 10, 2024 — Lake Okee\nWindy all day; kept two.\n",
+                                          "Saturday, June 14, 2025 — Lake Okee (North Marina)\n"
+                                          "Took the new boat out for the first time.\n",
+                                          "Notebook entries: 2"};
+    QTest::newRow("reminders") << "reminder.rpt"
+                               << "Reminders"
+                               << "No reminders have been recorded."
+                               << QStringList{"January 2026\n",  "Mon, Jan 5\nBoat service\n",
+                                              "December 2026\n", "Sun, Dec 20\nRenew the fishing license\n",
+                                              "No date\n",       "\nBuy new line\n",
+                                              "Reminders: 3"};
+    QTest::newRow("patterns") << "patterns.rpt"
+                              << "Fishing Patterns"
+                              << "No fishing patterns have been recorded yet."
+                              << QStringList{"Cedar River\nJuly\n",
+                                             "Lure\tPopper",
+                                             "Evenings on the weed line.",
+                                             "Lake Okee\nJanuary\n",
+                                             "Ice fishing at the point.",
+                                             "\nMarch\n",
+                                             "Jig n Pig, Brown",
+                                             "\nApril\n",
+                                             "Crankbait, Red",
+                                             "\nDecember\n",
+                                             "First ice.",
+                                             "Patterns: 5"};
+}
+
+void TestReports::emptyDiary()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, title);
+    QFETCH(QString, empty);
+    Diary diary(false);
+    const report::BuildResult r = buildNamed(file);
+    QVERIFY2(r.document, qPrintable(r.error));
+    QCOMPARE(r.pages, 1);
+    const QString text = r.document->toPlainText();
+    QVERIFY2(text.startsWith(title + QStringLiteral("\tPage 1 of 1\n\t") + kPrinted + QLatin1Char('\n')),
+             qPrintable(text));
+    QVERIFY2(text.contains(empty), qPrintable(text));
+}
+
+void TestReports::knownDiary()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, title);
+    QFETCH(QStringList, filled);
+    Diary diary(true);
+    const report::BuildResult r = buildNamed(file);
+    QVERIFY2(r.document, qPrintable(r.error));
+    const QString text = r.document->toPlainText();
+    QVERIFY(text.startsWith(title + QStringLiteral("\tPage 1 of 1\nPat Angler\t") + kPrinted + QLatin1Char('\n')));
+    QVERIFY2(inOrder(text, filled), qPrintable(text));
+}
+
+// Counted by hand from the known diary: see fillDiary.
+void TestReports::totalFishFigures()
+{
+    Diary diary(true);
+    const report::BuildResult r = buildNamed(QStringLiteral("totalfish.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    const QString text = r.document->toPlainText();
+    const QStringList expected = {
+        "Trips\t7\tFish caught\t24\n",
+        "With fish\t4\tWithout fish\t2\n",
+        "Main species\t20\tFurther species\t4\n",
+        "Not counted\tTrips whose number of fish is not a whole number: 2\n",
+        // by species: fish, then trips; most fish first, "bass" and "Bass" together
+        "Species\nFish\nTrips\n",
+        "(species not named)\n12\n1\n",
+        "Largemouth Bass\n9\n2\n",
+        "Bluegill\n1\n1\n",
+        "Crappie\n1\n1\n",
+        "Perch\n1\n1\n",
+        "All species\n24\n\n",
+        // by water: trips, trips with fish, fish
+        "Lake Okee\n4\n3\n20\n",
+        "Cedar River\n2\n1\n4\n",
+        "(no lake or river given)\n1\n0\n0\n",
+        "All waters\n7\n4\n24\n",
+        // by year, newest first
+        "2025\n2\n2\n11\n",
+        "2024\n2\n1\n1\n",
+        "2023\n2\n0\n0\n",
+        "2022\n1\n1\n12\n",
+        "All years\n7\n4\n24\n",
+    };
+    QVERIFY2(inOrder(text, expected), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("Walleye"))); // its number "2/3" is not counted
+    QVERIFY(!text.contains(QStringLiteral("Catfish"))); // nor "1.5"
+}
+
+void TestReports::pictures()
+{
+    Diary diary(true);
+    const report::BuildResult r = buildNamed(QStringLiteral("Bestfish.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    const QString text = r.document->toPlainText();
+    QVERIFY(text.contains(QStringLiteral("Picture not found:\n/no/such/folder/walleye.jpg")));
+    QVERIFY(
+        text.contains(QStringLiteral("Picture cannot be read:\n") + diary.scope.file(QStringLiteral("broken.jpg"))));
+    QVERIFY(text.contains(QStringLiteral("No picture")));
+    // The one photograph that exists is drawn, scaled into its box (3.2 x 2.4 in at 96 dpi) keeping its shape.
+    int images = 0;
+    for (QTextBlock b = r.document->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (!f.isImageFormat())
+                continue;
+            ++images;
+            const QTextImageFormat image = f.toImageFormat();
+            QCOMPARE(qRound(image.width()), 307);
+            QCOMPARE(qRound(image.height()), 230);
+            const QImage pixels =
+                r.document->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+            QVERIFY(!pixels.isNull());
+            QVERIFY(pixels.width() <= 640);
+        }
+    }
+    QCOMPARE(images, 1);
+    const QString out = qEnvironmentVariable("TF_REPORT_PDF");
+    if (!out.isEmpty()) { // for a look at the pages: TF_REPORT_PDF=<folder>, then pdftoppm
+        QVERIFY(writePdf(r.document.get(), out + QStringLiteral("/Bestfish.pdf")));
+        const report::BuildResult log = buildNamed(QStringLiteral("log.rpt"));
+        QVERIFY(writePdf(log.document.get(), out + QStringLiteral("/log.pdf")));
+    }
+}
+
+void TestReports::reportsNeverWrite()
+{
+    Diary diary(true);
+    const QString db = diary.scope.file(kDatabaseFileName);
+    const QByteArray before = readAll(db);
+    const QDateTime changed = QFileInfo(db).lastModified();
+    for (const QString &name : QDir(definitionsFolder()).entryList({QStringLiteral("*.rpt")})) {
+        const report::BuildResult r = buildNamed(name);
+        QVERIFY2(r.document, qPrintable(r.error));
+    }
+    QCOMPARE(readAll(db), before);
+    QCOMPARE(QFileInfo(db).lastModified(), changed);
+    QVERIFY(!QFileInfo::exists(db + QStringLiteral("-journal")));
+}
+
+void TestReports::runReportShowsPreview()
+{
+    Diary diary(true);
+    FakePlatform &fake = diary.scope.fake();
+    QVERIFY(runReport(QStringLiteral("\\log.rpt"), nullptr));
+    QCOMPARE(fake.previewTitles, QList<QString>{QStringLiteral("Print Preview")});
+    QVERIFY(fake.previewTexts[0].startsWith(QStringLiteral("Fishing Log\tPage 1 of 1\nPat Angler\t")));
+    QVERIFY(fake.messages.isEmpty());
+    QCOMPARE(fake.waitDepth, 0);
+
+    // The file is read each time: a change by the user shows at the next print.
+    QByteArray edited = readAll(diary.scope.file(QStringLiteral("log.rpt")));
+    edited.replace("title = Fishing Log", "title = My Trips");
+    QVERIFY(writeAll(diary.scope.file(QStringLiteral("log.rpt")), edited));
+    QVERIFY(runReport(QStringLiteral("log.rpt"), nullptr));
+    QVERIFY(fake.previewTexts[1].startsWith(QStringLiteral("My Trips\tPage 1 of 1")));
+}
+
+void TestReports::runReportExplainsFailures_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // empty: the file is missing
+    QTest::addColumn<bool>("removeDatabase");
+    QTest::addColumn<QStringList>("message");
+    QTest::newRow("missing") << "nosuch.rpt" << QByteArray() << false << QStringList{"nosuch.rpt", "was not found"};
+    QTest::newRow("not in the program folder")
+        << "..\\..\\log.rpt" << QByteArray() << false << QStringList{"log.rpt", "Line 3:", "no setting"};
+    QTest::newRow("malformed") << "log.rpt"
+                               << QByteArray("[report]\ntitle = X\n[table]\nquery = nope\ncolumn = A | {a}\n") << false
+                               << QStringList{"log.rpt", "cannot be used", "Line 4: there is no [query nope]"};
+    QTest::newRow("writing query") << "log.rpt"
+                                   << QByteArray("[report]\ntitle = X\n[query q]\nsql = DELETE FROM Log\n"
+                                                 "[table]\nquery = q\ncolumn = A | {a}\n")
+                                   << false << QStringList{"log.rpt", "Line 4:", "DELETE statement"};
+    QTest::newRow("binary junk") << "log.rpt" << QByteArray("\x00\x01\x02\xff\xfe", 5) << false
+                                 << QStringList{"log.rpt", "Line 1:"};
+    QTest::newRow("no database") << "log.rpt" << QByteArray("keep") << true
+                                 << QStringList{"Fishing Log", kDatabaseFileName, "does not exist"};
+}
+
+void TestReports::runReportExplainsFailures()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, removeDatabase);
+    QFETCH(QStringList, message);
+    Diary diary(true);
+    FakePlatform &fake = diary.scope.fake();
+    if (QTest::currentDataTag() == QByteArray("not in the program folder")) {
+        // The name is taken from the program folder only, so this is the folder's own log.rpt.
+        QVERIFY(writeAll(diary.scope.file(QStringLiteral("log.rpt")), "[report]\ntitle = X\nno setting\n"));
+    } else if (content.isEmpty()) {
+        QFile::remove(diary.scope.file(file));
+    } else if (content != "keep") {
+        QVERIFY(writeAll(diary.scope.file(file), content));
+    }
+    if (removeDatabase)
+        QVERIFY(QFile::remove(diary.scope.file(kDatabaseFileName)));
+    QVERIFY(!runReport(file, nullptr));
+    QVERIFY(fake.previewTitles.isEmpty());
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
+    for (const QString &part : message)
+        QVERIFY2(fake.messages[0].text.contains(part), qPrintable(fake.messages[0].text));
+    if (removeDatabase)
+        QVERIFY(!QFileInfo::exists(diary.scope.file(kDatabaseFileName)));
+}
+
+void TestReports::longReportShowsProgressAndCancels()
+{
+    Diary diary(false);
+    QVERIFY(generateTrips(diary.scope.file(kDatabaseFileName), 4000));
+    QElapsedTimer clock;
+    bool sawDialog = false;
+    QTimer poll;
+    poll.setInterval(20);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QProgressDialog *>(w);
+            if (dialog && dialog->isVisible() && dialog->objectName() == QLatin1String("reportProgress")) {
+                sawDialog = true;
+                QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+                dialog->cancel();
+            }
+        }
+    });
+    poll.start();
+    clock.start();
+    const bool shown = runReport(QStringLiteral("log.rpt"), nullptr);
+    poll.stop();
+    if (!sawDialog && clock.elapsed() < 400)
+        QSKIP("The report was made too quickly to need a progress window on this machine.");
+    QVERIFY(sawDialog); // the timer ran while the report was being made: the program stayed responsive
+    QVERIFY(!shown);
+    QVERIFY(diary.scope.fake().previewTitles.isEmpty());
+    QVERIFY(diary.scope.fake().messages.isEmpty()); // cancelling is not an error
+    QCOMPARE(diary.scope.fake().waitDepth, 0);
+}
+
+void TestReports::printfishWindow()
+{
+    Diary diary(true);
+    FakePlatform &fake = diary.scope.fake();
+    QPointer<frmPrintfish> window = new frmPrintfish;
+    window->show();
+    QCOMPARE(window->windowTitle(), QStringLiteral("Select a Report"));
+    QCOMPARE(window->minimumSize(), window->maximumSize()); // a fixed window
+    auto *group = window->findChild<QGroupBox *>(QStringLiteral("Frame1"));
+    QVERIFY(group);
+    QCOMPARE(group->title(), QStringLiteral("Fish Reports"));
+    auto *log = window->findChild<QPushButton *>(QStringLiteral("cmdPrintlog"));
+    auto *total = window->findChild<QPushButton *>(QStringLiteral("cmdPrinttotal"));
+    auto *exit = window->findChild<QPushButton *>(QStringLiteral("cmdExit"));
+    QVERIFY(log && total && exit);
+    QCOMPARE(log->toolTip(), QStringLiteral(" Show Report "));
+    QCOMPARE(total->toolTip(), QStringLiteral(" Show Report "));
+    const auto labels = group->findChildren<QLabel *>();
+    QStringList texts;
+    for (QLabel *l : labels)
+        texts << l->text();
+    QVERIFY(texts.contains(QStringLiteral("Preview Log Report - which shows the fish caught.")));
+    QVERIFY(texts.contains(QStringLiteral("Preview Total Fish Caught Report.")));
+
+    QTest::mouseClick(log, Qt::LeftButton);
+    QCOMPARE(fake.previewTitles, QList<QString>{QStringLiteral("Print Preview")});
+    QVERIFY(fake.previewTexts[0].startsWith(QStringLiteral("Fishing Log\t")));
+    QTest::mouseClick(total, Qt::LeftButton);
+    QCOMPARE(fake.previewTitles.size(), 2);
+    QCOMPARE(fake.previewTitles[1], QStringLiteral("Print Preview"));
+    QVERIFY(fake.previewTexts[1].startsWith(QStringLiteral("Total Fish Caught\t")));
+    QVERIFY(window->isVisible()); // it stays open after a report
+    QVERIFY(fake.messages.isEmpty());
+
+    QTest::mouseClick(exit, Qt::LeftButton);
+    QTRY_VERIFY(window.isNull()); // closed, and gone
+}
+
+TF_TEST_MAIN(TestReports)
+#include "tst_reports.moc"

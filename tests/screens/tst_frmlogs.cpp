@@ -1,0 +1,991 @@
+// The fishing log driven as a user does: what it shows on opening, its lists,
+// the layout in each state, New, Edit, Save, Cancel and Delete with their
+// warnings, sorting, the Number Fish Caught filter, scrolling, activation, the
+// windows it opens, Print, closing, and a database it cannot read.
+
+#include "FakePlatform.h"
+#include "TestFolder.h"
+#include "data/FieldValue.h"
+#include "screens/RecordCycle.h"
+#include "screens/frmLogs.h"
+#include "shell/WindowChrome.h"
+#include "shell/WindowRegistry.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <sqlite3.h>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+void releaseClosed()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+bool focusWithin(const QWidget *w)
+{
+    const QWidget *f = QApplication::focusWidget();
+    return f && (f == w || w->isAncestorOf(f));
+}
+
+QString shownDate(const QDate &d)
+{
+    return FieldValue::toDisplayText(FieldValue::fromDate(d));
+}
+
+QStringList itemsOf(const QComboBox *list)
+{
+    QStringList r;
+    for (int i = 0; i < list->count(); ++i)
+        r << list->itemText(i);
+    return r;
+}
+
+QStringList captionsIn(const QWidget *content)
+{
+    QStringList r;
+    for (const QLabel *l : content->findChildren<QLabel *>())
+        if (l->text().endsWith(QLatin1Char(':')))
+            r << l->text();
+    return r;
+}
+
+} // namespace
+
+class TestLogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void elements_data();
+    void elements();
+    void captionsOfBothPanels();
+    void valueLists_data();
+    void valueLists();
+    void lookupListsReadAtLoadInTableOrder();
+    void opensNewestFirstShowingEveryColumn();
+    void choosingARowShowsIt();
+    void sorting();
+    void stateLayout_data();
+    void stateLayout();
+    void newThenCancel();
+    void newSetsTodayAndFocusesDate();
+    void newWithOlderDateThenSave();
+    void requiredLake_data();
+    void requiredLake();
+    void typedLakeStoredAsTyped();
+    void everyFieldIsStored();
+    void editKeepsStoredValuesAndFocusesLake();
+    void emptyDateStaysEmpty();
+    void numberFilter_data();
+    void numberFilter();
+    void numberMustBeWhole_data();
+    void numberMustBeWhole();
+    void scrolling_data();
+    void scrolling();
+    void wheelScrollsPastLists();
+    void deleteLastRowRefused();
+    void deleteAnswers_data();
+    void deleteAnswers();
+    void failingWriteKeepsTheRow();
+    void activationRecounts();
+    void closingThrowsPendingRowAway_data();
+    void closingThrowsPendingRowAway();
+    void printHandsOverLogReport();
+    void printShowsTheLogReport();
+    void opensOtherWindowsByName();
+    void closingRestoresOpener();
+    void unreadableDatabase_data();
+    void unreadableDatabase();
+    void missingLookupTable();
+
+private:
+    frmLogs *openLogs();
+    void addTrip(const QString &date, const QString &lake, const QString &ramp = {});
+    template <class T> T *get(const char *name)
+    {
+        return m_logs ? m_logs->findChild<T *>(QLatin1String(name)) : nullptr;
+    }
+    QVariant fileValue(const QString &sql) const { return querySingle(m_db, sql); }
+    int tripCount() const { return fileValue(QStringLiteral("SELECT count(*) FROM Log")).toInt(); }
+
+    std::unique_ptr<FakePlatformScope> m_scope;
+    QString m_db;
+    QPointer<frmLogs> m_logs;
+    QStringList m_printed;
+};
+
+void TestLogs::init()
+{
+    m_scope = std::make_unique<FakePlatformScope>();
+    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
+    makeDatabase(m_db);
+    m_printed.clear();
+    setReportRunner([this](const QString &file, QWidget *parent) {
+        m_printed << file + QLatin1Char('@') + windowName(parent);
+        return true;
+    });
+}
+
+void TestLogs::cleanup()
+{
+    setReportRunner({});
+    WindowRegistry::closeAll();
+    releaseClosed();
+    WindowRegistry::undefine(QStringLiteral("frmSearch"));
+    m_scope.reset();
+}
+
+frmLogs *TestLogs::openLogs()
+{
+    m_logs = WindowRegistry::open<frmLogs>();
+    if (m_logs) {
+        m_logs->activateWindow();
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(m_logs);
+    }
+    return m_logs;
+}
+
+void TestLogs::addTrip(const QString &date, const QString &lake, const QString &ramp)
+{
+    QVERIFY(execSql(
+        m_db, QStringLiteral("INSERT INTO Log (Date, Lake, Ramp) VALUES ('%1', '%2', '%3')").arg(date, lake, ramp)));
+}
+
+// ---------------------------------------------------------------------------
+
+void TestLogs::elements_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("toolTip");
+    const auto row = [](const char *name, const char *text, const char *tip) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text) << QString::fromLatin1(tip);
+    };
+    row("cmdNew", "New", " Add a new Log ");
+    row("cmdEdit", "Edit", " Edit this Log ");
+    row("cmdDelete", "Delete", " Delete this Log ");
+    row("cmdPrint", "Print", " Print Preview ");
+    row("cmdSave", "Save", "");
+    row("cmdCancel", "Cancel", "");
+    row("cmdDate", "Date", " Sort List by Date ");
+    row("cmdLake", "Lake / River", " Sort by Lake / River ");
+    row("cmdNotebook", "Notebook", " Add additional notes ");
+    row("cmdPicture", "   View Picture", " View Picture ");
+    row("cmdFish", "  Fish Caught", " Show Fish Caught ");
+    row("cmdSearch", "", " Search ");
+    row("cmdExit", "", " Close ");
+    row("cmdMinimize", "", " Minimize ");
+    row("jcSort", "Sort By:", "");
+    row("jcFrames3", "Utilities", "");
+    row("jcMenu", "Menu", "");
+    row("Label1", "Click Save or Cancel before you can Exit.", "");
+    row("Label59", " Edit Mode ", "");
+}
+
+void TestLogs::elements()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, toolTip);
+    QVERIFY(openLogs());
+    QCOMPARE(m_logs->windowTitle(), QStringLiteral("Fishing Logs"));
+    QWidget *w = m_logs->findChild<QWidget *>(name);
+    QVERIFY2(w, qPrintable(name));
+    QString shown;
+    if (auto *b = qobject_cast<QAbstractButton *>(w))
+        shown = b->text();
+    else if (auto *g = qobject_cast<QGroupBox *>(w))
+        shown = g->title();
+    else if (auto *l = qobject_cast<QLabel *>(w))
+        shown = l->text();
+    QCOMPARE(shown, text);
+    QCOMPARE(w->toolTip(), toolTip);
+}
+
+void TestLogs::captionsOfBothPanels()
+{
+    QVERIFY(openLogs());
+    QCOMPARE(captionsIn(get<QWidget>("Picture4")),
+             QStringList({"Date Fished:", "Lake / River:", "Marina / Ramp:", "Number Fish Caught:", "Primary Fish:",
+                          "Best Lure/Bait:", "Weather:", "Wind Direction:", "Wind Speed:", "Air Temperature:",
+                          "Water Temperature:", "Water Color:", "Structure:", "Best Depth:", "Lure Color:",
+                          "Location Fished:", "Moon Phase:", "Remarks:"}));
+    QCOMPARE(captionsIn(get<QWidget>("Picture2")),
+             QStringList({"Date Fished:", "Lake / River:", "Marina / Launch Area:", "Number Fish Caught:",
+                          "Fish Caught:", "Best Lure/Bait:", "Best Lure Color:", "Weather:", "Wind Direction:",
+                          "Wind Speed:", "Air Temperature:", "Water Temperature:", "Water Color:", "Structure:",
+                          "Best Depth:", "Area Fished:", "Moon Phase:", "Remarks:"}));
+    QStringList headings;
+    for (const QLabel *l : get<QWidget>("Picture4")->findChildren<QLabel *>())
+        if (l->text().endsWith(QLatin1String("Information")) || l->text().endsWith(QLatin1String("Conditions")))
+            headings << l->text();
+    QCOMPARE(headings, QStringList({"Trip Information", "Weather Conditions", "Fishing Conditions"}));
+    auto *grid = get<QTableView>("DBGrid1");
+    QStringList columns;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        columns << grid->model()->headerData(c, Qt::Horizontal).toString();
+    QCOMPARE(columns, QStringList({"Date", "Lake / River", "Marina / Launch Area"}));
+    QVERIFY(get<QPlainTextEdit>("Text12")->isReadOnly());
+    QVERIFY(!get<QPlainTextEdit>("Text9")->isReadOnly());
+}
+
+void TestLogs::valueLists_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("Number Fish Caught") << "Combo9"
+                                        << QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
+    QTest::newRow("Lure Color") << "Combo10" << QStringList{"Red",   "Blue",   "Brown", "Green", "Black",
+                                                            "White", "Yellow", "Shad",  "Purple"};
+    QTest::newRow("Weather") << "Combo1" << QStringList{"Sunny", "Partly Cloudy", "Overcast", "Rain",
+                                                        "Fog",   "Freezing Rain", "Snow"};
+    QTest::newRow("Wind Direction") << "Combo2" << QStringList{"North", "Northeast", "East", "Southeast",
+                                                               "South", "Southwest", "West", "Northwest"};
+    QTest::newRow("Wind Speed") << "Combo3" << QStringList{"Calm", "Light", "Moderate", "Strong", "Gusty"};
+    QTest::newRow("Air Temp") << "Combo4"
+                              << QStringList{"'Teens", "20's", "30's", "40's", "50's", "60's", "70's", "80's", "90's"};
+    QTest::newRow("Water Temp") << "Combo5" << QStringList{"30's", "40's", "50's", "60's", "70's", "80's", "90's"};
+    QTest::newRow("Water Color") << "Combo6" << QStringList{"Clear", "Stained", "Muddy"};
+    QTest::newRow("Structure") << "Combo7"
+                               << QStringList{"Banks",  "Brush Piles", "Docks", "Coves", "Points",   "Submerged Trees",
+                                              "Stumps", "Logs",        "Rocks", "Weeds", "Lily Pads"};
+    QTest::newRow("Best Depth") << "Combo8" << QStringList{"Top Water", "Shallow", "Medium", "Deep"};
+    QTest::newRow("Location") << "Combo12" << QStringList{"Upper Lake",  "Middle Lake",  "Lower Lake",
+                                                          "Upper River", "Middle River", "Lower River"};
+    QTest::newRow("Moon Phase") << "Combo11" << QStringList{"Full Moon", "Half Moon", "Quarter Moon", "Dark Moon"};
+}
+
+void TestLogs::valueLists()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, items);
+    QVERIFY(openLogs());
+    auto *list = m_logs->findChild<QComboBox *>(name);
+    QVERIFY(list);
+    QCOMPARE(itemsOf(list), items);
+    QVERIFY(list->isEditable());
+}
+
+void TestLogs::lookupListsReadAtLoadInTableOrder()
+{
+    QVERIFY(execSql(m_db, "INSERT INTO Lakes (Lakes) VALUES ('Walleye Bay'), ('Acorn Lake'), ('Moose River');"
+                          "INSERT INTO Ramps (Ramps) VALUES ('North Ramp'), ('City Dock');"
+                          "INSERT INTO Fish (Fish) VALUES ('Walleye'), ('Bass');"
+                          "INSERT INTO Lures (Lure) VALUES ('Jig'), ('Crankbait'), ('Spoon');"));
+    addTrip("2026-06-01", "Acorn Lake");
+    QVERIFY(openLogs());
+    QVERIFY(execSql(m_db, "INSERT INTO Lakes (Lakes) VALUES ('Added Later')"));
+    m_logs->activateWindow();
+    QCOMPARE(itemsOf(get<QComboBox>("DBCombo1")), QStringList({"Walleye Bay", "Acorn Lake", "Moose River"}));
+    QCOMPARE(itemsOf(get<QComboBox>("DBCombo2")), QStringList({"North Ramp", "City Dock"}));
+    QCOMPARE(itemsOf(get<QComboBox>("DBCombo3")), QStringList({"Walleye", "Bass"}));
+    QCOMPARE(itemsOf(get<QComboBox>("DBCombo4")), QStringList({"Jig", "Crankbait", "Spoon"}));
+    // Filling the lists left the trip's own lake in the field.
+    QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Acorn Lake"));
+}
+
+void TestLogs::opensNewestFirstShowingEveryColumn()
+{
+    addTrip("2026-05-02", "Middle");
+    QVERIFY(execSql(m_db, "INSERT INTO Log (Date, Lake, Ramp, \"Total Fish\", \"Fish Caught\", \"Best Lure\", "
+                          "Weather, \"Wind Direction\", \"Wind Speed\", \"Air Temp\", \"Water Temp\", \"Water Color\", "
+                          "Structure, \"Best Depth\", \"Lure Color\", Location, \"Moon Phase\", Notes) VALUES "
+                          "('2026-07-04', 'Newest Lake', 'East Ramp', '7', 'Walleye', 'Jig', 'Sunny', 'North', "
+                          "'Calm', '70''s', '60''s', 'Clear', 'Rocks', 'Deep', 'Shad', 'Upper Lake', 'Full Moon', "
+                          "'Great day')"));
+    addTrip("2025-01-01", "Oldest");
+    QVERIFY(openLogs());
+    auto *grid = get<QTableView>("DBGrid1");
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QCOMPARE(grid->model()->index(0, 1).data().toString(), QStringLiteral("Newest Lake"));
+    QCOMPARE(grid->model()->index(2, 1).data().toString(), QStringLiteral("Oldest"));
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QVERIFY(get<QWidget>("Picture3")->isVisible());
+    const QStringList expected{shownDate(QDate(2026, 7, 4)),
+                               "Newest Lake",
+                               "East Ramp",
+                               "7",
+                               "Walleye",
+                               "Jig",
+                               "Sunny",
+                               "North",
+                               "Calm",
+                               "70's",
+                               "60's",
+                               "Clear",
+                               "Rocks",
+                               "Deep",
+                               "Shad",
+                               "Upper Lake",
+                               "Full Moon"};
+    for (int i = 0; i < expected.size(); ++i) {
+        const QByteArray name = "Label" + QByteArray::number(42 + i);
+        QCOMPARE(get<QLabel>(name.constData())->text(), expected[i]);
+    }
+    QCOMPARE(get<QPlainTextEdit>("Text12")->toPlainText(), QStringLiteral("Great day"));
+    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("3 Fishing Logs"));
+}
+
+void TestLogs::choosingARowShowsIt()
+{
+    addTrip("2026-05-02", "Second", "Ramp B");
+    addTrip("2026-07-04", "First", "Ramp A");
+    QVERIFY(openLogs());
+    auto *grid = get<QTableView>("DBGrid1");
+    QVERIFY(!(grid->model()->flags(grid->model()->index(1, 1)) & Qt::ItemIsEditable));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 1)).center());
+    QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Second"));
+    QCOMPARE(get<QLabel>("Label44")->text(), QStringLiteral("Ramp B"));
+    QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Second"));
+}
+
+void TestLogs::sorting()
+{
+    addTrip("2026-05-02", "bass pond");
+    addTrip("2026-07-04", "Zander Lake");
+    addTrip("2026-06-01", "Acorn Lake");
+    QVERIFY(openLogs());
+    auto *grid = get<QTableView>("DBGrid1");
+    const auto lakes = [grid] {
+        QStringList r;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            r << grid->model()->index(row, 1).data().toString();
+        return r;
+    };
+    QCOMPARE(lakes(), QStringList({"Zander Lake", "Acorn Lake", "bass pond"}));
+    grid->selectRow(2);
+    QTest::mouseClick(get<QPushButton>("cmdLake"), Qt::LeftButton);
+    QCOMPARE(lakes(), QStringList({"Acorn Lake", "bass pond", "Zander Lake"}));
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Acorn Lake"));
+    QTest::mouseClick(get<QPushButton>("cmdDate"), Qt::LeftButton);
+    QCOMPARE(lakes(), QStringList({"Zander Lake", "Acorn Lake", "bass pond"}));
+    QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Zander Lake"));
+}
+
+void TestLogs::stateLayout_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("editing");
+    QTest::newRow("browse") << "" << false;
+    QTest::newRow("adding") << "cmdNew" << true;
+    QTest::newRow("editing") << "cmdEdit" << true;
+    QTest::newRow("after Save") << "cmdSave" << false;
+    QTest::newRow("after Cancel") << "cmdCancel" << false;
+}
+
+void TestLogs::stateLayout()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, editing);
+    addTrip("2026-07-04", "Acorn Lake");
+    QVERIFY(openLogs());
+    if (command == QLatin1String("cmdSave") || command == QLatin1String("cmdCancel"))
+        QTest::mouseClick(get<QPushButton>("cmdEdit"), Qt::LeftButton);
+    if (!command.isEmpty())
+        QTest::mouseClick(m_logs->findChild<QPushButton *>(command), Qt::LeftButton);
+    QCOMPARE(m_logs->cycle()->state() != CycleState::Browse, editing);
+
+    // Shown in one state only.
+    QCOMPARE(get<QWidget>("Picture3")->isVisible(), !editing);
+    QCOMPARE(get<QWidget>("VScroll2")->isVisible(), !editing);
+    QCOMPARE(get<QWidget>("Picture1")->isVisible(), editing);
+    QCOMPARE(get<QWidget>("Label59")->isVisible(), editing);
+    QCOMPARE(get<QWidget>("jcMenu")->isVisible(), !editing);
+    QCOMPARE(get<QWidget>("jcSave")->isVisible(), editing);
+    QCOMPARE(get<QWidget>("Label1")->isVisible(), editing);
+    // Always shown, usable only while browsing.
+    for (const char *name : {"jcSort", "jcFrames3", "cmdSearch", "cmdExit", "cmdMinimize", "DBGrid1"}) {
+        QVERIFY2(get<QWidget>(name)->isVisible(), name);
+        QVERIFY2(get<QWidget>(name)->isEnabled() == !editing, name);
+    }
+    for (const char *name : {"cmdDate", "cmdLake", "cmdNotebook", "cmdPicture", "cmdFish"})
+        QVERIFY2(get<QWidget>(name)->isEnabled() == !editing, name);
+    QVERIFY(get<QWidget>("Label2")->isVisible());
+}
+
+void TestLogs::newThenCancel()
+{
+    addTrip("2026-07-04", "First");
+    addTrip("2026-05-02", "Second");
+    QVERIFY(openLogs());
+    auto *grid = get<QTableView>("DBGrid1");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 1)).center());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Never Saved"));
+    QTest::mouseClick(get<QPushButton>("cmdCancel"), Qt::LeftButton);
+    QCOMPARE(tripCount(), 2);
+    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("2 Fishing Logs"));
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Second"));
+    QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Second"));
+}
+
+void TestLogs::newSetsTodayAndFocusesDate()
+{
+    QVERIFY(execSql(m_db, "INSERT INTO Log (Date, Lake, Weather, Notes, \"Total Fish\") "
+                          "VALUES ('2026-07-04', 'Old', 'Rain', 'old notes', '3')"));
+    m_scope->fake().setNow(QDateTime(QDate(2027, 3, 15), QTime(23, 59)));
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    QCOMPARE(get<QDateEdit>("DTPicker1")->date(), QDate(2027, 3, 15));
+    QVERIFY(focusWithin(get<QDateEdit>("DTPicker1")));
+    for (QComboBox *list : get<QWidget>("Picture2")->findChildren<QComboBox *>())
+        QVERIFY2(list->currentText().isEmpty(), qPrintable(list->objectName()));
+    QVERIFY(get<QPlainTextEdit>("Text9")->toPlainText().isEmpty());
+    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("New Lake"));
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    // A date without time of day.
+    QCOMPARE(fileValue("SELECT Date FROM Log WHERE Lake = 'New Lake'").toString(), QStringLiteral("2027-03-15"));
+}
+
+void TestLogs::newWithOlderDateThenSave()
+{
+    addTrip("2026-07-04", "First");
+    addTrip("2026-05-02", "Third");
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    get<QDateEdit>("DTPicker1")->setDate(QDate(2026, 6, 1));
+    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Second"));
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
+    auto *grid = get<QTableView>("DBGrid1");
+    // Saved rows stay where they were added until the next sort.
+    QCOMPARE(grid->currentIndex().row(), 2);
+    QVERIFY(grid->selectionModel()->isRowSelected(2, {}));
+    QCOMPARE(grid->model()->index(2, 1).data().toString(), QStringLiteral("Second"));
+    QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Second"));
+    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("3 Fishing Logs"));
+    QTest::mouseClick(get<QPushButton>("cmdDate"), Qt::LeftButton);
+    QCOMPARE(grid->model()->index(1, 1).data().toString(), QStringLiteral("Second"));
+}
+
+void TestLogs::requiredLake_data()
+{
+    QTest::addColumn<QString>("lake");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blanks only count as filled") << "   " << true;
+    QTest::newRow("a lake") << "Acorn Lake" << true;
+}
+
+void TestLogs::requiredLake()
+{
+    QFETCH(QString, lake);
+    QFETCH(bool, saved);
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    get<QComboBox>("Combo1")->setEditText(QStringLiteral("Fog"));
+    get<QComboBox>("DBCombo1")->setEditText(lake);
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    FakePlatform &fake = m_scope->fake();
+    if (saved) {
+        QVERIFY(fake.messages.isEmpty());
+        QCOMPARE(fileValue("SELECT Lake FROM Log").toString(), lake);
+        QVERIFY(get<QWidget>("jcMenu")->isVisible());
+        return;
+    }
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages[0].text, QStringLiteral("Please enter a Lake or River or click Cancel."));
+    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
+    QVERIFY(fake.messages[0].title.isEmpty());
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
+    QVERIFY(get<QWidget>("cmdSave")->isVisible() && get<QWidget>("cmdCancel")->isVisible());
+    QVERIFY(focusWithin(get<QComboBox>("DBCombo1")));
+    QCOMPARE(get<QComboBox>("Combo1")->currentText(), QStringLiteral("Fog"));
+    QCOMPARE(tripCount(), 0);
+    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Filled In"));
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
+    QCOMPARE(fileValue("SELECT Weather FROM Log WHERE Lake = 'Filled In'").toString(), QStringLiteral("Fog"));
+}
+
+void TestLogs::typedLakeStoredAsTyped()
+{
+    QVERIFY(execSql(m_db, "INSERT INTO Lakes (Lakes) VALUES ('Acorn Lake'), ('Moose River')"));
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    auto *lake = get<QComboBox>("DBCombo1");
+    lake->lineEdit()->clear();
+    QTest::keyClicks(lake->lineEdit(), QStringLiteral("Mystery Pond"));
+    QTest::keyClick(lake->lineEdit(), Qt::Key_Return);
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(fileValue("SELECT Lake FROM Log").toString(), QStringLiteral("Mystery Pond"));
+    QCOMPARE(fileValue("SELECT count(*) FROM Lakes").toInt(), 2);
+    QCOMPARE(itemsOf(lake), QStringList({"Acorn Lake", "Moose River"}));
+}
+
+void TestLogs::everyFieldIsStored()
+{
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    get<QDateEdit>("DTPicker1")->setDate(QDate(2026, 9, 12));
+    const struct
+    {
+        const char *field;
+        const char *column;
+        const char *value;
+    } values[] = {{"DBCombo1", "Lake", "Acorn Lake"},     {"DBCombo2", "Ramp", "North Ramp"},
+                  {"Combo9", "Total Fish", "4"},          {"DBCombo3", "Fish Caught", "Pike"},
+                  {"DBCombo4", "Best Lure", "Spoon"},     {"Combo10", "Lure Color", "Shad"},
+                  {"Combo1", "Weather", "Overcast"},      {"Combo2", "Wind Direction", "Southwest"},
+                  {"Combo3", "Wind Speed", "Gusty"},      {"Combo4", "Air Temp", "'Teens"},
+                  {"Combo5", "Water Temp", "30's"},       {"Combo6", "Water Color", "Muddy"},
+                  {"Combo7", "Structure", "Lily Pads"},   {"Combo8", "Best Depth", "Top Water"},
+                  {"Combo12", "Location", "Lower River"}, {"Combo11", "Moon Phase", "Dark Moon"}};
+    for (const auto &v : values)
+        get<QComboBox>(v.field)->setEditText(QLatin1String(v.value));
+    get<QPlainTextEdit>("Text9")->setPlainText(QStringLiteral("Two lines\nof notes"));
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(tripCount(), 1);
+    QCOMPARE(fileValue("SELECT Date FROM Log").toString(), QStringLiteral("2026-09-12"));
+    for (const auto &v : values)
+        QCOMPARE(fileValue(QStringLiteral("SELECT \"%1\" FROM Log").arg(QLatin1String(v.column))).toString(),
+                 QLatin1String(v.value));
+    QCOMPARE(fileValue("SELECT Notes FROM Log").toString(), QStringLiteral("Two lines\nof notes"));
+    QCOMPARE(get<QLabel>("Label51")->text(), QStringLiteral("'Teens"));
+    QCOMPARE(get<QPlainTextEdit>("Text12")->toPlainText(), QStringLiteral("Two lines\nof notes"));
+}
+
+void TestLogs::editKeepsStoredValuesAndFocusesLake()
+{
+    QVERIFY(execSql(m_db, "INSERT INTO Log (Date, Lake, Weather, Notes) VALUES "
+                          "('2026-07-04', 'Acorn Lake', 'Rain', 'kept'), ('2026-05-01', 'Other', '', '')"));
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdEdit"), Qt::LeftButton);
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Editing);
+    QVERIFY(focusWithin(get<QComboBox>("DBCombo1")));
+    QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Acorn Lake"));
+    QCOMPARE(get<QDateEdit>("DTPicker1")->date(), QDate(2026, 7, 4));
+    QCOMPARE(get<QPlainTextEdit>("Text9")->toPlainText(), QStringLiteral("kept"));
+    get<QComboBox>("Combo1")->setEditText(QStringLiteral("Snow"));
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(fileValue("SELECT Weather FROM Log WHERE Lake = 'Acorn Lake'").toString(), QStringLiteral("Snow"));
+    QCOMPARE(fileValue("SELECT Notes FROM Log WHERE Lake = 'Acorn Lake'").toString(), QStringLiteral("kept"));
+    QCOMPARE(get<QTableView>("DBGrid1")->currentIndex().row(), 0);
+    QCOMPARE(get<QLabel>("Label48")->text(), QStringLiteral("Snow"));
+    QCOMPARE(tripCount(), 2);
+}
+
+void TestLogs::emptyDateStaysEmpty()
+{
+    QVERIFY(execSql(m_db, "INSERT INTO Log (Lake) VALUES ('No Date')"));
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdEdit"), Qt::LeftButton);
+    QCOMPARE(get<QDateEdit>("DTPicker1")->text().trimmed(), QString());
+    get<QComboBox>("Combo1")->setEditText(QStringLiteral("Sunny"));
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(fileValue("SELECT Weather FROM Log").toString(), QStringLiteral("Sunny"));
+    QVERIFY(fileValue("SELECT Date FROM Log").isNull());
+}
+
+void TestLogs::numberFilter_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("digit") << int(Qt::Key_5) << "5" << true;
+    QTest::newRow("point") << int(Qt::Key_Period) << "." << true;
+    QTest::newRow("slash") << int(Qt::Key_Slash) << "/" << true;
+    QTest::newRow("letter") << int(Qt::Key_A) << "a" << false;
+    QTest::newRow("blank") << int(Qt::Key_Space) << " " << false;
+    QTest::newRow("minus") << int(Qt::Key_Minus) << "-" << false;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << "\r" << false;
+}
+
+void TestLogs::numberFilter()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    auto *number = get<QComboBox>("Combo9");
+    number->setEditText(QStringLiteral("1"));
+    number->lineEdit()->end(false);
+    // Typed into the list and into its text part alike.
+    for (QWidget *target : {static_cast<QWidget *>(number), static_cast<QWidget *>(number->lineEdit())}) {
+        const QString before = number->currentText();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &press);
+        FakePlatform &fake = m_scope->fake();
+        if (accepted) {
+            QCOMPARE(number->currentText(), before + text);
+            QVERIFY(fake.messages.isEmpty());
+        } else {
+            QCOMPARE(number->currentText(), before);
+            QCOMPARE(fake.messages.size(), 1);
+            QCOMPARE(fake.messages[0].text, QStringLiteral("Please enter numbers only."));
+            QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
+            QVERIFY(focusWithin(number));
+            fake.messages.clear();
+        }
+    }
+    QTest::keyClick(number->lineEdit(), Qt::Key_Backspace);
+    QVERIFY(m_scope->fake().messages.isEmpty());
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
+}
+
+void TestLogs::numberMustBeWhole_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("whole") << "12" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("fraction with a point") << "2.5" << false;
+    QTest::newRow("fraction with a slash") << "1/2" << false;
+    QTest::newRow("pasted text") << "lots" << false;
+}
+
+void TestLogs::numberMustBeWhole()
+{
+    QFETCH(QString, number);
+    QFETCH(bool, saved);
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Acorn Lake"));
+    get<QComboBox>("Combo9")->setEditText(number);
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(tripCount(), saved ? 1 : 0);
+    if (saved) {
+        QCOMPARE(fileValue("SELECT \"Total Fish\" FROM Log").toString(), number);
+        QCOMPARE(get<QLabel>("Label45")->text(), number);
+    } else {
+        QCOMPARE(m_scope->fake().lastMessageText(), QStringLiteral("Please enter numbers only."));
+        QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
+        QVERIFY(focusWithin(get<QComboBox>("Combo9")));
+    }
+}
+
+void TestLogs::scrolling_data()
+{
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QString>("viewport");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("remarks");
+    QTest::addColumn<int>("maximum");
+    QTest::newRow("editing panel") << "VScroll1"
+                                   << "Picture1"
+                                   << "Picture2"
+                                   << "Text9" << 4100;
+    QTest::newRow("read-only panel") << "VScroll2"
+                                     << "Picture3"
+                                     << "Picture4"
+                                     << "Text12" << 5100;
+}
+
+void TestLogs::scrolling()
+{
+    QFETCH(QString, bar);
+    QFETCH(QString, viewport);
+    QFETCH(QString, content);
+    QFETCH(QString, remarks);
+    QFETCH(int, maximum);
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    auto *scroll = m_logs->findChild<QScrollBar *>(bar);
+    auto *view = m_logs->findChild<QWidget *>(viewport);
+    auto *area = m_logs->findChild<QWidget *>(content);
+    auto *text = m_logs->findChild<QWidget *>(remarks);
+    QCOMPARE(scroll->minimum(), 0);
+    QCOMPARE(scroll->maximum(), maximum);
+    QCOMPARE(scroll->singleStep(), 100);
+    QCOMPARE(scroll->pageStep(), 400);
+    QCOMPARE(area->parentWidget(), view);
+    QCOMPARE(area->y(), 60 / 15);
+    // The remarks field lies below the viewport's bottom until scrolled to.
+    const auto remarksRect = [&] { return QRect(text->mapTo(view, QPoint(0, 0)), text->size()); };
+    QVERIFY(!view->rect().contains(remarksRect()));
+    scroll->setValue(1000);
+    QCOMPARE(area->y(), qRound((60 - 1000) / 15.0));
+    scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(scroll->value(), 1100);
+    scroll->setValue(maximum);
+    QCOMPARE(area->y(), qRound((60 - maximum) / 15.0));
+    QVERIFY(view->rect().contains(remarksRect()));
+    scroll->setValue(0);
+    QCOMPARE(area->y(), 4);
+}
+
+void TestLogs::wheelScrollsPastLists()
+{
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    auto *weather = get<QComboBox>("Combo1");
+    auto *bar = get<QScrollBar>("VScroll1");
+    weather->setEditText(QStringLiteral("Rain"));
+    const auto turn = [](QWidget *w) {
+        QWheelEvent wheel(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &wheel);
+    };
+    turn(weather);
+    QVERIFY(bar->value() > 0);
+    QCOMPARE(weather->currentText(), QStringLiteral("Rain"));
+    // The list being worked in takes the wheel itself.
+    const int value = bar->value();
+    weather->setFocus();
+    turn(weather);
+    QCOMPARE(bar->value(), value);
+    QVERIFY(weather->currentText() != QStringLiteral("Rain"));
+}
+
+void TestLogs::deleteLastRowRefused()
+{
+    addTrip("2026-07-04", "Only");
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdDelete"), Qt::LeftButton);
+    FakePlatform &fake = m_scope->fake();
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages[0].text, QStringLiteral("This Log can not be deleted.\nYou can edit this Log.\n"
+                                                   "At least one record has to be present at all times."));
+    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(fake.messages[0].buttons, MessageButtons::Ok);
+    QVERIFY(fake.messages[0].title.isEmpty());
+    QCOMPARE(tripCount(), 1);
+}
+
+void TestLogs::deleteAnswers_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("left");
+    QTest::newRow("No") << int(MessageAnswer::No) << 2;
+    QTest::newRow("Yes") << int(MessageAnswer::Yes) << 1;
+}
+
+void TestLogs::deleteAnswers()
+{
+    QFETCH(int, answer);
+    QFETCH(int, left);
+    addTrip("2026-07-04", "Newer");
+    addTrip("2026-05-02", "Older");
+    QVERIFY(openLogs());
+    auto *grid = get<QTableView>("DBGrid1");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 1)).center());
+    FakePlatform &fake = m_scope->fake();
+    fake.messageAnswers.enqueue(MessageAnswer(answer));
+    QTest::mouseClick(get<QPushButton>("cmdDelete"), Qt::LeftButton);
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages[0].text,
+             QStringLiteral("Are you sure you want to delete ") + shownDate(QDate(2026, 7, 4)) + QStringLiteral(" ?"));
+    QCOMPARE(fake.messages[0].title, QStringLiteral("Delete Information"));
+    QCOMPARE(fake.messages[0].icon, MessageIcon::Question);
+    QCOMPARE(fake.messages[0].buttons, MessageButtons::YesNo);
+    QCOMPARE(tripCount(), left);
+    QCOMPARE(get<QLabel>("Label2")->text(), QString::number(left) + QStringLiteral(" Fishing Logs"));
+    QCOMPARE(grid->model()->rowCount(), left);
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QCOMPARE(get<QLabel>("Label43")->text(), left == 1 ? QStringLiteral("Older") : QStringLiteral("Newer"));
+    if (left == 1) {
+        QTest::mouseClick(get<QPushButton>("cmdDelete"), Qt::LeftButton);
+        QVERIFY(fake.lastMessageText().startsWith(QLatin1String("This Log can not be deleted.")));
+        QCOMPARE(tripCount(), 1);
+    }
+}
+
+void TestLogs::failingWriteKeepsTheRow()
+{
+    addTrip("2026-07-04", "Existing");
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Locked Out Lake"));
+    get<QPlainTextEdit>("Text9")->setPlainText(QStringLiteral("precious notes"));
+
+    // Another program holds the file: the write waits out the busy timeout and fails.
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open_v2(m_db.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    FakePlatform &fake = m_scope->fake();
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
+    QVERIFY2(fake.messages[0].text.startsWith(QLatin1String("This Log could not be saved:\n")),
+             qPrintable(fake.messages[0].text));
+    QVERIFY2(fake.messages[0].text.contains(QLatin1String("locked")), qPrintable(fake.messages[0].text));
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
+    QVERIFY(get<QWidget>("jcSave")->isVisible());
+    QVERIFY(!get<QWidget>("cmdExit")->isEnabled());
+    QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Locked Out Lake"));
+    QCOMPARE(get<QPlainTextEdit>("Text9")->toPlainText(), QStringLiteral("precious notes"));
+    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
+    QCOMPARE(fileValue("SELECT Notes FROM Log WHERE Lake = 'Locked Out Lake'").toString(),
+             QStringLiteral("precious notes"));
+    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("2 Fishing Logs"));
+}
+
+void TestLogs::activationRecounts()
+{
+    addTrip("2026-07-04", "First");
+    QVERIFY(openLogs());
+    auto *count = get<QLabel>("Label2");
+    QCOMPARE(count->text(), QStringLiteral("1 Fishing Logs"));
+
+    QWidget other;
+    other.setObjectName(QStringLiteral("frmOther"));
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    addTrip("2026-07-05", "Added Elsewhere");
+    QCOMPARE(count->text(), QStringLiteral("1 Fishing Logs"));
+    m_logs->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_logs));
+    QCOMPARE(count->text(), QStringLiteral("2 Fishing Logs"));
+
+    // Away to another application and back: no recount.
+    QApplication::setActiveWindow(nullptr);
+    addTrip("2026-07-06", "Added While Away");
+    QApplication::setActiveWindow(m_logs);
+    QVERIFY(m_logs->isActiveWindow());
+    QCOMPARE(count->text(), QStringLiteral("2 Fishing Logs"));
+}
+
+void TestLogs::closingThrowsPendingRowAway_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("adding") << "cmdNew";
+    QTest::newRow("editing") << "cmdEdit";
+}
+
+void TestLogs::closingThrowsPendingRowAway()
+{
+    QFETCH(QString, command);
+    addTrip("2026-07-04", "Stored");
+    QVERIFY(openLogs());
+    QTest::mouseClick(m_logs->findChild<QPushButton *>(command), Qt::LeftButton);
+    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Half Done"));
+    m_logs->close();
+    releaseClosed();
+    QVERIFY(!m_logs);
+    QCOMPARE(tripCount(), 1);
+    QCOMPARE(fileValue("SELECT Lake FROM Log").toString(), QStringLiteral("Stored"));
+}
+
+void TestLogs::printHandsOverLogReport()
+{
+    addTrip("2026-07-04", "Stored");
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdPrint"), Qt::LeftButton);
+    QCOMPARE(m_printed, QStringList{"log.rpt@frmLogs"});
+    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
+}
+
+// Through the report engine itself, with the program's own definition.
+void TestLogs::printShowsTheLogReport()
+{
+    const QString definition = QStringLiteral(TF_PROGRAM_FOLDER "/log.rpt");
+    if (!QFileInfo::exists(definition))
+        QSKIP("the build has not placed log.rpt in the program folder");
+    QVERIFY(QFile::copy(definition, m_scope->file(QStringLiteral("log.rpt"))));
+    addTrip("2026-07-04", "Printed Lake");
+    setReportRunner({});
+    QVERIFY(openLogs());
+    QTest::mouseClick(get<QPushButton>("cmdPrint"), Qt::LeftButton);
+    FakePlatform &fake = m_scope->fake();
+    QTRY_COMPARE(fake.previewTitles, QStringList{"Print Preview"});
+    QVERIFY(fake.previewTexts[0].contains(QLatin1String("Printed Lake")));
+}
+
+void TestLogs::opensOtherWindowsByName()
+{
+    QVERIFY(openLogs());
+    // Windows not built yet are simply not there to open.
+    for (const char *name : {"cmdNotebook", "cmdPicture", "cmdFish", "cmdSearch"})
+        QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton);
+    QCOMPARE(WindowRegistry::openWindows().size(), 1);
+
+    WindowRegistry::define(QStringLiteral("frmSearch"), [] { return new QWidget; });
+    QTest::mouseClick(get<QAbstractButton>("cmdSearch"), Qt::LeftButton);
+    QWidget *search = WindowRegistry::find(QStringLiteral("frmSearch"));
+    QVERIFY(search && search->isVisible());
+    QVERIFY(!(m_logs->windowState() & Qt::WindowMinimized));
+}
+
+void TestLogs::closingRestoresOpener()
+{
+    auto *panel = new QWidget;
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->show();
+    auto *logs = WindowRegistry::open(QStringLiteral("frmLogs"), panel, OpenerState::Minimize);
+    QVERIFY(logs);
+    QVERIFY(panel->windowState() & Qt::WindowMinimized);
+    logs->close();
+    releaseClosed();
+    QVERIFY(!(panel->windowState() & Qt::WindowMinimized));
+    panel->close();
+}
+
+void TestLogs::unreadableDatabase_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("damaged") << QByteArray("This is not a database at all, just some words in a file.\n").repeated(50);
+}
+
+void TestLogs::unreadableDatabase()
+{
+    QFETCH(QByteArray, contents);
+    QFile::remove(m_db);
+    if (!contents.isEmpty())
+        QVERIFY(writeAll(m_db, contents));
+    QVERIFY(openLogs());
+    FakePlatform &fake = m_scope->fake();
+    QTRY_COMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
+    QVERIFY(fake.messages[0].text.startsWith(QLatin1String("The fishing log cannot be opened.\n")));
+    QVERIFY(fake.messages[0].text.contains(QLatin1String("Nothing has been changed.")));
+    QVERIFY(!get<QWidget>("cmdNew")->isEnabled());
+    QVERIFY(!get<QWidget>("cmdDate")->isEnabled());
+    QVERIFY(!get<QWidget>("cmdSearch")->isEnabled());
+    QVERIFY(get<QWidget>("cmdExit")->isEnabled());
+    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("Fishing Logs"));
+    QTest::mouseClick(get<QAbstractButton>("cmdExit"), Qt::LeftButton);
+    releaseClosed();
+    QVERIFY(!m_logs);
+    QCOMPARE(QFileInfo::exists(m_db), !contents.isEmpty());
+    if (!contents.isEmpty())
+        QCOMPARE(readAll(m_db), contents);
+    QCOMPARE(fake.messages.size(), 1);
+}
+
+void TestLogs::missingLookupTable()
+{
+    addTrip("2026-07-04", "Stored");
+    QVERIFY(execSql(m_db, "DROP TABLE Lures"));
+    QVERIFY(openLogs());
+    FakePlatform &fake = m_scope->fake();
+    QTRY_COMPARE(fake.messages.size(), 1);
+    QVERIFY(
+        fake.messages[0].text.startsWith(QLatin1String("Some lists of choices of the fishing log cannot be read:\n")));
+    QVERIFY(fake.messages[0].text.contains(QLatin1String("Lures")));
+    // The trips themselves still work.
+    QVERIFY(get<QWidget>("cmdNew")->isEnabled());
+    QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Stored"));
+    QCOMPARE(get<QComboBox>("DBCombo4")->count(), 0);
+}
+
+TF_TEST_MAIN(TestLogs)
+#include "tst_frmlogs.moc"

@@ -1,0 +1,1 @@
+tf_add_test(tst_frmsearch search/tst_frmsearch.cpp)

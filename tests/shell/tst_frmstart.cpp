@@ -1,0 +1,511 @@
+// The control panel driven as a user does: its elements, the owner's details,
+// the windows it opens and what that does to it, Exit & Backup Database, and a
+// database that is missing, damaged or without the owner's row.
+
+#include "FakePlatform.h"
+#include "TestFolder.h"
+#include "data/DataSource.h"
+#include "shell/WindowCatalog.h"
+#include "shell/WindowChrome.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmStart.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+void releaseClosed()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+bool minimized(const QWidget *w)
+{
+    return w->windowState() & Qt::WindowMinimized;
+}
+
+QList<QWidget *> visibleWindows()
+{
+    QList<QWidget *> r;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowType() != Qt::ToolTip)
+            r << w;
+    return r;
+}
+
+void clickLabel(QWidget *w)
+{
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5));
+}
+
+// A record screen in the middle of adding (or editing) a row.
+class PendingRowWindow : public QWidget
+{
+public:
+    PendingRowWindow(const QString &table, bool adding)
+    {
+        if (!data.open(programFile(QStringLiteral("tfn5.mdb")), table))
+            return;
+        if (adding) {
+            data.addNew();
+            data.setValue(data.fieldNames().first(), QStringLiteral("half-written"));
+        } else {
+            data.edit();
+            data.setValue(data.fieldNames().first(), QStringLiteral("half-changed"));
+        }
+    }
+    DataSource data;
+};
+
+} // namespace
+
+class TestStart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void elements_data();
+    void elements();
+    void ownerShown();
+    void nameLightsUpUnderMouse();
+    void mainWindowsMinimizeAndRestore_data();
+    void mainWindowsMinimizeAndRestore();
+    void windowNotBuiltYetDoesNothing();
+    void informationWindowsKeepThePanel_data();
+    void informationWindowsKeepThePanel();
+    void minimizeAndClose();
+    void ownerEditor_data();
+    void ownerEditor();
+    void exitAndBackup();
+    void badDatabase_data();
+    void badDatabase();
+    void noOwnerRow();
+
+private:
+    frmStart *openPanel();
+    std::unique_ptr<FakePlatformScope> m_scope;
+    QString m_db;
+};
+
+void TestStart::initTestCase()
+{
+    registerWindows();
+}
+
+void TestStart::init()
+{
+    m_scope = std::make_unique<FakePlatformScope>();
+    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
+    makeDatabase(m_db);
+    QVERIFY(execSql(m_db, "UPDATE Register SET Name = 'Ann Angler', Address = '12 Pike Lane', "
+                          "City = 'Perch Bay, MN 55000'"));
+}
+
+void TestStart::cleanup()
+{
+    WindowRegistry::closeAll();
+    releaseClosed();
+    for (const char *name : {"frmLogs", "frmBestfish", "frmGear", "frmContacts", "frmUtilities"})
+        WindowRegistry::undefine(QLatin1String(name));
+    QCOMPARE(DataSource::openCount(m_db), 0);
+    m_scope.reset();
+}
+
+frmStart *TestStart::openPanel()
+{
+    auto *panel = WindowRegistry::open<frmStart>();
+    if (panel)
+        QCoreApplication::processEvents();
+    return panel;
+}
+
+void TestStart::elements_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("cmdLogs") << "cmdLogs"
+                             << "Fishing Logs"
+                             << "";
+    QTest::newRow("cmdBestfish") << "cmdBestfish"
+                                 << "Best Fish"
+                                 << "";
+    QTest::newRow("cmdGear") << "cmdGear"
+                             << "Fishing Gear"
+                             << "";
+    QTest::newRow("cmdContacts") << "cmdContacts"
+                                 << "Fishing Contacts"
+                                 << "";
+    QTest::newRow("cmdUtilities") << "cmdUtilities"
+                                  << "Fishing Utilities"
+                                  << "";
+    // The doubled ampersand shows as one.
+    QTest::newRow("cmdBackup") << "cmdBackup"
+                               << "      Exit && Backup Database"
+                               << "";
+    QTest::newRow("cmdUpdate") << "cmdUpdate"
+                               << ""
+                               << " Check for Update ";
+    QTest::newRow("cmdAbout") << "cmdAbout"
+                              << ""
+                              << " About ";
+    QTest::newRow("cmdMinimize") << "cmdMinimize"
+                                 << ""
+                                 << " Minimize ";
+    QTest::newRow("cmdExit") << "cmdExit"
+                             << ""
+                             << " Close ";
+    QTest::newRow("Image1") << "Image1"
+                            << ""
+                            << " Click for Picture Credit ";
+    QTest::newRow("Label1") << "Label1"
+                            << "Control Panel"
+                            << "";
+    QTest::newRow("Label3") << "Label3"
+                            << "Press F1 Key for Help"
+                            << "";
+    QTest::newRow("jcFrames1") << "jcFrames1"
+                               << "Fishing Logs of:"
+                               << " Click on Your Name to edit this information. ";
+    QTest::newRow("Label2") << "Label2"
+                            << "Ann Angler"
+                            << " Click Here ";
+    QTest::newRow("Label4") << "Label4"
+                            << "12 Pike Lane"
+                            << "";
+    QTest::newRow("Label5") << "Label5"
+                            << "Perch Bay, MN 55000"
+                            << "";
+}
+
+void TestStart::elements()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, toolTip);
+    frmStart *panel = openPanel();
+    QVERIFY(panel);
+    QCOMPARE(panel->windowTitle(), QStringLiteral("Tallyfin"));
+    auto *w = panel->findChild<QWidget *>(name);
+    QVERIFY2(w, qPrintable(name));
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->toolTip(), toolTip);
+    QString shown;
+    if (auto *b = qobject_cast<QAbstractButton *>(w))
+        shown = b->text();
+    else if (auto *l = qobject_cast<QLabel *>(w))
+        shown = l->text();
+    else if (auto *g = qobject_cast<QGroupBox *>(w))
+        shown = g->title();
+    QCOMPARE(shown, text);
+    // Every element lies wholly inside the window's outline, where it can be seen and clicked.
+    const QRect r(w->mapTo(panel, QPoint(0, 0)), w->size());
+    QCOMPARE(panel->mask().intersected(r), QRegion(r));
+}
+
+void TestStart::ownerShown()
+{
+    frmStart *panel = openPanel();
+    QCOMPARE(panel->findChild<QLabel *>("Label2")->text(), QStringLiteral("Ann Angler"));
+    QVERIFY(panel->databaseProblem().isEmpty());
+    QVERIFY(m_scope->fake().messages.isEmpty());
+    // The panel reads its row and holds the file open like any window with data.
+    QCOMPARE(DataSource::openCount(m_db), 1);
+}
+
+void TestStart::nameLightsUpUnderMouse()
+{
+    frmStart *panel = openPanel();
+    auto *name = panel->findChild<QLabel *>("Label2");
+    const auto colour = [name] { return name->palette().color(QPalette::WindowText); };
+    QCOMPARE(colour(), QColor(Qt::white));
+
+    QEnterEvent enter(QPointF(3, 3), name->mapTo(panel, QPointF(3, 3)), name->mapToGlobal(QPointF(3, 3)));
+    QApplication::sendEvent(name, &enter);
+    QCOMPARE(colour(), QColor(Qt::yellow));
+
+    // Moving over another control (the group around it) keeps it yellow...
+    QWidget *group = panel->findChild<QWidget *>("jcFrames1");
+    QMouseEvent overGroup(QEvent::MouseMove, QPointF(2, 2), group->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(group, &overGroup);
+    QCOMPARE(colour(), QColor(Qt::yellow));
+
+    // ...the window background turns it white again.
+    const QPointF background(298, 300);
+    QVERIFY(!panel->childAt(background.toPoint()));
+    QMouseEvent overBackground(QEvent::MouseMove, background, panel->mapToGlobal(background), Qt::NoButton,
+                               Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &overBackground);
+    QCOMPARE(colour(), QColor(Qt::white));
+}
+
+void TestStart::mainWindowsMinimizeAndRestore_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("Fishing Logs") << "cmdLogs"
+                                  << "frmLogs";
+    QTest::newRow("Best Fish") << "cmdBestfish"
+                               << "frmBestfish";
+    QTest::newRow("Fishing Gear") << "cmdGear"
+                                  << "frmGear";
+    QTest::newRow("Fishing Contacts") << "cmdContacts"
+                                      << "frmContacts";
+    QTest::newRow("Fishing Utilities") << "cmdUtilities"
+                                       << "frmUtilities";
+}
+
+void TestStart::mainWindowsMinimizeAndRestore()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, window);
+    WindowRegistry::define(window, [] { return new QWidget; });
+    frmStart *panel = openPanel();
+
+    QTest::mouseClick(panel->findChild<QPushButton *>(button), Qt::LeftButton);
+    QPointer<QWidget> opened = WindowRegistry::find(window);
+    QVERIFY(opened && opened->isVisible());
+    QVERIFY(minimized(panel));
+
+    // A second click shows the same window again.
+    panel->showNormal();
+    QTest::mouseClick(panel->findChild<QPushButton *>(button), Qt::LeftButton);
+    QCOMPARE(WindowRegistry::find(window), opened.data());
+    QVERIFY(minimized(panel));
+
+    opened->close();
+    releaseClosed();
+    QVERIFY(!opened);
+    QVERIFY(panel->isVisible());
+    QVERIFY(!minimized(panel));
+}
+
+void TestStart::windowNotBuiltYetDoesNothing()
+{
+    WindowRegistry::undefine(QStringLiteral("frmContacts"));
+    frmStart *panel = openPanel();
+    const QList<QWidget *> before = visibleWindows();
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdContacts"), Qt::LeftButton);
+    QVERIFY(!minimized(panel));
+    QCOMPARE(visibleWindows(), before);
+    QVERIFY(m_scope->fake().messages.isEmpty());
+}
+
+void TestStart::informationWindowsKeepThePanel_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("About") << "cmdAbout"
+                           << "frmAbout"
+                           << "About";
+    QTest::newRow("Check for Update") << "cmdUpdate"
+                                      << "frmUpdate"
+                                      << "Check for Update";
+    QTest::newRow("picture") << "Image1"
+                             << "frmCredit"
+                             << "Picture Credit";
+}
+
+void TestStart::informationWindowsKeepThePanel()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, window);
+    QFETCH(QString, caption);
+    frmStart *panel = openPanel();
+    QTest::mouseClick(panel->findChild<QWidget *>(control), Qt::LeftButton, {}, QPoint(5, 5));
+    QWidget *opened = WindowRegistry::find(window);
+    QVERIFY(opened && opened->isVisible());
+    QCOMPARE(opened->windowTitle(), caption);
+    QVERIFY(!minimized(panel));
+
+    // Opened while the panel is minimized, it leaves it minimized.
+    opened->close();
+    releaseClosed();
+    panel->showMinimized();
+    QTest::mouseClick(panel->findChild<QWidget *>(control), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(minimized(panel));
+    WindowRegistry::find(window)->close();
+    releaseClosed();
+    QVERIFY(minimized(panel));
+}
+
+void TestStart::minimizeAndClose()
+{
+    WindowRegistry::define(QStringLiteral("frmLogs"), [] { return new QWidget; });
+    QPointer<frmStart> panel = openPanel();
+    QTest::mouseClick(panel->findChild<QToolButton *>("cmdMinimize"), Qt::LeftButton);
+    QVERIFY(minimized(panel));
+    panel->showNormal();
+
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdLogs"), Qt::LeftButton);
+    QPointer<QWidget> logs = WindowRegistry::find(QStringLiteral("frmLogs"));
+    QTest::mouseClick(panel->findChild<QToolButton *>("cmdExit"), Qt::LeftButton);
+    releaseClosed();
+    // Only the panel closed, and it let go of the file.
+    QVERIFY(!panel);
+    QVERIFY(logs && logs->isVisible());
+    QCOMPARE(DataSource::openCount(m_db), 0);
+    // Closing the log screen now brings no panel back; with it the last window
+    // is gone, and the program ends.
+    logs->close();
+    releaseClosed();
+    QVERIFY(visibleWindows().isEmpty());
+    QVERIFY(WindowRegistry::openWindows().isEmpty());
+}
+
+void TestStart::ownerEditor_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("nameAfter");
+    QTest::addColumn<QString>("cityAfter");
+    QTest::newRow("OK writes and shows at once") << "cmdSave"
+                                                 << "Bo Bobber"
+                                                 << "";
+    QTest::newRow("Cancel changes nothing") << "cmdCancel"
+                                            << "Ann Angler"
+                                            << "Perch Bay, MN 55000";
+}
+
+void TestStart::ownerEditor()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, nameAfter);
+    QFETCH(QString, cityAfter);
+    frmStart *panel = openPanel();
+    clickLabel(panel->findChild<QLabel *>("Label2"));
+    QWidget *editor = WindowRegistry::find(QStringLiteral("frmRegister"));
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(editor->windowTitle(), QStringLiteral(" Edit Name and Address"));
+    QVERIFY(!minimized(panel));
+    auto *name = editor->findChild<QLineEdit *>("Text1");
+    auto *city = editor->findChild<QLineEdit *>("Text3");
+    QCOMPARE(name->text(), QStringLiteral("Ann Angler"));
+    QCOMPARE(editor->findChild<QLineEdit *>("Text2")->text(), QStringLiteral("12 Pike Lane"));
+    QCOMPARE(city->text(), QStringLiteral("Perch Bay, MN 55000"));
+
+    name->clear();
+    QTest::keyClicks(name, QStringLiteral("Bo Bobber"));
+    city->clear(); // an empty city is accepted
+    QTest::mouseClick(editor->findChild<QPushButton *>(button), Qt::LeftButton);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(panel->findChild<QLabel *>("Label2")->text(), nameAfter);
+    QCOMPARE(panel->findChild<QLabel *>("Label5")->text(), cityAfter);
+    QCOMPARE(querySingle(m_db, "SELECT Name FROM Register").toString(), nameAfter);
+    QCOMPARE(querySingle(m_db, "SELECT City FROM Register").toString(), cityAfter);
+    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 1);
+    QVERIFY(m_scope->fake().messages.isEmpty());
+}
+
+void TestStart::exitAndBackup()
+{
+    // Two record screens in the middle of their work.
+    WindowRegistry::define(QStringLiteral("frmLogs"), [] { return new PendingRowWindow(QStringLiteral("Log"), true); });
+    WindowRegistry::define(QStringLiteral("frmContacts"),
+                           [] { return new PendingRowWindow(QStringLiteral("Register"), false); });
+    QPointer<frmStart> panel = openPanel();
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdLogs"), Qt::LeftButton);
+    panel->showNormal();
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdContacts"), Qt::LeftButton);
+    panel->showNormal();
+    QTest::mouseClick(panel->findChild<QToolButton *>("cmdAbout"), Qt::LeftButton);
+    QCOMPARE(WindowRegistry::openWindows().size(), 4);
+    QVERIFY(DataSource::openCount(m_db) >= 3);
+
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdBackup"), Qt::LeftButton);
+    releaseClosed();
+    QVERIFY(!panel);
+    const QList<QWidget *> left = visibleWindows();
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(left.first()->objectName(), QStringLiteral("frmDbutility"));
+    QCOMPARE(WindowRegistry::openWindows(), left);
+    QVERIFY(QGuiApplication::quitOnLastWindowClosed());
+    // The maintenance window has the file to itself, and no half-done row reached it.
+    QCOMPARE(DataSource::openCount(m_db), 0);
+    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Log").toInt(), 0);
+    QCOMPARE(querySingle(m_db, "SELECT Name FROM Register").toString(), QStringLiteral("Ann Angler"));
+    QVERIFY(m_scope->fake().messages.isEmpty());
+}
+
+void TestStart::badDatabase_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("content"); // empty: no file at all
+    QTest::addColumn<QString>("said");
+    QTest::newRow("missing, a repair was interrupted")
+        << "tfn51.mdb" << QByteArray("stands in for the repaired copy") << "tfn51.mdb";
+    QTest::newRow("not a database") << "tfn5.mdb" << QByteArray(4096, 'x') << "damaged";
+    QTest::newRow("empty file") << "tfn5.mdb" << QByteArray() << "empty";
+}
+
+void TestStart::badDatabase()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, said);
+    QVERIFY(QFile::remove(m_db));
+    const QString path = m_scope->file(fileName);
+    if (!content.isEmpty())
+        QVERIFY(writeAll(path, content));
+    else
+        QVERIFY(writeAll(path, QByteArray()));
+    const QStringList before = QDir(m_scope->folder()).entryList(QDir::Files);
+
+    QPointer<frmStart> panel = openPanel();
+    QVERIFY(panel && panel->isVisible());
+    QTRY_COMPARE(m_scope->fake().messages.size(), 1);
+    const RecordedMessage m = m_scope->fake().messages.first();
+    QCOMPARE(m.icon, MessageIcon::Exclamation);
+    QVERIFY2(m.text.startsWith(QStringLiteral("Tallyfin cannot open its database.\n")), qPrintable(m.text));
+    QVERIFY2(m.text.contains(said), qPrintable(m.text));
+    // The labels keep the texts they have before any data is shown.
+    QCOMPARE(panel->findChild<QLabel *>("Label2")->text(), QStringLiteral("Your Name"));
+    QCOMPARE(panel->findChild<QLabel *>("Label4")->text(), QStringLiteral("Your Address"));
+    QCOMPARE(panel->findChild<QLabel *>("Label5")->text(), QStringLiteral("City, State, Zipcode"));
+
+    // The editor refuses too, and says so.
+    clickLabel(panel->findChild<QLabel *>("Label2"));
+    QVERIFY(!WindowRegistry::find(QStringLiteral("frmRegister")));
+    QCOMPARE(m_scope->fake().messages.size(), 2);
+
+    // Nothing was made or changed, and the panel closes.
+    QTest::mouseClick(panel->findChild<QToolButton *>("cmdExit"), Qt::LeftButton);
+    releaseClosed();
+    QVERIFY(!panel);
+    QCOMPARE(QDir(m_scope->folder()).entryList(QDir::Files), before);
+    QCOMPARE(readAll(path), content);
+}
+
+void TestStart::noOwnerRow()
+{
+    QVERIFY(execSql(m_db, "DELETE FROM Register"));
+    frmStart *panel = openPanel();
+    QCoreApplication::processEvents();
+    for (const char *label : {"Label2", "Label4", "Label5"})
+        QCOMPARE(panel->findChild<QLabel *>(label)->text(), QString());
+    QVERIFY(m_scope->fake().messages.isEmpty());
+
+    clickLabel(panel->findChild<QLabel *>("Label2"));
+    QVERIFY(!WindowRegistry::find(QStringLiteral("frmRegister")));
+    QCOMPARE(m_scope->fake().messages.size(), 1);
+    QCOMPARE(m_scope->fake().messages.first().icon, MessageIcon::Exclamation);
+    QVERIFY(m_scope->fake().lastMessageText().contains(QStringLiteral("no row")));
+    // No row was made up.
+    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 0);
+}
+
+TF_TEST_MAIN(TestStart)
+#include "tst_frmstart.moc"

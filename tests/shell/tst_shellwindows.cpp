@@ -1,0 +1,193 @@
+// The owner's details editor on its own, and the About, Check for Update and
+// Picture Credit windows.
+
+#include "FakePlatform.h"
+#include "TestFolder.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmAbout.h"
+#include "shell/frmCredit.h"
+#include "shell/frmRegister.h"
+#include "shell/frmUpdate.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+void releaseClosed()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QString labelText(QWidget *w, const char *name)
+{
+    auto *l = w->findChild<QLabel *>(name);
+    return l ? l->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
+}
+} // namespace
+
+class TestShellWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void registerLayout();
+    void registerClosedByWindowIsCancel();
+    void registerSaveFailureKeepsTheEditor();
+    void about();
+    void update();
+    void updateBrowserFails();
+    void credit();
+
+private:
+    std::unique_ptr<FakePlatformScope> m_scope;
+    QString m_db;
+};
+
+void TestShellWindows::init()
+{
+    m_scope = std::make_unique<FakePlatformScope>();
+    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
+    makeDatabase(m_db);
+    QVERIFY(execSql(m_db, "UPDATE Register SET Name = 'Cy Caster', Address = '3 Reed Way', City = 'Bass Hollow'"));
+}
+
+void TestShellWindows::cleanup()
+{
+    WindowRegistry::closeAll();
+    releaseClosed();
+    m_scope.reset();
+}
+
+void TestShellWindows::registerLayout()
+{
+    auto *editor = WindowRegistry::open<frmRegister>();
+    QVERIFY(editor);
+    QCOMPARE(editor->windowTitle(), QStringLiteral(" Edit Name and Address"));
+    QCOMPARE(editor->findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("Personal Information"));
+    QCOMPARE(labelText(editor, "Label1"), QStringLiteral("Your Name:"));
+    QCOMPARE(labelText(editor, "Label2"), QStringLiteral("Address:"));
+    QCOMPARE(labelText(editor, "Label3"), QStringLiteral("City, State, ZipCode:"));
+    QVERIFY(labelText(editor, "Label4").contains(QStringLiteral("control panel")));
+    QCOMPARE(editor->findChild<QPushButton *>("cmdSave")->text(), QStringLiteral("OK"));
+    QCOMPARE(editor->findChild<QPushButton *>("cmdCancel")->text(), QStringLiteral("Cancel"));
+    QCOMPARE(editor->findChild<QLineEdit *>("Text1")->text(), QStringLiteral("Cy Caster"));
+    // A fixed frame: the window keeps its size.
+    const QSize size = editor->size();
+    editor->resize(size + QSize(100, 100));
+    QCOMPARE(editor->size(), size);
+}
+
+void TestShellWindows::registerClosedByWindowIsCancel()
+{
+    QPointer<frmRegister> editor = WindowRegistry::open<frmRegister>();
+    QSignalSpy saved(editor.data(), &frmRegister::saved);
+    auto *name = editor->findChild<QLineEdit *>("Text1");
+    name->setText(QStringLiteral("Someone Else"));
+    editor->close();
+    releaseClosed();
+    QVERIFY(!editor);
+    QCOMPARE(saved.size(), 0);
+    QCOMPARE(querySingle(m_db, "SELECT Name FROM Register").toString(), QStringLiteral("Cy Caster"));
+}
+
+void TestShellWindows::registerSaveFailureKeepsTheEditor()
+{
+    QPointer<frmRegister> editor = WindowRegistry::open<frmRegister>();
+    QSignalSpy saved(editor.data(), &frmRegister::saved);
+    editor->findChild<QLineEdit *>("Text1")->setText(QStringLiteral("Dee Dropshot"));
+    // The row vanished behind the editor's back (another copy of the program).
+    QVERIFY(execSql(m_db, "DELETE FROM Register"));
+    QTest::mouseClick(editor->findChild<QPushButton *>("cmdSave"), Qt::LeftButton);
+    // Not reported as done: the editor stays with what was typed, and says so.
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(saved.size(), 0);
+    QCOMPARE(m_scope->fake().messages.size(), 1);
+    QCOMPARE(m_scope->fake().messages.first().icon, MessageIcon::Exclamation);
+    QCOMPARE(editor->findChild<QLineEdit *>("Text1")->text(), QStringLiteral("Dee Dropshot"));
+    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 0);
+}
+
+void TestShellWindows::about()
+{
+    QPointer<frmAbout> about = WindowRegistry::open<frmAbout>();
+    QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+    const QList<QLabel *> labels = about->findChildren<QLabel *>();
+    QStringList texts;
+    for (QLabel *l : labels)
+        texts << l->text();
+    QVERIFY(texts.contains(QStringLiteral("Tallyfin")));
+    QVERIFY(texts.contains(QStringLiteral("Version: 5.0")));
+    QVERIFY(!about->findChild<QLabel *>("Image1")->pixmap().isNull());
+    QTest::mouseClick(about->findChild<QPushButton *>("cmdExit"), Qt::LeftButton);
+    releaseClosed();
+    QVERIFY(!about);
+    QVERIFY(m_scope->fake().urls.isEmpty());
+}
+
+void TestShellWindows::update()
+{
+    QPointer<frmUpdate> update = WindowRegistry::open<frmUpdate>();
+    QCOMPARE(update->windowTitle(), QStringLiteral("Check for Update"));
+    QCOMPARE(update->findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("Software Update"));
+    QVERIFY(labelText(update, "Label1").contains(QStringLiteral("\"Check Now\"")));
+    QVERIFY(labelText(update, "Label2").contains(QStringLiteral("firewall")));
+    QCOMPARE(update->findChild<QPushButton *>("cmdUpdate")->text(), QStringLiteral("Check Now"));
+
+    QTest::mouseClick(update->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+    QCOMPARE(m_scope->fake().urls, QList<QUrl>{kUpdatePage});
+    QVERIFY(kUpdatePage.isValid());
+    QCOMPARE(kUpdatePage.scheme(), QStringLiteral("https"));
+    QVERIFY(m_scope->fake().messages.isEmpty());
+
+    QTest::mouseClick(update->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
+    releaseClosed();
+    QVERIFY(!update);
+    QCOMPARE(m_scope->fake().urls.size(), 1);
+}
+
+// A fake whose browser never starts.
+class NoBrowserPlatform : public FakePlatform
+{
+public:
+    using FakePlatform::FakePlatform;
+    bool openUrl(const QUrl &url) override
+    {
+        FakePlatform::openUrl(url);
+        return false;
+    }
+};
+
+void TestShellWindows::updateBrowserFails()
+{
+    auto fake = std::make_unique<NoBrowserPlatform>(m_scope->folder());
+    NoBrowserPlatform *noBrowser = fake.get();
+    auto previous = replacePlatform(std::move(fake));
+    auto *update = WindowRegistry::open<frmUpdate>();
+    QTest::mouseClick(update->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+    QCOMPARE(noBrowser->messages.size(), 1);
+    QVERIFY(noBrowser->messages.first().text.contains(kUpdatePage.toString()));
+    replacePlatform(std::move(previous));
+}
+
+void TestShellWindows::credit()
+{
+    QPointer<frmCredit> credit = WindowRegistry::open<frmCredit>();
+    QCOMPARE(credit->windowTitle(), QStringLiteral("Picture Credit"));
+    QVERIFY(!credit->findChild<QLabel *>("Image1")->pixmap().isNull());
+    QVERIFY(labelText(credit, "Label1").contains(QStringLiteral("Tallyfin")));
+    // Sizable.
+    const QSize size = credit->size();
+    credit->resize(size + QSize(60, 40));
+    QCOMPARE(credit->size(), size + QSize(60, 40));
+}
+
+TF_TEST_MAIN(TestShellWindows)
+#include "tst_shellwindows.moc"
