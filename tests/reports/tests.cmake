@@ -19,4 +19,3 @@ if(TF_BENCH)
     set_target_properties(bm_reports PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   endif()
 endif()
-
