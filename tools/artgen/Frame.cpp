@@ -115,10 +115,10 @@ void drawFrame(QImage &img, const QPolygonF &outline, double scale)
                         if (moulding(d, base, slope)) {
                             const Vec3 n = normalized({-slope * away.x(), -slope * away.y(), 1});
                             const double diffuse = std::max(0.0, dot(n, light));
-                            const double spec = std::pow(std::max(0.0, dot(n, halfway)), 28);
-                            c = {base.r * (0.25 + 0.95 * diffuse) + 0.55 * spec,
-                                 base.g * (0.25 + 0.95 * diffuse) + 0.50 * spec,
-                                 base.b * (0.25 + 0.95 * diffuse) + 0.38 * spec};
+                            const double shine = std::pow(std::max(0.0, dot(n, halfway)), 28);
+                            c = {base.r * (0.25 + 0.95 * diffuse) + 0.55 * shine,
+                                 base.g * (0.25 + 0.95 * diffuse) + 0.50 * shine,
+                                 base.b * (0.25 + 0.95 * diffuse) + 0.38 * shine};
                         } else {
                             const double shade = 0.35 + 0.65 * smoothstep(11.8, kShadow, d);
                             c = {qRed(src) / 255.0 * shade, qGreen(src) / 255.0 * shade, qBlue(src) / 255.0 * shade};
