@@ -27,13 +27,6 @@ QString canonical(const QString &path)
     return c.isEmpty() ? QFileInfo(path).absoluteFilePath() : c;
 }
 
-QString quoted(const QString &identifier)
-{
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 QVariant columnValue(sqlite3_stmt *st, int i)
 {
     switch (sqlite3_column_type(st, i)) {
@@ -286,11 +279,12 @@ bool DataSource::setRecordSource(const QString &recordSource)
         if (!c.isEmpty() && !index.contains(c.toLower()))
             return fail(QStringLiteral("The table %1 has no column %2.").arg(q->table, c));
 
-    QStringList cols{quoted(q->keyColumn)};
+    QStringList cols{quoteIdentifier(q->keyColumn)};
     for (const QString &f : fields)
-        cols << quoted(f);
-    if (!q->rowByKey.prepare(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
-                                       .arg(cols.join(QLatin1Char(',')), quoted(q->table), quoted(q->keyColumn))))
+        cols << quoteIdentifier(f);
+    if (!q->rowByKey.prepare(
+            m_db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
+                      .arg(cols.join(QLatin1Char(',')), quoteIdentifier(q->table), quoteIdentifier(q->keyColumn))))
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
 
     m_recordSource = recordSource;
@@ -306,16 +300,16 @@ bool DataSource::requery()
     if (!m_db || !m_query)
         return fail(QStringLiteral("The data source is not open."));
     const Query &q = *m_query;
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(quoted(q.keyColumn), quoted(q.table));
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(q.keyColumn), quoteIdentifier(q.table));
     if (!q.whereColumn.isEmpty())
-        sql += QStringLiteral(" WHERE %1 IS NOT NULL AND %1 <> ''").arg(quoted(q.whereColumn));
+        sql += QStringLiteral(" WHERE %1 IS NOT NULL AND %1 <> ''").arg(quoteIdentifier(q.whereColumn));
     // Ties keep the direction of the order, so an index serves the whole order.
     const QString dir = q.descending ? QStringLiteral(" DESC") : QString();
     if (!q.orderColumn.isEmpty())
-        sql +=
-            QStringLiteral(" ORDER BY %1 COLLATE NOCASE%2, %3%2").arg(quoted(q.orderColumn), dir, quoted(q.keyColumn));
+        sql += QStringLiteral(" ORDER BY %1 COLLATE NOCASE%2, %3%2")
+                   .arg(quoteIdentifier(q.orderColumn), dir, quoteIdentifier(q.keyColumn));
     else
-        sql += QStringLiteral(" ORDER BY %1").arg(quoted(q.keyColumn));
+        sql += QStringLiteral(" ORDER BY %1").arg(quoteIdentifier(q.keyColumn));
 
     Statement st;
     if (!st.prepare(m_db, sql))
@@ -339,6 +333,18 @@ bool DataSource::requery()
     emit rowsReset();
     emit currentChanged(m_pos);
     return true;
+}
+
+int DataSource::tableRowCount() const
+{
+    // A filtered source counts what it shows.
+    if (!m_db || !m_query || !m_query->whereColumn.isEmpty())
+        return recordCount();
+    Statement st;
+    if (!st.prepare(m_db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(m_query->table))) ||
+        sqlite3_step(st.st) != SQLITE_ROW)
+        return recordCount();
+    return sqlite3_column_int(st.st, 0);
 }
 
 QStringList DataSource::fieldNames() const
@@ -566,20 +572,20 @@ bool DataSource::update()
     std::vector<int> which;
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_pendingTouched[size_t(i)]) {
-            cols << quoted(m_fields[i]);
+            cols << quoteIdentifier(m_fields[i]);
             which.push_back(i);
         }
     Statement st;
     QString sql;
     if (m_mode == EditMode::Adding) {
         if (cols.isEmpty())
-            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(q.table));
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(q.table));
         else {
             QStringList marks;
             for (size_t i = 0; i < which.size(); ++i)
                 marks << QStringLiteral("?%1").arg(i + 1);
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoted(q.table), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+                      .arg(quoteIdentifier(q.table), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         }
     } else {
         if (cols.isEmpty()) {
@@ -594,7 +600,7 @@ bool DataSource::update()
         for (size_t i = 0; i < which.size(); ++i)
             sets << QStringLiteral("%1 = ?%2").arg(cols[qsizetype(i)]).arg(i + 1);
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
-                  .arg(quoted(q.table), sets.join(QLatin1Char(',')), quoted(q.keyColumn))
+                  .arg(quoteIdentifier(q.table), sets.join(QLatin1Char(',')), quoteIdentifier(q.keyColumn))
                   .arg(which.size() + 1);
     }
     if (!st.prepare(m_db, sql))
@@ -654,9 +660,8 @@ bool DataSource::deleteCurrent()
         cancelUpdate();
     const Bookmark key = m_keys[size_t(m_pos)];
     Statement st;
-    if (!st.prepare(
-            m_db,
-            QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(quoted(m_query->table), quoted(m_query->keyColumn))))
+    if (!st.prepare(m_db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
+                              .arg(quoteIdentifier(m_query->table), quoteIdentifier(m_query->keyColumn))))
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
     sqlite3_bind_int64(st.st, 1, key);
     if (sqlite3_step(st.st) != SQLITE_DONE)
@@ -713,7 +718,8 @@ bool DataSource::find(const QString &criterion, int from)
         cache->criterion = criterion;
         Statement st;
         if (!st.prepare(m_db, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %2 IS NOT NULL")
-                                  .arg(quoted(m_query->keyColumn), quoted(m_fields[field]), quoted(m_query->table))))
+                                  .arg(quoteIdentifier(m_query->keyColumn), quoteIdentifier(m_fields[field]),
+                                       quoteIdentifier(m_query->table))))
             return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
         int rc;
         while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {

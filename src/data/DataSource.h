@@ -51,6 +51,9 @@ public:
 
     // Rows.
     int recordCount() const { return int(m_keys.size()); }
+    // Rows of the table in the file now, including other windows' changes since
+    // the last requery (the filtered source counts its keyset).
+    int tableRowCount() const;
     bool bof() const;
     bool eof() const;
     bool moveFirst();

@@ -51,21 +51,14 @@ std::vector<TableDef> buildTables()
     };
 }
 
-QString quoted(const QString &identifier)
-{
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 // Text columns compare without regard to letter case, so every ORDER BY on
 // them gives the order the screens promise.
 QString createSql(const TableDef &t)
 {
-    QStringList cols{quoted(kKeyColumn) + QStringLiteral(" INTEGER PRIMARY KEY")};
+    QStringList cols{quoteIdentifier(kKeyColumn) + QStringLiteral(" INTEGER PRIMARY KEY")};
     for (const QString &c : t.columns)
-        cols << quoted(c) + QStringLiteral(" TEXT COLLATE NOCASE");
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), cols.join(QStringLiteral(", ")));
+        cols << quoteIdentifier(c) + QStringLiteral(" TEXT COLLATE NOCASE");
+    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(t.name), cols.join(QStringLiteral(", ")));
 }
 
 struct Db
@@ -80,6 +73,13 @@ QString sqliteError(sqlite3 *db)
 }
 
 } // namespace
+
+QString quoteIdentifier(const QString &identifier)
+{
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
 
 const std::vector<TableDef> &schemaTables()
 {

@@ -39,6 +39,9 @@ struct Status
     explicit operator bool() const { return ok; }
 };
 
+// An identifier in double quotes, safe for any table or column name.
+QString quoteIdentifier(const QString &identifier);
+
 // Creates a new database file with every table and the one Register row.
 // Fails when anything already exists at the path.
 Status createDatabase(const QString &path);

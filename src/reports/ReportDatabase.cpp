@@ -1,5 +1,7 @@
 #include "reports/ReportDatabase.h"
 
+#include "data/Schema.h"
+
 #include <QFileInfo>
 #include <sqlite3.h>
 
@@ -156,13 +158,6 @@ QString firstKeyword(const QByteArray &sql)
     while (p < end && ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')))
         ++p;
     return QString::fromLatin1(start, int(p - start)).toUpper();
-}
-
-QString quoteIdentifier(const QString &name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
 } // namespace

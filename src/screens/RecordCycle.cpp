@@ -16,9 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QTextEdit>
-#include <sqlite3.h>
 
 namespace tf {
 
@@ -75,13 +73,6 @@ bool isTextBox(const QWidget *w)
             qobject_cast<const QAbstractItemView *>(p))
             return false;
     return true;
-}
-
-QString quotedName(const QString &identifier)
-{
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
 } // namespace
@@ -445,24 +436,7 @@ int RecordCycle::rowCount() const
     // Counted in the file, not in this window's keyset: another window may have
     // added or deleted rows since the last requery, and the caption (and the
     // refusal to delete the last row) must reflect the table as it is.
-    static const QRegularExpression filtered(QStringLiteral("\\bwhere\\b"), QRegularExpression::CaseInsensitiveOption);
-    const int keyset = m_source->recordCount();
-    if (!m_source->isOpen() || m_source->tableName().isEmpty() || filtered.match(m_source->recordSource()).hasMatch())
-        return keyset;
-    sqlite3 *db = nullptr;
-    int count = keyset;
-    if (sqlite3_open_v2(m_source->databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
-        sqlite3_busy_timeout(db, 1000);
-        sqlite3_stmt *st = nullptr;
-        const QByteArray sql =
-            QStringLiteral("SELECT count(*) FROM %1").arg(quotedName(m_source->tableName())).toUtf8();
-        if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-            count = sqlite3_column_int(st, 0);
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return count;
+    return m_source->tableRowCount();
 }
 
 void RecordCycle::recount()

@@ -2,6 +2,10 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+
+#include "shell/Art.h"
 
 namespace tf {
 
@@ -75,6 +79,19 @@ void styleButton(QAbstractButton *button)
 {
     button->setStyleSheet(
         QString::fromLatin1(kButtonRules).arg(QString::fromLatin1(button->metaObject()->className())));
+}
+
+QLabel *makeCreditPicture(QWidget *window, int y)
+{
+    auto *image = new QLabel(window);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setToolTip(QStringLiteral(" Click for Picture Credit "));
+    image->setCursor(Qt::PointingHandCursor);
+    const QPixmap picture(art::creditThumbnail());
+    image->setPixmap(picture);
+    image->setGeometry(QRect(QPoint(0, 0), picture.isNull() ? QSize(150, 100) : picture.size()));
+    image->move(318 + (396 - image->width()) / 2, y);
+    return image;
 }
 
 } // namespace tf

@@ -10,6 +10,7 @@
 
 class QAbstractButton;
 class QGroupBox;
+class QLabel;
 class QWidget;
 
 namespace tf {
@@ -20,5 +21,9 @@ QGroupBox *makeBar(QWidget *parent, const QString &objectName, const QString &ca
 void styleBar(QGroupBox *bar);
 // The same look for a command button that stands on a shaped window's background.
 void styleButton(QAbstractButton *button);
+// The small framed picture (Image1) that opens the picture credit, centred on
+// the column at x = 318..714 and with its top at y; the window installs its own
+// click handling.
+QLabel *makeCreditPicture(QWidget *window, int y);
 
 } // namespace tf

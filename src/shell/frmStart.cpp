@@ -112,14 +112,7 @@ void frmStart::build()
     m_owner.bind(Label4, QStringLiteral("Address"));
     m_owner.bind(Label5, QStringLiteral("City"));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setToolTip(QStringLiteral(" Click for Picture Credit "));
-    Image1->setCursor(Qt::PointingHandCursor);
-    const QPixmap picture(art::creditThumbnail());
-    Image1->setPixmap(picture);
-    Image1->setGeometry(QRect(QPoint(0, 0), picture.isNull() ? QSize(150, 100) : picture.size()));
-    Image1->move(318 + (396 - Image1->width()) / 2, 262);
+    Image1 = makeCreditPicture(this, 262);
     Image1->installEventFilter(this);
 
     Label3 = makeLabel(this, "Label3", QStringLiteral("Press F1 Key for Help"), 10, true);

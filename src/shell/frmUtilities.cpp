@@ -47,14 +47,7 @@ frmUtilities::frmUtilities(QWidget *parent) : QWidget(parent)
     // The moon window sits beside the menu; the menu stays as it is.
     cmdLunar = addButton("cmdLunar", QStringLiteral("Lunar Calendar"), QStringLiteral("frmMain"), false);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setToolTip(QStringLiteral(" Click for Picture Credit "));
-    Image1->setCursor(Qt::PointingHandCursor);
-    const QPixmap picture(art::creditThumbnail());
-    Image1->setPixmap(picture);
-    Image1->setGeometry(QRect(QPoint(0, 0), picture.isNull() ? QSize(150, 100) : picture.size()));
-    Image1->move(318 + (396 - Image1->width()) / 2, kFirstButtonY + 2 * kButtonPitch);
+    Image1 = makeCreditPicture(this, kFirstButtonY + 2 * kButtonPitch);
     Image1->installEventFilter(this);
 }
 
