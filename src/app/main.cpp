@@ -1,5 +1,5 @@
+#include "app/Startup.h"
 #include "shell/QtPlatform.h"
-#include "shell/Startup.h"
 
 #include <QApplication>
 #include <QEvent>

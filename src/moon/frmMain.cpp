@@ -2,8 +2,8 @@
 
 #include "moon/MoonInfo.h"
 #include "moon/MoonPhase.h"
+#include "platform/Platform.h"
 #include "shell/Art.h"
-#include "shell/Platform.h"
 #include "shell/WindowChrome.h"
 
 #include <QCalendarWidget>

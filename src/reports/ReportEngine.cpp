@@ -1,8 +1,8 @@
 #include "reports/ReportEngine.h"
 
+#include "platform/Platform.h"
 #include "reports/ReportDatabase.h"
 #include "reports/ReportDefinition.h"
-#include "shell/Platform.h"
 
 #include <QDir>
 #include <QElapsedTimer>

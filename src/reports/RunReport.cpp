@@ -1,8 +1,8 @@
 #include "reports/RunReport.h"
 
 #include "data/Schema.h"
+#include "platform/Platform.h"
 #include "reports/ReportEngine.h"
-#include "shell/Platform.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

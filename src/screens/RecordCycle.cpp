@@ -1,9 +1,8 @@
 #include "screens/RecordCycle.h"
 
 #include "data/Schema.h"
-#include "reports/RunReport.h"
+#include "platform/Platform.h"
 #include "screens/ActivationWatch.h"
-#include "shell/Platform.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -21,12 +20,6 @@
 namespace tf {
 
 namespace {
-
-ReportRunner &reportRunner()
-{
-    static ReportRunner runner;
-    return runner;
-}
 
 const char *const kLockedProperty = "tfLocked";
 
@@ -76,11 +69,6 @@ bool isTextBox(const QWidget *w)
 }
 
 } // namespace
-
-void setReportRunner(ReportRunner runner)
-{
-    reportRunner() = std::move(runner);
-}
 
 RecordCycle::RecordCycle(DataSource *source, ScreenParams params, CycleHooks hooks)
     : QObject(params.window), m_source(source), m_params(std::move(params)), m_hooks(std::move(hooks)),
@@ -262,10 +250,7 @@ void RecordCycle::print()
 {
     if (state() != CycleState::Browse || m_params.reportFile.isEmpty())
         return;
-    if (reportRunner())
-        reportRunner()(m_params.reportFile, m_params.window);
-    else
-        runReport(m_params.reportFile, m_params.window);
+    platform().printReport(m_params.reportFile, m_params.window);
 }
 
 void RecordCycle::activate()

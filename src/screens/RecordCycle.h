@@ -109,10 +109,6 @@ struct CycleHooks
     AfterDelete afterDelete = AfterDelete::RequeryThenFirst;
 };
 
-// What Print calls; the report engine unless replaced (tests record instead).
-using ReportRunner = std::function<bool(const QString &reportFile, QWidget *parent)>;
-void setReportRunner(ReportRunner runner); // an empty one puts the report engine back
-
 class RecordCycle : public QObject
 {
     Q_OBJECT

@@ -1,11 +1,11 @@
 #include "screens/frmLogs.h"
 
 #include "data/Schema.h"
+#include "platform/Platform.h"
 #include "screens/RecordCycle.h"
 #include "screens/ScreenLook.h"
 #include "shell/Art.h"
 #include "shell/Bar.h"
-#include "shell/Platform.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
 

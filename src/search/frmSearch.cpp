@@ -1,8 +1,8 @@
 #include "search/frmSearch.h"
 
 #include "data/Schema.h"
+#include "platform/Platform.h"
 #include "search/TripLines.h"
-#include "shell/Platform.h"
 #include "shell/WindowChrome.h"
 
 #include <QCloseEvent>

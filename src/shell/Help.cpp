@@ -1,7 +1,7 @@
 #include "shell/Help.h"
 
+#include "platform/Platform.h"
 #include "shell/HelpViewer.h"
-#include "shell/Platform.h"
 #include "shell/WindowChrome.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "shell/HelpViewer.h"
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 #include <QHBoxLayout>
 #include <QSplitter>

@@ -1,5 +1,7 @@
 #include "shell/QtPlatform.h"
 
+#include "reports/RunReport.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -144,6 +146,11 @@ void QtPlatform::previewReport(const ReportPreviewRequest &request, QWidget *par
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&](QPrinter *p) { request.document->print(p); });
     preview.exec();
+}
+
+bool QtPlatform::printReport(const QString &reportFile, QWidget *parent)
+{
+    return runReport(reportFile, parent);
 }
 
 bool QtPlatform::printImage(const QImage &image, QWidget *parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 namespace tf {
 
@@ -15,6 +15,7 @@ public:
     bool openUrl(const QUrl &url) override;
     QDateTime now() const override;
     void previewReport(const ReportPreviewRequest &request, QWidget *parent) override;
+    bool printReport(const QString &reportFile, QWidget *parent) override;
     bool printImage(const QImage &image, QWidget *parent) override;
     bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) override;
     void beginWait() override;

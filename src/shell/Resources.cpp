@@ -2,12 +2,14 @@
 
 #include <QtGlobal>
 
+// The pictures are compiled into the GUI library, a static library: its
+// resources must be registered by name before the first picture is read.
 static void initAll()
 {
-    Q_INIT_RESOURCE(resources);
-#ifdef TF_HAVE_ART
     Q_INIT_RESOURCE(art);
-#endif
 }
 
-void tf::initResources() { initAll(); }
+void tf::initResources()
+{
+    initAll();
+}

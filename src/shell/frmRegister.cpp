@@ -1,7 +1,7 @@
 #include "shell/frmRegister.h"
 
 #include "data/Schema.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/WindowChrome.h"
 
 #include <QCloseEvent>

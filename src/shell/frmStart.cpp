@@ -1,9 +1,9 @@
 #include "shell/frmStart.h"
 
 #include "data/Schema.h"
+#include "platform/Platform.h"
 #include "shell/Art.h"
 #include "shell/Bar.h"
-#include "shell/Platform.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"

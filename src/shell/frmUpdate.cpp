@@ -1,6 +1,6 @@
 #include "shell/frmUpdate.h"
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "shell/WindowChrome.h"
 
 #include <QGroupBox>

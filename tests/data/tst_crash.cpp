@@ -1,7 +1,6 @@
 #include "TestFolder.h"
 #include "data/Schema.h"
 
-#include <QApplication>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -58,5 +57,5 @@ private slots:
     }
 };
 
-TF_TEST_MAIN(TestCrash)
+TF_CORE_TEST_MAIN(TestCrash)
 #include "tst_crash.moc"

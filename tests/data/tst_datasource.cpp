@@ -1,7 +1,6 @@
 #include "TestFolder.h"
 #include "data/DataSource.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 #include <sqlite3.h>
 
@@ -387,5 +386,5 @@ private slots:
     }
 };
 
-TF_TEST_MAIN(TestDataSource)
+TF_CORE_TEST_MAIN(TestDataSource)
 #include "tst_datasource.moc"

@@ -1,4 +1,4 @@
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "data/FieldBinding.h"
 #include "data/GridModel.h"
 

@@ -1,8 +1,6 @@
 #include "TestFolder.h"
 #include "data/LikePattern.h"
 
-#include <QApplication>
-
 using namespace tf;
 
 class TestLike : public QObject
@@ -147,5 +145,5 @@ private slots:
     }
 };
 
-TF_TEST_MAIN(TestLike)
+TF_CORE_TEST_MAIN(TestLike)
 #include "tst_like.moc"

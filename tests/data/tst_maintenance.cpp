@@ -2,7 +2,6 @@
 #include "data/DataSource.h"
 #include "data/Maintenance.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -427,5 +426,5 @@ private slots:
     }
 };
 
-TF_TEST_MAIN(TestMaintenance)
+TF_CORE_TEST_MAIN(TestMaintenance)
 #include "tst_maintenance.moc"

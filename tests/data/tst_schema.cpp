@@ -1,7 +1,6 @@
 #include "TestFolder.h"
 #include "data/Schema.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 
 using namespace tf;
@@ -122,5 +121,5 @@ private slots:
     }
 };
 
-TF_TEST_MAIN(TestSchema)
+TF_CORE_TEST_MAIN(TestSchema)
 #include "tst_schema.moc"

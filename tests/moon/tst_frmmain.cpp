@@ -3,7 +3,7 @@
 // the fake platform. Plus the texts a redraw is made of, on their own.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "moon/MoonInfo.h"
 #include "moon/MoonPhase.h"
 #include "moon/frmMain.h"

@@ -547,5 +547,5 @@ void tst_MoonPhase::publishedInstants()
     QVERIFY2(minutesAhead > -2 && minutesAhead < 3, qPrintable(QString::number(minutesAhead) + " minutes"));
 }
 
-TF_TEST_MAIN(tst_MoonPhase)
+TF_CORE_TEST_MAIN(tst_MoonPhase)
 #include "tst_moonphase.moc"

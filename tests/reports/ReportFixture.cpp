@@ -2,7 +2,7 @@
 
 #include "TestFolder.h"
 #include "data/Schema.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 #include <QDir>
 #include <QFile>

@@ -164,5 +164,5 @@ void TestReportDefinition::lengths()
     QCOMPARE(p.value_or(-1.0), points);
 }
 
-TF_TEST_MAIN(TestReportDefinition)
+TF_CORE_TEST_MAIN(TestReportDefinition)
 #include "tst_reportdefinition.moc"

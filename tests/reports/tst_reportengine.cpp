@@ -382,5 +382,5 @@ void TestReportEngine::tallTableRow()
     QVERIFY(text.contains(QStringLiteral("w2499")));
 }
 
-TF_TEST_MAIN(TestReportEngine)
+TF_CORE_TEST_MAIN(TestReportEngine)
 #include "tst_reportengine.moc"

@@ -3,7 +3,7 @@
 
 #include "FakePlatform.h"
 #include "ReportFixture.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "data/Schema.h"
 #include "reports/RunReport.h"
 #include "reports/frmPrintfish.h"

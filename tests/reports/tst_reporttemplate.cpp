@@ -316,5 +316,5 @@ void TestReportTemplate::cleaning()
     QTEST(cleanValue(text), "expected");
 }
 
-TF_TEST_MAIN(TestReportTemplate)
+TF_CORE_TEST_MAIN(TestReportTemplate)
 #include "tst_reporttemplate.moc"

@@ -4,8 +4,9 @@
 // windows it opens, Print, closing, and a database it cannot read.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "data/FieldValue.h"
+#include "reports/RunReport.h"
 #include "screens/RecordCycle.h"
 #include "screens/frmLogs.h"
 #include "shell/WindowChrome.h"
@@ -131,7 +132,6 @@ private:
     std::unique_ptr<FakePlatformScope> m_scope;
     QString m_db;
     QPointer<frmLogs> m_logs;
-    QStringList m_printed;
 };
 
 void TestLogs::init()
@@ -139,16 +139,10 @@ void TestLogs::init()
     m_scope = std::make_unique<FakePlatformScope>();
     m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
     makeDatabase(m_db);
-    m_printed.clear();
-    setReportRunner([this](const QString &file, QWidget *parent) {
-        m_printed << file + QLatin1Char('@') + windowName(parent);
-        return true;
-    });
 }
 
 void TestLogs::cleanup()
 {
-    setReportRunner({});
     WindowRegistry::closeAll();
     releaseClosed();
     WindowRegistry::undefine(QStringLiteral("frmSearch"));
@@ -889,7 +883,10 @@ void TestLogs::printHandsOverLogReport()
     addTrip("2026-07-04", "Stored");
     QVERIFY(openLogs());
     QTest::mouseClick(get<QPushButton>("cmdPrint"), Qt::LeftButton);
-    QCOMPARE(m_printed, QStringList{"log.rpt@frmLogs"});
+    const auto &reports = m_scope->fake().reports;
+    QCOMPARE(reports.size(), 1);
+    QCOMPARE(reports[0].first, QStringLiteral("log.rpt"));
+    QCOMPARE(windowName(reports[0].second), QStringLiteral("frmLogs"));
     QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
 }
 
@@ -901,7 +898,7 @@ void TestLogs::printShowsTheLogReport()
         QSKIP("the build has not placed log.rpt in the program folder");
     QVERIFY(QFile::copy(definition, m_scope->file(QStringLiteral("log.rpt"))));
     addTrip("2026-07-04", "Printed Lake");
-    setReportRunner({});
+    m_scope->fake().reportMaker = &runReport;
     QVERIFY(openLogs());
     QTest::mouseClick(get<QPushButton>("cmdPrint"), Qt::LeftButton);
     FakePlatform &fake = m_scope->fake();

@@ -4,7 +4,7 @@
 // which activations count as a switch between the program's windows.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "screens/ActivationWatch.h"
 #include "screens/RecordCycle.h"
 

@@ -3,7 +3,7 @@
 // for a text that cannot be searched for. The file is never written.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 

@@ -3,9 +3,9 @@
 // database that is missing, damaged or without the owner's row.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
+#include "app/WindowCatalog.h"
 #include "data/DataSource.h"
-#include "shell/WindowCatalog.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmStart.h"

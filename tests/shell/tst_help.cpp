@@ -3,11 +3,11 @@
 // help window that reads it.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
+#include "app/Startup.h"
 #include "shell/ChmFile.h"
 #include "shell/Help.h"
 #include "shell/HelpViewer.h"
-#include "shell/Startup.h"
 #include "shell/WindowRegistry.h"
 
 #include <QDialog>

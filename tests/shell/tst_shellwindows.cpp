@@ -2,7 +2,7 @@
 // Picture Credit windows.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
 #include "shell/frmCredit.h"

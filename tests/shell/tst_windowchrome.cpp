@@ -2,7 +2,7 @@
 // buttons, the shape after minimize and restore; bars; the ordinary frames.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "shell/Bar.h"
 #include "shell/WindowChrome.h"
 

@@ -1,7 +1,7 @@
 // The window registry: one window per name, openers minimized and restored by
 // each window's rule, refusals, and closing everything.
 
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "shell/WindowRegistry.h"
 
 #include <QApplication>

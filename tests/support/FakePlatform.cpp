@@ -41,6 +41,12 @@ void FakePlatform::previewReport(const ReportPreviewRequest &request, QWidget *)
     previewTexts.append(request.document ? request.document->toPlainText() : QString());
 }
 
+bool FakePlatform::printReport(const QString &reportFile, QWidget *parent)
+{
+    reports.append({reportFile, parent});
+    return reportMaker ? reportMaker(reportFile, parent) : true;
+}
+
 bool FakePlatform::printImage(const QImage &image, QWidget *)
 {
     printedImages.append(image);

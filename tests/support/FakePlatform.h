@@ -3,11 +3,12 @@
 // A platform for tests: records every message, dialog, URL, preview, print and
 // help request, answers from scripted queues, and keeps a settable clock.
 
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 #include <QList>
 #include <QQueue>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace tf::test {
 
@@ -32,6 +33,7 @@ public:
     bool openUrl(const QUrl &url) override;
     QDateTime now() const override { return m_now; }
     void previewReport(const ReportPreviewRequest &request, QWidget *parent) override;
+    bool printReport(const QString &reportFile, QWidget *parent) override;
     bool printImage(const QImage &image, QWidget *parent) override;
     bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) override;
     void beginWait() override;
@@ -44,6 +46,8 @@ public:
     QQueue<std::optional<QString>> saveAnswers;
     QQueue<std::optional<QString>> openAnswers;
     bool printResult = true;
+    // Makes the report a Print button asked for; unset, the request is only recorded.
+    std::function<bool(const QString &reportFile, QWidget *parent)> reportMaker;
 
     // What was asked.
     QList<RecordedMessage> messages;
@@ -53,6 +57,7 @@ public:
     QList<QString> previewTitles;
     QList<QString> previewTexts; // plain text of each previewed document
     QList<QImage> printedImages;
+    QList<QPair<QString, QWidget *>> reports; // report file and the window that asked
     QList<QPair<QString, QString>> helpRequests;
     int waitDepth = 0;
     int waitShown = 0; // how many times the wait pointer was shown

@@ -3,11 +3,10 @@
 // Helpers for laying out program folders and database files in tests.
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QString>
 #include <QtTest>
-
-#include "shell/Resources.h"
 
 namespace tf::test {
 
@@ -28,14 +27,13 @@ inline void useTestLocale()
 
 } // namespace tf::test
 
-// QTEST_MAIN with the fixed test locale set first.
-#define TF_TEST_MAIN(TestObject)                                                                                       \
+// QTEST_MAIN for tests of the core library: a GUI application (fonts, images)
+// but no widgets, with the fixed test locale set first.
+#define TF_CORE_TEST_MAIN(TestObject)                                                                                  \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
-        QApplication app(argc, argv);                                                                                  \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        QGuiApplication app(argc, argv);                                                                               \
         tf::test::useTestLocale();                                                                                     \
-        tf::initResources();                                                                                           \
         TestObject tc;                                                                                                 \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&tc, argc, argv);                                                                          \

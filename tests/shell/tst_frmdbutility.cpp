@@ -1,8 +1,8 @@
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "data/DataSource.h"
 #include "data/Maintenance.h"
-#include "data/frmDbutility.h"
+#include "shell/frmDbutility.h"
 
 #include <QApplication>
 #include <QDir>

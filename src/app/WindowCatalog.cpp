@@ -1,6 +1,5 @@
-#include "shell/WindowCatalog.h"
+#include "app/WindowCatalog.h"
 
-#include "data/frmDbutility.h"
 #include "moon/frmMain.h"
 #include "reports/frmPrintfish.h"
 #include "screens/frmLogs.h"
@@ -8,6 +7,7 @@
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
 #include "shell/frmCredit.h"
+#include "shell/frmDbutility.h"
 #include "shell/frmRegister.h"
 #include "shell/frmStart.h"
 #include "shell/frmUpdate.h"

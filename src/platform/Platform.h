@@ -67,6 +67,9 @@ public:
 
     // Shows a laid-out report for the user to print or save.
     virtual void previewReport(const ReportPreviewRequest &request, QWidget *parent) = 0;
+    // Makes the report of a definition file in the program folder ("log.rpt")
+    // and shows its preview; false when it could not (the user has been told why).
+    virtual bool printReport(const QString &reportFile, QWidget *parent) = 0;
     // Prints a picture on the default printer; false when nothing was printed.
     virtual bool printImage(const QImage &image, QWidget *parent) = 0;
     // Opens the help file at a page (empty: its default page).

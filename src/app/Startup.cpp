@@ -1,12 +1,12 @@
-#include "shell/Startup.h"
+#include "app/Startup.h"
 
+#include "app/WindowCatalog.h"
 #include "data/Schema.h"
+#include "platform/Platform.h"
 #include "shell/Art.h"
 #include "shell/Help.h"
-#include "shell/Platform.h"
 #include "shell/QtPlatform.h"
 #include "shell/Resources.h"
-#include "shell/WindowCatalog.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmStart.h"
 

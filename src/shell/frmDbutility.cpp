@@ -1,7 +1,7 @@
-#include "data/frmDbutility.h"
+#include "shell/frmDbutility.h"
 
 #include "data/Maintenance.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 #include <QApplication>
 #include <QCloseEvent>

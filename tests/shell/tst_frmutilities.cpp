@@ -2,7 +2,7 @@
 // put back when a window closes. The windows it opens are stand-ins defined by name.
 
 #include "FakePlatform.h"
-#include "TestFolder.h"
+#include "TestMain.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmUtilities.h"

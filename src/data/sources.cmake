@@ -1,5 +1,0 @@
-list(APPEND TF_CORE_SOURCES data/Schema.cpp data/LikePattern.cpp data/DataSource.cpp data/FieldValue.cpp)
-list(APPEND TF_GUI_SOURCES data/GridModel.cpp data/FieldBinding.cpp)
-if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/maintenance.cmake)
-  include(${CMAKE_CURRENT_LIST_DIR}/maintenance.cmake)
-endif()
