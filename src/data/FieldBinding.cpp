@@ -1,5 +1,6 @@
 #include "data/FieldBinding.h"
 
+#include "data/DateField.h"
 #include "data/FieldValue.h"
 
 #include <QComboBox>
@@ -25,6 +26,14 @@ QList<QWidget *> FieldBinding::widgets() const
     return r;
 }
 
+QString FieldBinding::fieldOf(const QWidget *widget) const
+{
+    for (const Bound &b : m_bound)
+        if (b.widget == widget)
+            return b.field;
+    return {};
+}
+
 void FieldBinding::setWidgetValue(QWidget *widget, const QVariant &stored)
 {
     if (auto *label = qobject_cast<QLabel *>(widget)) {
@@ -36,6 +45,8 @@ void FieldBinding::setWidgetValue(QWidget *widget, const QVariant &stored)
         text->setPlainText(stored.toString());
     } else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget)) {
         plain->setPlainText(stored.toString());
+    } else if (auto *field = qobject_cast<DateField *>(widget)) {
+        field->setStored(stored);
     } else if (auto *date = qobject_cast<QDateEdit *>(widget)) {
         const QDate d = FieldValue::toDate(stored);
         // An empty date shows the earliest date the control allows, never a stale one.
@@ -59,6 +70,8 @@ QVariant FieldBinding::widgetValue(const QWidget *widget)
         return text->toPlainText();
     if (auto *plain = qobject_cast<const QPlainTextEdit *>(widget))
         return plain->toPlainText();
+    if (auto *field = qobject_cast<const DateField *>(widget))
+        return field->stored();
     if (auto *date = qobject_cast<const QDateEdit *>(widget))
         return FieldValue::fromDate(date->date());
     if (auto *combo = qobject_cast<const QComboBox *>(widget))
@@ -80,7 +93,6 @@ bool FieldBinding::write() const
 {
     if (!m_source || m_source->editMode() == DataSource::EditMode::None)
         return false;
-    bool ok = true;
     for (const Bound &b : m_bound) {
         if (!b.widget || qobject_cast<const QLabel *>(b.widget.data()))
             continue;
@@ -88,9 +100,11 @@ bool FieldBinding::write() const
         // An untouched empty field stays empty rather than becoming an empty text.
         if (v.toString().isEmpty() && m_source->value(b.field).isNull())
             continue;
-        ok = m_source->setValue(b.field, v) && ok;
+        // The first field that cannot be written fails the save: its typing must not vanish quietly.
+        if (!m_source->setValue(b.field, v))
+            return false;
     }
-    return ok;
+    return true;
 }
 
 } // namespace tf

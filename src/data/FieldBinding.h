@@ -22,11 +22,14 @@ public:
 
     // Fills every bound widget from the current (or pending) row; empty when there is none.
     void show() const;
-    // Writes every editable bound widget into the pending row.
+    // Writes every editable bound widget into the pending row; false (with the
+    // data source's errorText()) when any of them could not be written.
     bool write() const;
 
     DataSource *source() const { return m_source; }
     QList<QWidget *> widgets() const;
+    // The column a bound widget shows; empty for a widget not bound here.
+    QString fieldOf(const QWidget *widget) const;
 
     // The text a widget holds now, in the stored form (dates as ISO text).
     static QVariant widgetValue(const QWidget *widget);

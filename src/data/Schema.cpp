@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "platform/Platform.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -211,6 +213,15 @@ Status verifyDatabase(const QString &path, const VerifyOptions &options)
                 return Status::failure(QStringLiteral("%1: table %2 has no column %3.").arg(shown, t.name, c));
     }
     return Status::success();
+}
+
+} // namespace tf
+
+namespace tf {
+
+QString programDatabasePath()
+{
+    return programFile(kDatabaseFileName);
 }
 
 } // namespace tf

@@ -63,3 +63,10 @@ struct VerifyOptions
 Status verifyDatabase(const QString &path, const VerifyOptions &options = {});
 
 } // namespace tf
+
+namespace tf {
+
+// The program's database: "tfn5.mdb" in the program folder. Every window opens this path.
+QString programDatabasePath();
+
+} // namespace tf

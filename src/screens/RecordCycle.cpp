@@ -1,79 +1,43 @@
 #include "screens/RecordCycle.h"
 
+#include "data/LookupList.h"
 #include "data/Schema.h"
 #include "platform/Platform.h"
 #include "screens/ActivationWatch.h"
+#include "screens/FieldLock.h"
+#include "shell/DatabaseNotice.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QEvent>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextEdit>
+#include <QStyleHints>
 
 namespace tf {
 
-namespace {
-
-const char *const kLockedProperty = "tfLocked";
-
-// Lists and date pickers have no read-only state of their own that also keeps
-// the drop-down shut; this swallows what would change them while locked.
-class LockFilter : public QObject
+void ScreenParams::useBars(QWidget *menu, QWidget *save)
 {
-public:
-    static LockFilter &instance()
-    {
-        static LockFilter filter;
-        return filter;
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (!watched->property(kLockedProperty).toBool())
-            return false;
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-            return true;
-        case QEvent::KeyPress: {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            return key != Qt::Key_Tab && key != Qt::Key_Backtab;
-        }
-        default:
-            return false;
-        }
-    }
-};
-
-bool isTextBox(const QWidget *w)
-{
-    if (qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w))
-        return true;
-    if (!qobject_cast<const QLineEdit *>(w))
-        return false;
-    // The line edits inside lists, date pickers and grid cells belong to those.
-    for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget())
-        if (qobject_cast<const QComboBox *>(p) || qobject_cast<const QAbstractSpinBox *>(p) ||
-            qobject_cast<const QAbstractItemView *>(p))
-            return false;
-    return true;
+    const auto button = [](QWidget *bar, const char *name) {
+        return bar ? bar->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
+    };
+    menuBar = menu;
+    saveBar = save;
+    newButton = button(menu, "cmdNew");
+    editButton = button(menu, "cmdEdit");
+    deleteButton = button(menu, "cmdDelete");
+    printButton = button(menu, "cmdPrint");
+    saveButton = button(save, "cmdSave");
+    cancelButton = button(save, "cmdCancel");
 }
 
-} // namespace
-
-RecordCycle::RecordCycle(DataSource *source, ScreenParams params, CycleHooks hooks)
-    : QObject(params.window), m_source(source), m_params(std::move(params)), m_hooks(std::move(hooks)),
-      m_binding(source)
+RecordCycle::RecordCycle(ScreenParams params, CycleHooks hooks)
+    : QObject(params.window), m_source(std::make_unique<DataSource>()), m_params(std::move(params)),
+      m_hooks(std::move(hooks)), m_binding(m_source.get())
 {
+    DataSource *source = m_source.get();
     const ScreenParams &p = m_params;
     if (p.newButton)
         connect(p.newButton, &QAbstractButton::clicked, this, &RecordCycle::newRecord);
@@ -89,6 +53,7 @@ RecordCycle::RecordCycle(DataSource *source, ScreenParams params, CycleHooks hoo
         connect(p.printButton, &QAbstractButton::clicked, this, &RecordCycle::print);
 
     if (p.grid) {
+        m_grid = p.grid;
         m_model = new GridModel(source, p.gridColumns, this);
         m_model->setEditable(p.gridAcceptsTyping);
         p.grid->setModel(m_model);
@@ -113,6 +78,11 @@ RecordCycle::RecordCycle(DataSource *source, ScreenParams params, CycleHooks hoo
     connect(source, &DataSource::rowsReset, this, [this] { showCurrent(); });
     connect(source, &DataSource::editModeChanged, this, [this] { showCurrent(); });
 
+    for (QWidget *bar : {p.menuBar, p.saveBar})
+        if (bar)
+            for (QAbstractButton *b : bar->findChildren<QAbstractButton *>())
+                b->installEventFilter(this);
+
     if (p.window) {
         p.window->installEventFilter(this);
         connect(&ActivationWatch::instance(), &ActivationWatch::activated, this, [this](QWidget *window) {
@@ -122,20 +92,97 @@ RecordCycle::RecordCycle(DataSource *source, ScreenParams params, CycleHooks hoo
     }
 }
 
+RecordCycle::~RecordCycle()
+{
+    // The grid may outlive this cycle by a moment; it must not read a model whose source is gone.
+    if (m_grid && m_model && m_grid->model() == m_model)
+        m_grid->setModel(nullptr);
+    delete m_model;
+}
+
 void RecordCycle::bind(QWidget *widget, const QString &field)
 {
     m_binding.bind(widget, field);
-    m_bound.append({widget, field});
+}
+
+void RecordCycle::addLookup(QComboBox *list, const QString &table, const QString &column)
+{
+    m_lookups.append({list, table, column});
 }
 
 bool RecordCycle::open()
 {
-    if (!m_source->open(programFile(kDatabaseFileName), m_params.recordSource))
+    const QString what = m_params.title.isEmpty() ? QStringLiteral("The list") : m_params.title;
+    if (!m_source->open(programDatabasePath(), m_params.recordSource)) {
+        // Nothing here works without the rows; the window can still be closed.
+        for (QWidget *w : m_params.offWhileEditing)
+            w->setEnabled(false);
+        for (QWidget *w : {m_params.menuBar, static_cast<QWidget *>(m_params.grid)})
+            if (w)
+                w->setEnabled(false);
+        reportProblem(cannotOpenText(what, m_source->errorText()));
         return false;
+    }
+    QStringList problems;
+    // A file whose table lacks a column this window shows would lose what is typed into it.
+    if (const QStringList missing = missingColumns(); !missing.isEmpty())
+        problems << QStringLiteral("The table %1 of the database lacks the column(s) %2; what is typed there "
+                                   "cannot be saved.")
+                        .arg(m_source->tableName(), missing.join(QStringLiteral(", ")));
+    for (const Lookup &l : std::as_const(m_lookups)) {
+        QString error;
+        const auto items = readLookupList(programDatabasePath(), l.table, l.column, &error);
+        if (!items) {
+            problems << QStringLiteral("The list of %1 cannot be read: %2").arg(l.table, error);
+            continue;
+        }
+        if (!l.list)
+            continue;
+        // Filling a list must not change the text the row shows in it.
+        const QString shown = l.list->currentText();
+        l.list->addItems(*items);
+        l.list->setEditText(shown);
+    }
     setEditingLayout(false);
     syncGrid(m_source->currentRow());
     showCurrent();
-    return true;
+    if (!problems.isEmpty()) {
+        problems.prepend(QStringLiteral("Part of %1 cannot be read:").arg(what.toLower()));
+        reportProblem(problems.join(QLatin1Char('\n')));
+    }
+    return problems.isEmpty();
+}
+
+QStringList RecordCycle::missingColumns() const
+{
+    QStringList missing;
+    const QStringList fields = m_source->fieldNames();
+    for (QWidget *w : m_binding.widgets()) {
+        const QString column = m_binding.fieldOf(w);
+        if (!fields.contains(column, Qt::CaseInsensitive) && !missing.contains(column))
+            missing << column;
+    }
+    return missing;
+}
+
+void RecordCycle::reportProblem(const QString &text)
+{
+    m_problem = text;
+    reportWhenShown(m_params.window, text);
+}
+
+bool RecordCycle::hasTypedPendingRow() const
+{
+    if (state() == CycleState::Browse)
+        return false;
+    for (QWidget *w : m_binding.widgets()) {
+        if (qobject_cast<QLabel *>(w))
+            continue;
+        const QString typed = FieldBinding::widgetValue(w).toString();
+        if (typed != m_source->value(m_binding.fieldOf(w)).toString())
+            return true;
+    }
+    return false;
 }
 
 CycleState RecordCycle::state() const
@@ -277,6 +324,7 @@ bool RecordCycle::sortBy(const QString &recordSource)
 void RecordCycle::setEditingLayout(bool editing)
 {
     const ScreenParams &p = m_params;
+    m_barsSwapped.start();
     if (p.readOnly == ReadOnlyMeans::PanelSwap) {
         if (p.readOnlyPanel)
             p.readOnlyPanel->setVisible(!editing);
@@ -308,7 +356,7 @@ QList<QWidget *> RecordCycle::lockTargets() const
     if (m_params.readOnly != ReadOnlyMeans::LockTextBoxes || !m_params.window)
         return targets;
     for (QWidget *w : m_params.window->findChildren<QWidget *>()) {
-        if (isTextBox(w) || (m_params.lockLists && qobject_cast<QComboBox *>(w)))
+        if (FieldLock::isTextBox(w) || (m_params.lockLists && qobject_cast<QComboBox *>(w)))
             targets << w;
     }
     return targets;
@@ -317,35 +365,7 @@ QList<QWidget *> RecordCycle::lockTargets() const
 void RecordCycle::setFieldsLocked(bool locked)
 {
     for (QWidget *w : lockTargets())
-        setLocked(w, locked);
-}
-
-void RecordCycle::setLocked(QWidget *field, bool locked)
-{
-    if (!field)
-        return;
-    field->setProperty(kLockedProperty, locked);
-    if (auto *line = qobject_cast<QLineEdit *>(field)) {
-        line->setReadOnly(locked);
-    } else if (auto *text = qobject_cast<QTextEdit *>(field)) {
-        text->setReadOnly(locked);
-    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(field)) {
-        plain->setReadOnly(locked);
-    } else if (auto *spin = qobject_cast<QAbstractSpinBox *>(field)) {
-        spin->setReadOnly(locked);
-        field->removeEventFilter(&LockFilter::instance());
-        field->installEventFilter(&LockFilter::instance());
-    } else if (auto *combo = qobject_cast<QComboBox *>(field)) {
-        if (combo->lineEdit())
-            combo->lineEdit()->setReadOnly(locked);
-        field->removeEventFilter(&LockFilter::instance());
-        field->installEventFilter(&LockFilter::instance());
-    }
-}
-
-bool RecordCycle::isLocked(const QWidget *field)
-{
-    return field && field->property(kLockedProperty).toBool();
+        FieldLock::setLocked(w, locked);
 }
 
 void RecordCycle::showCurrent()
@@ -381,22 +401,15 @@ bool RecordCycle::startEdit()
 
 bool RecordCycle::writePending()
 {
-    // A date picker can show no empty date; it shows its earliest date instead.
-    // Left there, it keeps what the row held rather than writing that date.
-    QList<QPair<QString, QVariant>> keep;
-    for (const auto &[widget, field] : m_bound) {
-        auto *date = qobject_cast<QDateEdit *>(widget.data());
-        if (date && date->date() == date->minimumDate())
-            keep.append({field, m_source->value(field)});
-    }
-    m_binding.write();
-    for (const auto &[field, value] : keep)
-        m_source->setValue(field, value);
-
-    if (m_source->update())
+    QString failure;
+    if (!m_binding.write())
+        failure = m_source->errorText();
+    else if (!m_source->update())
+        failure = m_source->errorText();
+    else
         return true;
     const QString what = m_params.recordNoun.isEmpty() ? QStringLiteral("record") : m_params.recordNoun;
-    warn(QStringList{QStringLiteral("This %1 could not be saved:").arg(what), m_source->errorText(),
+    warn(QStringList{QStringLiteral("This %1 could not be saved:").arg(what), failure,
                      QStringLiteral("Your entries are still here. Click Save to try again, or Cancel.")}
              .join(QLatin1Char('\n')));
     return false;
@@ -484,10 +497,25 @@ void RecordCycle::syncGrid(int row)
     m_syncing = false;
 }
 
+bool RecordCycle::isBarButton(QObject *watched) const
+{
+    for (QWidget *bar : {m_params.menuBar, m_params.saveBar})
+        if (bar && bar->isAncestorOf(qobject_cast<QWidget *>(watched)))
+            return true;
+    return false;
+}
+
 bool RecordCycle::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_params.window)
+    if (watched != m_params.window) {
+        // The save bar and the menu bar share one place: the second click of a
+        // double click on Save (or New) would land on the bar that has just
+        // taken its place (a new row right after saving one). Ignore it.
+        if (event->type() == QEvent::MouseButtonDblClick && isBarButton(watched) && m_barsSwapped.isValid() &&
+            m_barsSwapped.elapsed() <= QApplication::styleHints()->mouseDoubleClickInterval())
+            return true;
         return false;
+    }
     if (event->type() == QEvent::Show && !m_shownOnce) {
         // Shown for the first time: the caption counts even if the window
         // comes up behind another one.

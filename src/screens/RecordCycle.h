@@ -4,10 +4,12 @@
 // fields that show the current row, New, Edit, Save, Cancel, Delete and Print,
 // and the three states browse, adding and editing. A screen owns one
 // RecordCycle per table it keeps, fills in a ScreenParams record with its
-// controls and texts, binds its fields, and connects nothing else: the cycle
-// wires the buttons, keeps the grid and the data source in step, switches the
-// layout, recounts when the window becomes the program's active window, and
-// throws a pending row away when the window closes.
+// controls and texts, declares its fields (ScreenKit.h binds them), and
+// connects nothing else: the cycle owns its data source, wires the buttons,
+// fills the lookup lists at open, keeps the grid and the data source in step,
+// switches the layout, recounts when the window becomes the program's active
+// window, says once when its database cannot be used, and throws a pending
+// row away when the window closes.
 //
 // Screens whose steps come in another order (or with extra steps) leave the
 // button out of ScreenParams, connect it to their own handler and build it from
@@ -17,13 +19,16 @@
 #include "data/FieldBinding.h"
 #include "data/GridModel.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QAbstractButton;
 class QAbstractItemView;
+class QComboBox;
 class QLabel;
 class QWidget;
 
@@ -49,6 +54,7 @@ struct ScreenParams
 {
     QWidget *window = nullptr;
     QString recordSource; // table name or SQL text opened at load
+    QString title;        // what the data is called in messages: "The fishing log"
 
     // Save refuses an empty required field (as displayed; blanks count as filled).
     QWidget *requiredField = nullptr; // none: nothing is required
@@ -79,6 +85,9 @@ struct ScreenParams
     QWidget *saveBar = nullptr; // shown while adding or editing only
     QWidget *exitButton = nullptr;
     QWidget *minimizeButton = nullptr;
+    // Takes New, Edit, Delete and Print (cmdNew, ...) from a menu bar and Save
+    // and Cancel (cmdSave, cmdCancel) from a save bar, by their names.
+    void useBars(QWidget *menu, QWidget *save);
     // Bars and buttons besides the grid, Exit and Minimize that are off while adding or editing.
     QList<QWidget *> offWhileEditing;
 
@@ -113,19 +122,31 @@ class RecordCycle : public QObject
 {
     Q_OBJECT
 public:
-    RecordCycle(DataSource *source, ScreenParams params, CycleHooks hooks = {});
+    explicit RecordCycle(ScreenParams params, CycleHooks hooks = {});
+    ~RecordCycle() override;
 
     // Binds a field (input widget or read-only label) to a column.
     void bind(QWidget *widget, const QString &field);
-    // Opens the data source on the program's database with the record source
-    // and shows the first row in browse state; false with errorText() otherwise.
+    // A list whose items are one column of a table, read when the cycle opens.
+    void addLookup(QComboBox *list, const QString &table, const QString &column);
+    // Opens the data source on the program's database with the record source,
+    // fills the lookup lists and shows the first row in browse state. When the
+    // data cannot be used the window says so once it is on screen, keeps only
+    // what still works, and stays closable; false then.
     bool open();
     QString errorText() const { return m_source->errorText(); }
+    // What is wrong with the data; empty when all is well.
+    QString problem() const { return m_problem; }
 
     CycleState state() const;
-    DataSource *source() const { return m_source; }
+    // Adding or editing with something typed: what Exit & Backup must ask about.
+    bool hasTypedPendingRow() const;
+    DataSource *source() const { return m_source.get(); }
     GridModel *gridModel() const { return m_model; }
     const ScreenParams &params() const { return m_params; }
+    // The fields a screen declares after its cycle exists (required field,
+    // focus fields, panels, the defaults of New) are filled in here before open().
+    ScreenParams &configure() { return m_params; }
 
     // The commands, each in the order of steps every screen follows by default.
     void newRecord();
@@ -153,10 +174,6 @@ public:
     bool refuseLastRow(); // true (after the refusal) when only one row is left
     bool confirmDelete();
 
-    // Locks or unlocks one field: text boxes read-only, lists and date pickers unchangeable.
-    static void setLocked(QWidget *field, bool locked);
-    static bool isLocked(const QWidget *field);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -165,13 +182,27 @@ private:
     void focus(QWidget *w);
     void syncGrid(int row);
     QList<QWidget *> lockTargets() const;
+    void reportProblem(const QString &text);
+    QStringList missingColumns() const;
+    bool isBarButton(QObject *watched) const;
 
-    DataSource *m_source;
+    struct Lookup
+    {
+        QPointer<QComboBox> list;
+        QString table;
+        QString column;
+    };
+
+    // The data source goes last: the grid model and the binding watch it.
+    std::unique_ptr<DataSource> m_source;
     ScreenParams m_params;
     CycleHooks m_hooks;
     FieldBinding m_binding;
-    QList<QPair<QPointer<QWidget>, QString>> m_bound;
+    QList<Lookup> m_lookups;
     GridModel *m_model = nullptr;
+    QPointer<QAbstractItemView> m_grid; // a window deletes its grid before the cycle
+    QString m_problem;
+    QElapsedTimer m_barsSwapped; // a second click of a double click must not land on the other bar
     bool m_syncing = false;
     bool m_shownOnce = false;
 };

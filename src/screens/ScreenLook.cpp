@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <limits>
 #include <QTableView>
 
 namespace tf::look {
@@ -106,6 +108,8 @@ QComboBox *makeList(QWidget *parent, const QString &objectName, const QStringLis
     list->setEditable(true);
     // What is typed is stored, not made an item of the list.
     list->setInsertPolicy(QComboBox::NoInsert);
+    // The toolkit cuts a line of text at 32,767 characters; the file has no such limit.
+    list->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     list->setMaxVisibleItems(12);
     list->addItems(items);
     list->setCurrentIndex(-1);

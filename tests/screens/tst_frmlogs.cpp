@@ -975,8 +975,7 @@ void TestLogs::missingLookupTable()
     QVERIFY(openLogs());
     FakePlatform &fake = m_scope->fake();
     QTRY_COMPARE(fake.messages.size(), 1);
-    QVERIFY(
-        fake.messages[0].text.startsWith(QLatin1String("Some lists of choices of the fishing log cannot be read:\n")));
+    QVERIFY(fake.messages[0].text.startsWith(QLatin1String("Part of the fishing log cannot be read:\n")));
     QVERIFY(fake.messages[0].text.contains(QLatin1String("Lures")));
     // The trips themselves still work.
     QVERIFY(get<QWidget>("cmdNew")->isEnabled());

@@ -1,0 +1,164 @@
+#include "screens/ScreenKit.h"
+
+#include "data/DateField.h"
+#include "screens/RecordCycle.h"
+#include "screens/ScreenLook.h"
+#include "shell/Bar.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <limits>
+
+namespace tf::kit {
+
+namespace {
+
+// The toolkit cuts a line of text at 32,767 characters; the file has no such limit.
+constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
+
+QPushButton *barButton(QGroupBox *bar, const char *name, const QString &caption, const QString &toolTip)
+{
+    auto *b = new QPushButton(caption, bar);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(toolTip);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
+
+QFormLayout *formLayoutOf(QWidget *form)
+{
+    if (auto *layout = qobject_cast<QFormLayout *>(form->layout()))
+        return layout;
+    auto *layout = new QFormLayout(form);
+    layout->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return layout;
+}
+
+// Places a caption and its field on row `row` of a panel of fixed size, or
+// appends them to the panel's form layout.
+void place(QWidget *form, const FormGeometry *g, int row, QLabel *caption, QWidget *field, bool fillsRest)
+{
+    if (!g) {
+        formLayoutOf(form)->addRow(caption, field);
+        return;
+    }
+    const int y = g->top + row * g->rowHeight;
+    const int fieldX = g->captionX + g->captionWidth;
+    if (fillsRest) {
+        // The caption above, the text below it down to the panel's foot.
+        caption->setGeometry(g->captionX, y + 4, g->captionWidth, g->fieldHeight - 2);
+        field->setGeometry(g->captionX, y + 28, form->width() - g->captionX - g->rightMargin,
+                           form->height() - y - 28 - g->bottomMargin);
+        return;
+    }
+    caption->setGeometry(g->captionX, y, g->captionWidth, g->fieldHeight);
+    field->setGeometry(fieldX, y, form->width() - fieldX - g->rightMargin, g->fieldHeight);
+}
+
+} // namespace
+
+QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons)
+{
+    QGroupBox *bar = makeBar(parent, QLatin1String(name), caption);
+    QList<QAbstractButton *> row;
+    for (const ButtonSpec &spec : buttons) {
+        QPushButton *b = barButton(bar, spec.name, spec.caption, spec.toolTip);
+        if (spec.command)
+            QObject::connect(b, &QPushButton::clicked, bar, [command = spec.command] { command(); });
+        row << b;
+    }
+    look::rowOfButtons(bar, row);
+    return bar;
+}
+
+QGroupBox *makeSaveBar(QWidget *parent, const QString &note, const char *name, const QString &caption,
+                       const char *noteName)
+{
+    QGroupBox *bar = makeBar(parent, QLatin1String(name), caption);
+    QPushButton *save = barButton(bar, "cmdSave", QStringLiteral("Save"), QString());
+    QPushButton *cancel = barButton(bar, "cmdCancel", QStringLiteral("Cancel"), QString());
+    auto *label = new QLabel(note, bar);
+    label->setObjectName(QLatin1String(noteName));
+    look::saveBarLayout(bar, save, cancel, label);
+    bar->hide();
+    return bar;
+}
+
+QAbstractButton *button(const QWidget *parent, const char *name)
+{
+    return parent ? parent->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
+}
+
+QWidget *makeField(QWidget *parent, const FieldSpec &spec)
+{
+    const QString name = QLatin1String(spec.name);
+    switch (spec.kind) {
+    case FieldKind::MultiLine: {
+        auto *text = new QPlainTextEdit(parent);
+        text->setObjectName(name);
+        text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        text->setTabChangesFocus(true);
+        return text;
+    }
+    case FieldKind::ValueList:
+    case FieldKind::Lookup:
+        return look::makeList(parent, name, spec.values);
+    case FieldKind::Date: {
+        auto *date = new DateField(parent);
+        date->setObjectName(name);
+        return date;
+    }
+    case FieldKind::Number:
+    case FieldKind::Text:
+        break;
+    }
+    auto *line = new QLineEdit(parent);
+    line->setObjectName(name);
+    line->setMaxLength(kNoLengthLimit);
+    if (spec.kind == FieldKind::Number)
+        line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
+    return line;
+}
+
+QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const FieldSpec> fields,
+                           const FormGeometry *geometry)
+{
+    QList<QWidget *> made;
+    QWidget *previous = nullptr;
+    int row = 0;
+    for (const FieldSpec &spec : fields) {
+        QWidget *field = makeField(form, spec);
+        const bool fillsRest = spec.kind == FieldKind::MultiLine && geometry && &spec == &fields.back();
+        place(form, geometry, row++, look::makeCaption(form, spec.caption), field, fillsRest);
+        cycle.bind(field, spec.column);
+        if (spec.kind == FieldKind::Lookup)
+            cycle.addLookup(static_cast<QComboBox *>(field), spec.lookupTable, spec.lookupColumn);
+        if (previous)
+            QWidget::setTabOrder(previous, field);
+        previous = field;
+        made << field;
+    }
+    return made;
+}
+
+QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const LabelSpec> labels,
+                          const FormGeometry *geometry)
+{
+    QList<QLabel *> made;
+    int row = 0;
+    for (const LabelSpec &spec : labels) {
+        QLabel *value = look::makeValue(panel, QLatin1String(spec.name));
+        place(panel, geometry, row++, look::makeCaption(panel, spec.caption), value, false);
+        cycle.bind(value, spec.column);
+        made << value;
+    }
+    return made;
+}
+
+} // namespace tf::kit

@@ -1,0 +1,104 @@
+#pragma once
+
+// A record screen as a declaration: tables of its bars, fields, read-only
+// labels and grid columns become widgets, captions, bindings and tab order
+// here, so a screen's own code is only where it differs from every other.
+//
+//     const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Log "}, ...};
+//     jcMenu = kit::makeButtonBar(this, "jcMenu", "Menu", menu);
+//     jcSave = kit::makeSaveBar(this, "Click Save or Cancel before you can Exit.");
+//     const kit::FieldSpec fields[] = {
+//         {"DTPicker1", "Date Fished:", "Date", kit::FieldKind::Date},
+//         {"DBCombo1", "Lake / River:", "Lake", kit::FieldKind::Lookup, {}, "Lakes", "Lakes"},
+//         {"Combo6", "Water Color:", "Water Color", kit::FieldKind::ValueList, {"Clear", "Stained", "Muddy"}},
+//         {"Text9", "Remarks:", "Notes", kit::FieldKind::MultiLine}};
+//     kit::addFields(*cycle, panel, fields, &geometry);
+
+#include "data/GridModel.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <span>
+
+class QAbstractButton;
+class QGroupBox;
+class QLabel;
+class QWidget;
+
+namespace tf {
+
+class RecordCycle;
+
+namespace kit {
+
+struct ButtonSpec
+{
+    const char *name;
+    QString caption;
+    QString toolTip;
+    std::function<void()> command = {}; // empty: the cycle's own (New, Edit, ...) or connected later
+};
+
+// A captioned bar of push buttons in a row, each with its name, caption and tool tip.
+QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons);
+// The save bar: Save (cmdSave), Cancel (cmdCancel) and the note beside them.
+QGroupBox *makeSaveBar(QWidget *parent, const QString &note, const char *name = "jcSave",
+                       const QString &caption = QStringLiteral("Menu"), const char *noteName = "Label1");
+// A button of a bar (or window) by name; nullptr when there is none.
+QAbstractButton *button(const QWidget *parent, const char *name);
+
+enum class FieldKind {
+    Text,      // one line, no length limit
+    MultiLine, // several lines with a vertical scroll bar; Tab moves on
+    ValueList, // a drop-down of fixed values that also takes typing
+    Lookup,    // a drop-down of one column of a table, read at open, that also takes typing
+    Date,      // a date picker that can be empty and keeps a stored time of day
+    Number,    // one line of digits
+};
+
+struct FieldSpec
+{
+    const char *name;
+    QString caption;
+    QString column;
+    FieldKind kind = FieldKind::Text;
+    QStringList values = {};
+    QString lookupTable = {};
+    QString lookupColumn = {};
+};
+
+// Where fields sit on a panel of fixed size; without it they go into a form layout.
+struct FormGeometry
+{
+    int top = 40;
+    int rowHeight = 30;
+    int captionX = 12;
+    int captionWidth = 156;
+    int fieldHeight = 24;
+    int rightMargin = 12;
+    int bottomMargin = 8; // a multi-line field takes the rest of the panel
+};
+
+// Creates each field with its caption on `form`, in order (which is the tab
+// order), binds it to its column in the cycle and gives lists their values.
+// Returns the fields in order.
+QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const FieldSpec> fields,
+                           const FormGeometry *geometry = nullptr);
+
+// A read-only panel: a value label per column, with its caption.
+struct LabelSpec
+{
+    const char *name;
+    QString caption;
+    QString column;
+};
+QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const LabelSpec> labels,
+                          const FormGeometry *geometry = nullptr);
+
+// One field made alone (not bound): for screens that place a field themselves.
+QWidget *makeField(QWidget *parent, const FieldSpec &spec);
+
+} // namespace kit
+} // namespace tf
