@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QStyleHints>
 
 namespace tf {
@@ -324,7 +325,7 @@ bool RecordCycle::sortBy(const QString &recordSource)
 void RecordCycle::setEditingLayout(bool editing)
 {
     const ScreenParams &p = m_params;
-    m_barsSwapped.start();
+    m_swappedSinceRelease = true;
     if (p.readOnly == ReadOnlyMeans::PanelSwap) {
         if (p.readOnlyPanel)
             p.readOnlyPanel->setVisible(!editing);
@@ -510,11 +511,31 @@ bool RecordCycle::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_params.window) {
         // The save bar and the menu bar share one place: the second click of a
         // double click on Save (or New) would land on the bar that has just
-        // taken its place (a new row right after saving one). Ignore it.
-        if (event->type() == QEvent::MouseButtonDblClick && isBarButton(watched) && m_barsSwapped.isValid() &&
-            m_barsSwapped.elapsed() <= QApplication::styleHints()->mouseDoubleClickInterval())
-            return true;
-        return false;
+        // taken its place (a new row right after saving one). Event times,
+        // not the clock, tell a double click from two clicks.
+        if (!isBarButton(watched))
+            return false;
+        const auto *mouse = dynamic_cast<QMouseEvent *>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            if (m_swallowRelease) {
+                m_swallowRelease = false;
+                return true;
+            }
+            m_lastRelease = mouse->timestamp();
+            m_swappedSinceRelease = false;
+            return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (m_swappedSinceRelease &&
+                mouse->timestamp() - m_lastRelease <= quint64(QApplication::styleHints()->mouseDoubleClickInterval())) {
+                m_swallowRelease = true;
+                return true;
+            }
+            return false;
+        default:
+            return false;
+        }
     }
     if (event->type() == QEvent::Show && !m_shownOnce) {
         // Shown for the first time: the caption counts even if the window

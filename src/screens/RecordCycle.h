@@ -19,7 +19,6 @@
 #include "data/FieldBinding.h"
 #include "data/GridModel.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -143,6 +142,8 @@ public:
     bool hasTypedPendingRow() const;
     DataSource *source() const { return m_source.get(); }
     GridModel *gridModel() const { return m_model; }
+    const FieldBinding &binding() const { return m_binding; }
+    const CycleHooks &hooks() const { return m_hooks; }
     const ScreenParams &params() const { return m_params; }
     // The fields a screen declares after its cycle exists (required field,
     // focus fields, panels, the defaults of New) are filled in here before open().
@@ -202,7 +203,10 @@ private:
     GridModel *m_model = nullptr;
     QPointer<QAbstractItemView> m_grid; // a window deletes its grid before the cycle
     QString m_problem;
-    QElapsedTimer m_barsSwapped; // a second click of a double click must not land on the other bar
+    // A second click of a double click must not land on the bar that took the first one's place.
+    quint64 m_lastRelease = 0;
+    bool m_swappedSinceRelease = false;
+    bool m_swallowRelease = false;
     bool m_syncing = false;
     bool m_shownOnce = false;
 };

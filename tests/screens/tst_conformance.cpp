@@ -1,0 +1,484 @@
+// The editing cycle every record screen shares, run against each screen from
+// its own declaration (the cycle's parameters): New and Cancel, New and Save
+// through the file and back, Edit and Cancel, Edit keeping what the screen does
+// not show (a stored time of day, the earliest dates), the required field, the
+// last row, the delete prompt and the row that becomes current, the count,
+// everything off while editing, closing with a pending row, a write that
+// fails, a column the file lacks, long texts, and a double click on Save.
+
+#include "ScreenDriver.h"
+#include "TestMain.h"
+#include "app/WindowCatalog.h"
+#include "data/DateField.h"
+#include "data/FieldBinding.h"
+#include "data/Schema.h"
+#include "screens/RecordCycle.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+// A column that holds a count takes only digits on the screens that show it.
+QString valueFor(const QString &column, const QString &kind)
+{
+    if (column == QLatin1String("Total Fish"))
+        return kind == QLatin1String("typed") ? QStringLiteral("7") : QStringLiteral("3");
+    return kind + QLatin1Char(' ') + column;
+}
+
+} // namespace
+
+class TestConformance : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { registerWindows(); }
+    void init();
+    void cleanup();
+
+    void newThenCancel_data() { screens(); }
+    void newThenCancel();
+    void newThenSaveRoundTrips_data() { screens(); }
+    void newThenSaveRoundTrips();
+    void editThenCancelRestores_data() { screens(); }
+    void editThenCancelRestores();
+    void editKeepsWhatIsNotShown_data() { screens(); }
+    void editKeepsWhatIsNotShown();
+    void requiredFieldKeepsTyping_data() { screens(); }
+    void requiredFieldKeepsTyping();
+    void lastRowAndDelete_data() { screens(); }
+    void lastRowAndDelete();
+    void closingWithPendingRowWritesNothing_data() { screens(); }
+    void closingWithPendingRowWritesNothing();
+    void writeFailureKeepsTyping_data() { screens(); }
+    void writeFailureKeepsTyping();
+    void missingColumnIsReported_data() { screens(); }
+    void missingColumnIsReported();
+    void doubleClickOnSave_data() { screens(); }
+    void doubleClickOnSave();
+
+private:
+    void screens();
+    RecordCycle *openCycle();
+    const ScreenParams &p() const { return m_cycle->params(); } // the cycle of the window open now
+    QString table() const { return m_table; }                   // known from the first open on
+    const TableDef &tableDef() const { return *findTable(table()); }
+    qint64 seedRow(int n, const QString &dateValue = {});
+    QVariant fileValue(qint64 key, const QString &column) const;
+    int fileRows() const;
+    QList<QWidget *> editableFields() const;
+    void fillEveryField(const QString &kind, int textLength = 0);
+    bool startNewOrEdit();
+
+    std::unique_ptr<FakePlatformScope> m_scope;
+    std::unique_ptr<ScreenDriver> m_driver;
+    QString m_db;
+    RecordCycle *m_cycle = nullptr;
+    QString m_table;
+};
+
+// Every record screen, with which of its cycles is tried (in the order the window makes them).
+void TestConformance::screens()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("cycle");
+    QTest::newRow("frmLogs") << "frmLogs" << 0;
+}
+
+void TestConformance::init()
+{
+    m_scope = std::make_unique<FakePlatformScope>();
+    m_db = m_scope->file(kDatabaseFileName);
+    makeDatabase(m_db);
+    m_driver = std::make_unique<ScreenDriver>(m_scope->fake());
+    m_cycle = nullptr;
+}
+
+void TestConformance::cleanup()
+{
+    m_driver.reset();
+    m_scope.reset();
+}
+
+RecordCycle *TestConformance::openCycle()
+{
+    QFETCH(QString, window);
+    QFETCH(int, cycle);
+    QWidget *w = m_driver->open(window);
+    if (!w)
+        return nullptr;
+    const auto cycles = w->findChildren<RecordCycle *>();
+    m_cycle = cycle < cycles.size() ? cycles[cycle] : nullptr;
+    if (m_cycle)
+        m_table = m_cycle->source()->tableName();
+    return m_cycle;
+}
+
+qint64 TestConformance::seedRow(int n, const QString &dateValue)
+{
+    // The table is known once a window has opened on it; seed through the file.
+    const TableDef &def = tableDef();
+    QStringList names, values;
+    for (const QString &column : def.columns) {
+        names << quoteIdentifier(column);
+        const QString v = def.dateColumns.contains(column)
+                              ? (dateValue.isEmpty() ? QStringLiteral("2026-04-0%1 06:30:00").arg(n) : dateValue)
+                              : valueFor(column, QStringLiteral("stored%1").arg(n));
+        values << QLatin1Char('\'') + QString(v).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    }
+    if (!execSql(m_db,
+                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                     .arg(quoteIdentifier(def.name), names.join(QLatin1Char(',')), values.join(QLatin1Char(',')))))
+        return -1;
+    return querySingle(m_db, QStringLiteral("SELECT max(_key) FROM %1").arg(quoteIdentifier(def.name))).toLongLong();
+}
+
+QVariant TestConformance::fileValue(qint64 key, const QString &column) const
+{
+    return querySingle(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE _key = %3")
+                                 .arg(quoteIdentifier(column), quoteIdentifier(table()))
+                                 .arg(key));
+}
+
+int TestConformance::fileRows() const
+{
+    return querySingle(m_db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table()))).toInt();
+}
+
+QList<QWidget *> TestConformance::editableFields() const
+{
+    QList<QWidget *> fields;
+    for (QWidget *w : m_cycle->binding().widgets())
+        if (!qobject_cast<QLabel *>(w) && w->isEnabled() && w->isVisibleTo(m_cycle->params().window))
+            if (auto *line = qobject_cast<QLineEdit *>(w); !line || !line->isReadOnly())
+                fields << w;
+    return fields;
+}
+
+// Types into every field the user can type into: a date, or a text (made
+// `textLength` characters long, past the toolkit's default line limit).
+void TestConformance::fillEveryField(const QString &kind, int textLength)
+{
+    for (QWidget *w : editableFields()) {
+        const QString column = m_cycle->binding().fieldOf(w);
+        if (auto *date = qobject_cast<DateField *>(w)) {
+            date->setChosenDate(QDate(2025, 2, 3));
+            continue;
+        }
+        QString text = valueFor(column, kind);
+        if (textLength > text.size() && column != QLatin1String("Total Fish"))
+            text += QString(textLength - text.size(), QLatin1Char('x'));
+        ScreenDriver::paste(w, text);
+    }
+}
+
+bool TestConformance::startNewOrEdit()
+{
+    return m_driver->click(p().newButton ? p().newButton : p().editButton);
+}
+
+// ---------------------------------------------------------------------------
+
+void TestConformance::newThenCancel()
+{
+    QVERIFY(openCycle());
+    if (!p().newButton)
+        QSKIP("this screen adds no rows");
+    seedRow(1);
+    seedRow(2);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(ScreenDriver::chooseRow(p().grid, 1));
+    const auto before = m_cycle->source()->bookmark();
+    const QString count = p().countLabel ? p().countLabel->text() : QString();
+    QVERIFY(m_driver->click(p().newButton));
+    QCOMPARE(m_cycle->state(), CycleState::Adding);
+    // Everything that could leave the row is off while it is pending.
+    for (QWidget *w : p().offWhileEditing + QList<QWidget *>{p().grid, p().exitButton, p().minimizeButton})
+        if (w)
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+    if (p().menuBar && p().saveBar)
+        QVERIFY(!p().menuBar->isVisible() && p().saveBar->isVisible());
+    fillEveryField(QStringLiteral("typed"));
+    QVERIFY(m_driver->click(p().cancelButton));
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    QCOMPARE(fileRows(), 2);
+    QCOMPARE(m_cycle->source()->bookmark(), before);
+    if (p().countLabel)
+        QCOMPARE(p().countLabel->text(), count);
+}
+
+void TestConformance::newThenSaveRoundTrips()
+{
+    QVERIFY(openCycle());
+    if (!p().newButton)
+        QSKIP("this screen adds no rows");
+    seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(m_driver->click(p().newButton));
+    const QList<QWidget *> fields = editableFields();
+    QVERIFY(!fields.isEmpty());
+    // Longer than a line edit takes by default: nothing may be cut.
+    fillEveryField(QStringLiteral("typed"), 40000);
+    QVERIFY(m_driver->click(p().saveButton));
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    QCOMPARE(fileRows(), 2);
+    const auto key = m_cycle->source()->lastModified();
+    QVERIFY(key);
+    QCOMPARE(m_cycle->source()->bookmark(), key);
+    if (p().countLabel)
+        QCOMPARE(p().countLabel->text(), QStringLiteral("2") + p().countText);
+    QMap<QString, QString> shown;
+    for (QWidget *w : fields) {
+        const QString column = m_cycle->binding().fieldOf(w);
+        shown[column] = FieldBinding::widgetValue(w).toString();
+        QCOMPARE(fileValue(*key, column).toString(), shown[column]);
+        if (!qobject_cast<DateField *>(w) && column != QLatin1String("Total Fish"))
+            QCOMPARE(shown[column].size(), 40000);
+    }
+    // Closed and opened again, the row shows what was saved.
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(m_cycle->source()->setBookmark(*key));
+    if (p().editButton) {
+        QVERIFY(m_driver->click(p().editButton));
+        for (QWidget *w : editableFields())
+            QCOMPARE(FieldBinding::widgetValue(w).toString(), shown[m_cycle->binding().fieldOf(w)]);
+        QVERIFY(m_driver->click(p().cancelButton));
+    }
+}
+
+void TestConformance::editThenCancelRestores()
+{
+    QVERIFY(openCycle());
+    const qint64 key = seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(m_driver->click(p().editButton));
+    QCOMPARE(m_cycle->state(), CycleState::Editing);
+    fillEveryField(QStringLiteral("typed"));
+    QVERIFY(m_driver->click(p().cancelButton));
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    for (QWidget *w : m_cycle->binding().widgets()) {
+        const QString column = m_cycle->binding().fieldOf(w);
+        QVERIFY2(!FieldBinding::widgetValue(w).toString().startsWith(QLatin1String("typed")), qPrintable(column));
+    }
+    for (const QString &column : tableDef().columns)
+        if (!tableDef().dateColumns.contains(column))
+            QCOMPARE(fileValue(key, column).toString(), valueFor(column, QStringLiteral("stored1")));
+}
+
+void TestConformance::editKeepsWhatIsNotShown()
+{
+    QVERIFY(openCycle());
+    if (tableDef().dateColumns.isEmpty())
+        QSKIP("this table has no date");
+    // A time of day, the earliest date a picker of old showed as "no date", and
+    // a date no picker can show: each written back exactly as it was.
+    const QStringList stored{QStringLiteral("2026-04-02 06:30:00"), QStringLiteral("1753-01-01"),
+                             QStringLiteral("0099-12-31")};
+    for (const QString &date : stored) {
+        m_driver->close();
+        QVERIFY(execSql(m_db, QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(table()))));
+        const qint64 key = seedRow(1, date);
+        QVERIFY(openCycle());
+        QVERIFY(m_driver->click(p().editButton));
+        QVERIFY(m_driver->click(p().saveButton));
+        QCOMPARE(m_cycle->state(), CycleState::Browse);
+        for (const QString &column : tableDef().columns)
+            QCOMPARE(fileValue(key, column).toString(),
+                     tableDef().dateColumns.contains(column) ? date : valueFor(column, QStringLiteral("stored1")));
+    }
+    // A date the user changes keeps the time of day the row held.
+    m_driver->close();
+    QVERIFY(execSql(m_db, QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(table()))));
+    const qint64 key = seedRow(1, QStringLiteral("2026-04-02 06:30:00"));
+    QVERIFY(openCycle());
+    QVERIFY(m_driver->click(p().editButton));
+    for (QWidget *w : editableFields())
+        if (auto *date = qobject_cast<DateField *>(w))
+            date->setChosenDate(QDate(2026, 4, 3));
+    QVERIFY(m_driver->click(p().saveButton));
+    for (const QString &column : tableDef().dateColumns)
+        QCOMPARE(fileValue(key, column).toString(), QStringLiteral("2026-04-03 06:30:00"));
+}
+
+void TestConformance::requiredFieldKeepsTyping()
+{
+    QVERIFY(openCycle());
+    if (!p().requiredField)
+        QSKIP("nothing is required here");
+    seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(startNewOrEdit());
+    fillEveryField(QStringLiteral("typed"));
+    ScreenDriver::paste(p().requiredField, QString());
+    QVERIFY(m_driver->click(p().saveButton));
+    QCOMPARE(m_driver->lastMessage(), p().requiredMessage);
+    QVERIFY(m_cycle->state() != CycleState::Browse);
+    QVERIFY(p().requiredField->hasFocus() || p().requiredField->isAncestorOf(QApplication::focusWidget()));
+    for (QWidget *w : editableFields())
+        if (w != p().requiredField && !qobject_cast<DateField *>(w))
+            QCOMPARE(FieldBinding::widgetValue(w).toString(),
+                     valueFor(m_cycle->binding().fieldOf(w), QStringLiteral("typed")));
+    // Blanks count as filled.
+    ScreenDriver::paste(p().requiredField, QStringLiteral(" "));
+    QVERIFY(m_driver->click(p().saveButton));
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+}
+
+void TestConformance::lastRowAndDelete()
+{
+    QVERIFY(openCycle());
+    if (!p().deleteButton)
+        QSKIP("this screen deletes no rows");
+    const qint64 only = seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(m_driver->click(p().deleteButton));
+    QCOMPARE(m_driver->lastMessage(), QStringLiteral("This %1 can not be deleted.\nYou can edit this %1.\n"
+                                                     "At least one record has to be present at all times.")
+                                          .arg(p().recordNoun));
+    QCOMPARE(fileRows(), 1);
+
+    seedRow(2);
+    seedRow(3);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(ScreenDriver::chooseRow(p().grid, 1));
+    const auto chosen = m_cycle->source()->bookmark();
+    const QString subject = p().deleteSubject ? p().deleteSubject() : QString();
+    m_driver->answerNext(MessageAnswer::No);
+    QVERIFY(m_driver->click(p().deleteButton));
+    QCOMPARE(fileRows(), 3);
+    const RecordedMessage &asked = m_scope->fake().messages.last();
+    QCOMPARE(asked.text, QStringLiteral("Are you sure you want to delete ") + subject);
+    QCOMPARE(asked.title, p().deleteTitle);
+    QCOMPARE(asked.icon, MessageIcon::Question);
+    m_driver->answerNext(MessageAnswer::Yes);
+    QVERIFY(m_driver->click(p().deleteButton));
+    QCOMPARE(fileRows(), 2);
+    QVERIFY(m_cycle->source()->bookmark() != chosen);
+    if (m_cycle->hooks().afterDelete == AfterDelete::NextElsePrevious)
+        QCOMPARE(m_cycle->source()->currentRow(), 1);
+    else
+        QCOMPARE(m_cycle->source()->currentRow(), 0);
+    if (p().countLabel)
+        QCOMPARE(p().countLabel->text(), QStringLiteral("2") + p().countText);
+    Q_UNUSED(only);
+}
+
+void TestConformance::closingWithPendingRowWritesNothing()
+{
+    QVERIFY(openCycle());
+    const qint64 key = seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(startNewOrEdit());
+    fillEveryField(QStringLiteral("typed"));
+    m_driver->close();
+    QCOMPARE(fileRows(), 1);
+    for (const QString &column : tableDef().columns)
+        QVERIFY(!fileValue(key, column).toString().startsWith(QLatin1String("typed")));
+}
+
+void TestConformance::writeFailureKeepsTyping()
+{
+    QVERIFY(openCycle());
+    seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    // The file refuses the write as a full disk or a locked file would.
+    for (const char *when : {"INSERT", "UPDATE"})
+        QVERIFY(execSql(m_db, QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON %2 BEGIN "
+                                             "SELECT RAISE(ABORT, 'database or disk is full'); END")
+                                  .arg(QLatin1String(when), quoteIdentifier(table()))));
+    QVERIFY(startNewOrEdit());
+    fillEveryField(QStringLiteral("typed"));
+    QVERIFY(m_driver->click(p().saveButton));
+    QVERIFY(m_driver->lastMessage().contains(QLatin1String("could not be saved")));
+    QVERIFY(m_driver->lastMessage().contains(QLatin1String("database or disk is full")));
+    QVERIFY(m_cycle->state() != CycleState::Browse);
+    for (QWidget *w : editableFields())
+        if (!qobject_cast<DateField *>(w))
+            QCOMPARE(FieldBinding::widgetValue(w).toString(),
+                     valueFor(m_cycle->binding().fieldOf(w), QStringLiteral("typed")));
+    // Once the file takes writes again, the same Save goes through.
+    QVERIFY(execSql(m_db, QStringLiteral("DROP TRIGGER refuse_INSERT")));
+    QVERIFY(execSql(m_db, QStringLiteral("DROP TRIGGER refuse_UPDATE")));
+    QVERIFY(m_driver->click(p().saveButton));
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+}
+
+void TestConformance::missingColumnIsReported()
+{
+    QVERIFY(openCycle());
+    QString dropped;
+    for (QWidget *w : editableFields()) {
+        const QString column = m_cycle->binding().fieldOf(w);
+        if (w != p().requiredField && !tableDef().dateColumns.contains(column))
+            dropped = column;
+    }
+    if (dropped.isEmpty())
+        QSKIP("no optional field to take away");
+    seedRow(1);
+    m_driver->close();
+    QVERIFY(execSql(
+        m_db, QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteIdentifier(table()), quoteIdentifier(dropped))));
+    const int before = m_driver->messageCount();
+    QVERIFY(openCycle());
+    QTRY_COMPARE(m_driver->messageCount(), before + 1);
+    QVERIFY2(m_driver->lastMessage().contains(dropped), qPrintable(m_driver->lastMessage()));
+    // What is typed there is not thrown away quietly at Save.
+    QVERIFY(startNewOrEdit());
+    fillEveryField(QStringLiteral("typed"));
+    QVERIFY(m_driver->click(p().saveButton));
+    QVERIFY(m_driver->lastMessage().contains(QLatin1String("could not be saved")));
+    QVERIFY(m_cycle->state() != CycleState::Browse);
+}
+
+void TestConformance::doubleClickOnSave()
+{
+    QVERIFY(openCycle());
+    if (!p().newButton || !p().menuBar || !p().saveBar)
+        QSKIP("no bars that take each other's place");
+    seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(m_driver->click(p().newButton));
+    fillEveryField(QStringLiteral("typed"));
+    // A double click on Save, as the window system delivers it: the second
+    // press (a double click) lands on New, which now stands where Save stood.
+    const auto send = [](QWidget *to, QEvent::Type type, quint64 time) {
+        const QPointF at = QRectF(to->rect()).center();
+        QMouseEvent e(type, at, to->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        e.setTimestamp(time);
+        QApplication::sendEvent(to, &e);
+    };
+    QWidget *save = p().saveButton;
+    QWidget *newButton = p().newButton;
+    send(save, QEvent::MouseButtonPress, 100000);
+    send(save, QEvent::MouseButtonRelease, 100080);
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    send(newButton, QEvent::MouseButtonDblClick, 100160);
+    send(newButton, QEvent::MouseButtonRelease, 100220);
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    QCOMPARE(fileRows(), 2);
+    // A click that comes later is a click of its own.
+    send(newButton, QEvent::MouseButtonPress, 101000);
+    send(newButton, QEvent::MouseButtonRelease, 101050);
+    QCOMPARE(m_cycle->state(), CycleState::Adding);
+}
+
+TF_TEST_MAIN(TestConformance)
+#include "tst_conformance.moc"
