@@ -6,6 +6,7 @@
 #include "TestMain.h"
 #include "app/WindowCatalog.h"
 #include "data/DataSource.h"
+#include "shell/PendingRows.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmStart.h"
@@ -67,6 +68,16 @@ public:
     DataSource data;
 };
 
+// A window that tells the control panel about the row being typed in it.
+class TypingWindow : public QWidget
+{
+public:
+    TypingWindow(const QString &caption, bool typing)
+    {
+        PendingRows::add(this, [this, caption, typing] { return typing ? caption : QString(); });
+    }
+};
+
 } // namespace
 
 class TestStart : public QObject
@@ -89,6 +100,8 @@ private slots:
     void ownerEditor_data();
     void ownerEditor();
     void exitAndBackup();
+    void exitAndBackupAsksAboutTyping_data();
+    void exitAndBackupAsksAboutTyping();
     void badDatabase_data();
     void badDatabase();
     void noOwnerRow();
@@ -438,6 +451,71 @@ void TestStart::exitAndBackup()
     QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Log").toInt(), 0);
     QCOMPARE(querySingle(m_db, "SELECT Name FROM Register").toString(), QStringLiteral("Ann Angler"));
     QVERIFY(m_scope->fake().messages.isEmpty());
+}
+
+void TestStart::exitAndBackupAsksAboutTyping_data()
+{
+    QTest::addColumn<bool>("logsTyping");
+    QTest::addColumn<bool>("contactsTyping");
+    QTest::addColumn<bool>("closeLogsFirst");
+    QTest::addColumn<int>("answer"); // MessageAnswer given to the question
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("nothing typed") << false << false << false << int(MessageAnswer::Yes) << QStringList();
+    QTest::newRow("typing, Yes") << true << false << false << int(MessageAnswer::Yes) << QStringList{"Fishing Logs"};
+    QTest::newRow("typing in two, No") << true << true << false << int(MessageAnswer::No)
+                                       << QStringList{"Fishing Logs", "Fishing Contacts"};
+    QTest::newRow("typing window closed before") << true << false << true << int(MessageAnswer::No) << QStringList();
+}
+
+void TestStart::exitAndBackupAsksAboutTyping()
+{
+    QFETCH(bool, logsTyping);
+    QFETCH(bool, contactsTyping);
+    QFETCH(bool, closeLogsFirst);
+    QFETCH(int, answer);
+    QFETCH(QStringList, named);
+    WindowRegistry::define(QStringLiteral("frmLogs"),
+                           [logsTyping] { return new TypingWindow(QStringLiteral("Fishing Logs"), logsTyping); });
+    WindowRegistry::define(QStringLiteral("frmContacts"), [contactsTyping] {
+        return new TypingWindow(QStringLiteral("Fishing Contacts"), contactsTyping);
+    });
+    QPointer<frmStart> panel = openPanel();
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdLogs"), Qt::LeftButton);
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdContacts"), Qt::LeftButton);
+    QPointer<QWidget> logs = WindowRegistry::find(QStringLiteral("frmLogs"));
+    QPointer<QWidget> contacts = WindowRegistry::find(QStringLiteral("frmContacts"));
+    if (closeLogsFirst) {
+        logs->close();
+        releaseClosed();
+        QVERIFY(!logs);
+    }
+    m_scope->fake().messageAnswers.enqueue(MessageAnswer(answer));
+
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdBackup"), Qt::LeftButton);
+    releaseClosed();
+    const bool asked = !named.isEmpty();
+    QCOMPARE(m_scope->fake().messages.size(), asked ? 1 : 0);
+    if (asked) {
+        const RecordedMessage &m = m_scope->fake().messages.first();
+        QCOMPARE(m.icon, MessageIcon::Question);
+        QCOMPARE(m.buttons, MessageButtons::YesNo);
+        for (const QString &window : named)
+            QVERIFY2(m.text.contains(window), qPrintable(m.text));
+        QVERIFY2(m.text.contains(QStringLiteral("will be lost")), qPrintable(m.text));
+    }
+    if (!asked || MessageAnswer(answer) == MessageAnswer::Yes) {
+        QVERIFY(!panel);
+        QVERIFY(!contacts);
+        QCOMPARE(WindowRegistry::openWindows().size(), 1);
+        QCOMPARE(WindowRegistry::openWindows().first()->objectName(), QStringLiteral("frmDbutility"));
+    } else {
+        // No: everything stays as it was.
+        QVERIFY(panel && panel->isVisible());
+        QVERIFY(logs && logs->isVisible());
+        QVERIFY(contacts && contacts->isVisible());
+        QVERIFY(!WindowRegistry::find(QStringLiteral("frmDbutility")));
+        QCOMPARE(DataSource::openCount(m_db), 1);
+    }
 }
 
 void TestStart::badDatabase_data()
