@@ -4,6 +4,7 @@
 
 #include "FakePlatform.h"
 #include "TestMain.h"
+#include "app/Startup.h"
 #include "app/WindowCatalog.h"
 #include "data/DataSource.h"
 #include "shell/PendingRows.h"
@@ -18,6 +19,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using namespace tf;
@@ -105,8 +108,11 @@ private slots:
     void badDatabase_data();
     void badDatabase();
     void noOwnerRow();
+    void missingDiary_data();
+    void missingDiary();
 
 private:
+    QTemporaryDir m_settings; // the user's settings, away from the real ones
     frmStart *openPanel();
     std::unique_ptr<FakePlatformScope> m_scope;
     QString m_db;
@@ -115,6 +121,7 @@ private:
 void TestStart::initTestCase()
 {
     registerWindows();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
 }
 
 void TestStart::init()
@@ -583,6 +590,67 @@ void TestStart::noOwnerRow()
     QVERIFY(m_scope->fake().lastMessageText().contains(QStringLiteral("no row")));
     // No row was made up.
     QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 0);
+}
+
+void TestStart::missingDiary_data()
+{
+    QTest::addColumn<bool>("heldOne");
+    QTest::addColumn<bool>("repairLeft");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("opened"); // the first window, empty for none
+    QTest::newRow("first start") << false << false << int(MessageAnswer::Yes) << "frmStart";
+    QTest::newRow("gone, restore a backup") << true << false << int(MessageAnswer::Yes) << "frmDbutility";
+    QTest::newRow("gone, new diary") << true << false << int(MessageAnswer::No) << "frmStart";
+    QTest::newRow("gone, stop") << true << false << int(MessageAnswer::Cancel) << "";
+    QTest::newRow("gone, a repair was interrupted") << true << true << int(MessageAnswer::Yes) << "frmStart";
+}
+
+void TestStart::missingDiary()
+{
+    QFETCH(bool, heldOne);
+    QFETCH(bool, repairLeft);
+    QFETCH(int, answer);
+    QFETCH(QString, opened);
+    if (heldOne) {
+        // An earlier start with the diary in place.
+        QWidget *first = openFirstWindow();
+        QVERIFY(first);
+        QCOMPARE(first->objectName(), QStringLiteral("frmStart"));
+        WindowRegistry::closeAll();
+        releaseClosed();
+        QVERIFY(m_scope->fake().messages.isEmpty());
+    }
+    QVERIFY(QFile::remove(m_db));
+    if (repairLeft)
+        QVERIFY(writeAll(m_scope->file(QStringLiteral("tfn51.mdb")), "the repaired copy"));
+    m_scope->fake().messageAnswers.enqueue(MessageAnswer(answer));
+
+    QWidget *first = openFirstWindow();
+    QCoreApplication::processEvents();
+    QCOMPARE(first ? first->objectName() : QString(), opened);
+    const QList<RecordedMessage> &messages = m_scope->fake().messages;
+    const bool asked = heldOne && !repairLeft;
+    QCOMPARE(!messages.isEmpty() && messages.first().icon == MessageIcon::Question, asked);
+    if (asked) {
+        const RecordedMessage &m = messages.first();
+        QCOMPARE(m.buttons, MessageButtons::YesNoCancel);
+        QVERIFY2(m.text.contains(QStringLiteral("tfn5.mdb is missing from %1").arg(m_scope->folder())),
+                 qPrintable(m.text));
+    }
+    // A new, empty diary only where the user wanted one or never had one.
+    const bool created = opened == QLatin1String("frmStart") && !repairLeft;
+    QCOMPARE(QFileInfo::exists(m_db), created);
+    if (created)
+        QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 1);
+    // What was remembered lies in the user's settings, not in the program folder.
+    QStringList expected;
+    if (created)
+        expected << QStringLiteral("tfn5.mdb");
+    if (repairLeft)
+        expected << QStringLiteral("tfn51.mdb");
+    QCOMPARE(QDir(m_scope->folder()).entryList(QDir::Files | QDir::Hidden), expected);
+    if (heldOne)
+        QVERIFY(!QDir(m_settings.path()).isEmpty());
 }
 
 TF_TEST_MAIN(TestStart)
