@@ -11,7 +11,11 @@
 #include "shell/frmStart.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
+#include <QSettings>
+#include <memory>
 
 namespace tf {
 
@@ -28,11 +32,78 @@ QWidget *startProgram()
     QtPlatform::setHelpHandler(&Help::showInViewer);
 
     registerWindows();
+    return openFirstWindow();
+}
+
+namespace {
+
+const QString kDiaryFolders = QStringLiteral("diaryFolders");
+
+// Per user, beside the user's other settings: the program folder is the one
+// place that may have lost its files.
+std::unique_ptr<QSettings> userSettings()
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, kProgramTitle, kProgramTitle);
+}
+
+QString folderKey(const QString &folder)
+{
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+bool heldADiary(const QString &folder)
+{
+    return userSettings()->value(kDiaryFolders).toStringList().contains(folderKey(folder));
+}
+
+void rememberDiary(const QString &folder)
+{
+    const auto settings = userSettings();
+    QStringList folders = settings->value(kDiaryFolders).toStringList();
+    const QString key = folderKey(folder);
+    if (folders.contains(key))
+        return;
+    folders << key;
+    settings->setValue(kDiaryFolders, folders);
+}
+
+} // namespace
+
+QWidget *openFirstWindow()
+{
+    const QString folder = platform().programFolder();
+    const QDir dir(folder);
+    if (QFileInfo::exists(dir.filePath(kDatabaseFileName))) {
+        rememberDiary(folder);
+    } else if (!QFileInfo::exists(dir.filePath(kRepairFileName)) && heldADiary(folder)) {
+        // An empty log in place of years of trips would look like a first start;
+        // the angler decides what happens instead.
+        const QString text =
+            QStringList{QStringLiteral("Your diary %1 is missing from %2, where Tallyfin has kept it before.")
+                            .arg(kDatabaseFileName, QDir::toNativeSeparators(folder)),
+                        QStringLiteral("Yes: restore a backup copy (the database utility opens)."),
+                        QStringLiteral("No: start a new, empty diary."),
+                        QStringLiteral("Cancel: close Tallyfin and change nothing.")}
+                .join(QLatin1Char('\n'));
+        const MessageAnswer answer =
+            showMessage(nullptr, MessageIcon::Question, text, QString(), MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Yes) {
+            if (QWidget *utility = WindowRegistry::open(QStringLiteral("frmDbutility")))
+                return utility;
+        }
+        if (answer != MessageAnswer::No) {
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+            return nullptr;
+        }
+    }
 
     // A first start finds no database and gets a fresh one; anything else is
     // left as it is, and the panel says what is wrong with it.
     QString createError;
-    createDatabaseOnFirstStart(platform().programFolder(), &createError);
+    if (createDatabaseOnFirstStart(folder, &createError))
+        rememberDiary(folder);
 
     auto *panel = WindowRegistry::open<frmStart>();
     if (panel && !createError.isEmpty())

@@ -13,6 +13,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <vector>
 
 namespace tf {
 
@@ -32,15 +33,36 @@ Status backupDatabase(const QString &programFolder, const QString &destinationFo
 // a copy is made beside the live file, checked again and renamed over it.
 Status restoreDatabase(const QString &programFolder, const QString &sourceFolder);
 
+// What a repair of a damaged file saved of one table.
+struct TableRescue
+{
+    QString table;
+    qint64 saved = 0;
+    // Rows that could not be read; where a damaged page hid its keys this is the
+    // width of the key range it covered, so at most this many.
+    qint64 lost = 0;
+    bool lostUnknown = false; // damage ran to the end of the table: how much is gone is not known
+};
+
 struct RepairResult
 {
     Status status;
     qint64 newSize = -1; // length of the repaired tfn5.mdb, -1 when it cannot be read
+    // The file was damaged: its rows were copied one by one into a new file.
+    bool rescued = false;
+    std::vector<TableRescue> tables; // when rescued, every table in schema order
+    QString keptOriginal;            // file name the damaged original is kept under
+    QString movedAside;              // file name an unfinished repair's tfn51.mdb was given
+    // The file is damaged so badly that no row could be read; it was left as it was.
+    bool nothingSaved = false;
 };
 
-// Compacts tfn5.mdb into tfn51.mdb, checks the copy and renames it over tfn5.mdb.
-// A tfn51.mdb already there (an earlier attempt's leftover) is never touched and
-// makes the repair fail until the user has dealt with it.
+// A healthy tfn5.mdb is compacted into tfn51.mdb, checked and renamed over
+// tfn5.mdb. A damaged one has every row that can still be read copied into a new
+// tfn51.mdb, which is checked and put in place; the damaged original is kept
+// beside it under a dated name. A tfn51.mdb already there that is not a whole
+// database of ours (an interrupted repair) is moved aside to a dated name first;
+// a whole one may be the only copy of somebody's data and stops the repair.
 RepairResult repairDatabase(const QString &programFolder);
 
 } // namespace tf

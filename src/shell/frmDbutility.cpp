@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -229,6 +230,11 @@ void frmDbutility::backup()
     wait.end();
     if (done)
         showMessage(this, MessageIcon::Information, QStringLiteral("Backup has been saved."));
+    else
+        // A backup that silently did not happen is worse than none: the user
+        // would go on believing in it.
+        showMessage(this, MessageIcon::Exclamation,
+                    QStringLiteral("Backup has not been saved.") + QLatin1Char('\n') + done.error);
 }
 
 void frmDbutility::restore()
@@ -239,40 +245,93 @@ void frmDbutility::restore()
     request.existingOnly = true;
     const std::optional<QString> chosen = platform().openFileName(request, this);
 
-    bool done = false;
+    Status done = Status::failure(QString());
     if (chosen) {
         WaitPointer wait;
-        done = bool(restoreDatabase(platform().programFolder(), QFileInfo(*chosen).absolutePath()));
+        done = restoreDatabase(platform().programFolder(), QFileInfo(*chosen).absolutePath());
     }
-    if (done)
+    if (done) {
         showMessage(this, MessageIcon::Information,
                     QStringLiteral("Your backup copy of the database has been restored !"));
-    else
-        showMessage(this, MessageIcon::Exclamation, QStringLiteral("Database has not been restored."));
+        return;
+    }
+    QString text = QStringLiteral("Database has not been restored.");
+    if (!done.error.isEmpty())
+        text += QLatin1Char('\n') + done.error;
+    showMessage(this, MessageIcon::Exclamation, text);
 }
+
+namespace {
+
+// What a repair of a damaged file saved, a line for each table it found rows of
+// (or lost rows of).
+QStringList rescueLines(const RepairResult &result)
+{
+    QStringList lines{QStringLiteral("The database was damaged. What could still be read was saved:")};
+    for (const TableRescue &t : result.tables) {
+        if (t.saved == 0 && t.lost == 0 && !t.lostUnknown)
+            continue;
+        QString line = t.saved == 0 ? QStringLiteral("%1: no row could be read.").arg(t.table)
+                                    : QStringLiteral("%1: %2 rows saved").arg(t.table).arg(t.saved);
+        if (t.saved > 0) {
+            if (t.lost > 0)
+                line += QStringLiteral(", up to %1 could not be read").arg(t.lost);
+            if (t.lostUnknown)
+                line += QStringLiteral(", some at the end could not be read");
+            line += QLatin1Char('.');
+        }
+        lines << line;
+    }
+    lines << QStringLiteral("The damaged file has been kept as \"%1\".").arg(result.keptOriginal);
+    return lines;
+}
+
+} // namespace
 
 void frmDbutility::repair()
 {
-    auto notFound = [this] {
-        showMessage(this, MessageIcon::Exclamation,
-                    QStringLiteral("Can't find database.") + QLatin1Char('\n') +
-                        QStringLiteral("Please make sure that Tallyfin is not running."),
-                    QStringLiteral("Database not found"));
-    };
-
     WaitPointer wait;
     const RepairResult result = repairDatabase(platform().programFolder());
+    const QString programFolder = platform().programFolder();
+    auto notFound = [&](const QString &reason) {
+        QString text = QStringLiteral("Can't find database.") + QLatin1Char('\n') +
+                       QStringLiteral("Please make sure that Tallyfin is not running.");
+        if (!reason.isEmpty())
+            text += QLatin1Char('\n') + reason;
+        showMessage(this, MessageIcon::Exclamation, text, QStringLiteral("Database not found"));
+    };
+    if (result.nothingSaved) {
+        // The file is there; saying it cannot be found would send the user looking for the wrong thing.
+        wait.end();
+        showMessage(this, MessageIcon::Exclamation,
+                    QStringList{QStringLiteral("Nothing could be read from the damaged database, so it could not be "
+                                               "repaired."),
+                                result.status.error,
+                                QStringLiteral("%1 has been left as it was. \"Restore Database\" can put a backup "
+                                               "copy in its place.")
+                                    .arg(kDatabaseFileName)}
+                        .join(QLatin1Char('\n')),
+                    QStringLiteral("Database not repaired"));
+        return;
+    }
     if (!result.status) {
         wait.end();
-        notFound();
+        notFound(result.status.error);
         return;
     }
     // The success message comes up before the pointer is restored, and the new
     // size follows it.
-    showMessage(this, MessageIcon::Information, QStringLiteral("DataBase has been repaired !"));
+    QStringList text{QStringLiteral("DataBase has been repaired !")};
+    if (result.rescued)
+        text << rescueLines(result);
+    if (!result.movedAside.isEmpty())
+        text << QStringLiteral("The unfinished file %1 of an interrupted repair has been kept as \"%2\".")
+                    .arg(kRepairFileName, result.movedAside);
+    showMessage(this, MessageIcon::Information, text.join(QLatin1Char('\n')));
     if (result.newSize < 0) {
         wait.end();
-        notFound();
+        notFound(QStringLiteral("The size of %1 cannot be read.")
+                     .arg(QDir::toNativeSeparators(QDir(programFolder).filePath(kDatabaseFileName))));
         return;
     }
     Label9->setText(formatSize(result.newSize));

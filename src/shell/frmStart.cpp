@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "shell/Art.h"
 #include "shell/Bar.h"
+#include "shell/PendingRows.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -221,6 +222,18 @@ void frmStart::openOwnerEditor()
 
 void frmStart::exitAndBackup()
 {
+    // Closing discards every row still being typed; that is the user's call, not ours.
+    const QStringList pending = PendingRows::describeAll();
+    if (!pending.isEmpty()) {
+        QStringList text{QStringLiteral("A row you are typing has not been saved in:")};
+        for (const QString &window : pending)
+            text << QStringLiteral("    ") + window;
+        text << QStringLiteral("Exit & Backup Database closes every window, and this typing will be lost.")
+             << QStringLiteral("Close them anyway?");
+        if (showMessage(this, MessageIcon::Question, text.join(QLatin1Char('\n')), QString(), MessageButtons::YesNo) !=
+            MessageAnswer::Yes)
+            return;
+    }
     // Between the last of these windows closing and the maintenance window
     // opening, no window is open; that must not end the program.
     const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();

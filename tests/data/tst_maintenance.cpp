@@ -85,6 +85,55 @@ void leaveCrashedSave(const QString &db)
     QVERIFY(QFile::rename(stash + "-journal", db + "-journal"));
 }
 
+// The page numbers of a table's leaves, in key order.
+QList<int> leafPages(const QString &db, const QString &table)
+{
+    QList<int> pages;
+    sqlite3 *h = nullptr;
+    sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(h, "SELECT pageno FROM dbstat WHERE name = ?1 AND pagetype = 'leaf' ORDER BY path", -1, &st,
+                       nullptr);
+    sqlite3_bind_text(st, 1, table.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        pages << sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(h);
+    return pages;
+}
+
+// Overwrites one 4096-byte page of the file (pages count from 1).
+bool damagePage(const QString &db, int page, bool zero)
+{
+    QByteArray bytes = readAll(db);
+    const qsizetype at = qsizetype(page - 1) * 4096;
+    if (at + 4096 > bytes.size())
+        return false;
+    if (zero)
+        bytes.replace(at, 4096, QByteArray(4096, '\0'));
+    else
+        bytes[at] = char(bytes[at] ^ 0x01); // the page type: no longer a table leaf
+    return writeAll(db, bytes);
+}
+
+// The journal of a save killed while its header was being written: the engine
+// sees an empty header and does not play it back.
+bool leaveIgnoredJournal(const QString &db)
+{
+    QByteArray journal(4096 + 8, '\0');
+    journal.replace(512, 4, QByteArray("\x00\x00\x00\x02", 4));
+    journal.replace(516, 30, QByteArray(30, 'x'));
+    return writeAll(db + "-journal", journal);
+}
+
+const TableRescue *rescueOf(const RepairResult &r, const QString &table)
+{
+    for (const TableRescue &t : r.tables)
+        if (t.table == table)
+            return &t;
+    return nullptr;
+}
+
 } // namespace
 
 class TestMaintenance : public QObject
@@ -343,44 +392,240 @@ private slots:
         QCOMPARE(querySingle(m_live, "SELECT count(*) FROM Log").toInt(), 10);
     }
 
+    // A save killed while writing its journal's header leaves the database whole
+    // and a journal the engine does not play back; it must not block anything.
+    void journalTheEngineIgnores_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("backup") << "backup";
+        QTest::newRow("restore") << "restore";
+        QTest::newRow("repair") << "repair";
+    }
+    void journalTheEngineIgnores()
+    {
+        QFETCH(QString, operation);
+        QVERIFY(leaveIgnoredJournal(m_live));
+        // The engine reads the file as it is, journal or not.
+        QCOMPARE(querySingle(m_live, "SELECT count(*) FROM Log").toInt(), 300);
+        QVERIFY(QFileInfo::exists(m_live + "-journal"));
+        makeDatabase(backupFile());
+        QVERIFY(setOwner(backupFile(), "Backup Owner"));
+        Status s;
+        if (operation == "backup") {
+            QVERIFY(QFile::remove(backupFile()));
+            s = backupDatabase(m_program, m_backup);
+            QCOMPARE(readAll(backupFile()), m_liveBytes);
+        } else if (operation == "restore") {
+            s = restoreDatabase(m_program, m_backup);
+            QCOMPARE(owner(m_live), QStringLiteral("Backup Owner"));
+        } else {
+            const RepairResult r = repairDatabase(m_program);
+            s = r.status;
+            QVERIFY(!r.rescued);
+            QCOMPARE(querySingle(m_live, "SELECT count(*) FROM Log").toInt(), 300);
+        }
+        QVERIFY2(s.ok, qPrintable(s.error));
+        QCOMPARE(entries(m_program), QStringList{kDatabaseFileName});
+    }
+
+    // What an interrupted repair leaves as tfn51.mdb is moved aside under a dated
+    // name, never destroyed, and the repair goes on.
+    void repairMovesAnUnfinishedLeftoverAside_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"zero bytes", "junk", "half a compaction", "a rescue before its last step"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void repairMovesAnUnfinishedLeftoverAside()
+    {
+        QFETCH(QString, kind);
+        if (kind == "zero bytes") {
+            QVERIFY(writeAll(repairFile(), QByteArray()));
+        } else if (kind == "junk") {
+            QVERIFY(writeAll(repairFile(), "half a file"));
+        } else if (kind == "half a compaction") {
+            QVERIFY(writeAll(repairFile(), m_liveBytes.left(m_liveBytes.size() / 2)));
+        } else {
+            makeDatabase(repairFile());
+            QVERIFY(addTrips(repairFile(), 5));
+            QVERIFY(execSql(repairFile(), "PRAGMA application_id = 0"));
+        }
+        const QByteArray leftover = readAll(repairFile());
+        const RepairResult r = repairDatabase(m_program);
+        QVERIFY2(r.status.ok, qPrintable(r.status.error));
+        const QString aside = QStringLiteral("tfn51 unfinished %1.mdb").arg(QDate::currentDate().toString(Qt::ISODate));
+        QCOMPARE(r.movedAside, aside);
+        QCOMPARE(entries(m_program), (QStringList{kDatabaseFileName, aside}));
+        QCOMPARE(readAll(QDir(m_program).filePath(aside)), leftover);
+        QVERIFY(verifyDatabase(m_live).ok);
+        QCOMPARE(querySingle(m_live, "SELECT count(*) FROM Log").toInt(), 300);
+
+        // A second one on the same day gets a name of its own.
+        QVERIFY(writeAll(repairFile(), "again"));
+        const RepairResult again = repairDatabase(m_program);
+        QVERIFY2(again.status.ok, qPrintable(again.status.error));
+        QCOMPARE(again.movedAside,
+                 QStringLiteral("tfn51 unfinished %1 (2).mdb").arg(QDate::currentDate().toString(Qt::ISODate)));
+        QCOMPARE(readAll(QDir(m_program).filePath(aside)), leftover);
+    }
+
+    // A damaged file: every row that can be read comes back, the original is
+    // kept under a dated name, and the counts say what was saved and lost.
+    void repairRescuesADamagedFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"a page of Log zeroed", "a Log page's type flipped", "two pages of Log zeroed",
+                                 "truncated", "a table missing"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void repairRescuesADamagedFile()
+    {
+        QFETCH(QString, kind);
+        QVERIFY(execSql(m_live, "INSERT INTO Contacts (Name) VALUES ('Ray Reel')"));
+        const QList<int> leaves = leafPages(m_live, "Log");
+        QVERIFY(leaves.size() > 10);
+        if (kind == "a page of Log zeroed") {
+            QVERIFY(damagePage(m_live, leaves.at(5), true));
+        } else if (kind == "a Log page's type flipped") {
+            QVERIFY(damagePage(m_live, leaves.at(3), false));
+        } else if (kind == "two pages of Log zeroed") {
+            QVERIFY(damagePage(m_live, leaves.at(0), true));
+            QVERIFY(damagePage(m_live, leaves.at(7), true));
+        } else if (kind == "truncated") {
+            const QByteArray bytes = readAll(m_live);
+            QVERIFY(writeAll(m_live, bytes.left(qsizetype(leaves.at(leaves.size() - 3) - 1) * 4096)));
+        } else {
+            QVERIFY(execSql(m_live, "DROP TABLE Boat"));
+        }
+        QVERIFY(!verifyDatabase(m_live).ok);
+        const QByteArray damaged = readAll(m_live);
+
+        const RepairResult r = repairDatabase(m_program);
+        QVERIFY2(r.status.ok, qPrintable(r.status.error));
+        QVERIFY(r.rescued);
+        QCOMPARE(r.newSize, QFileInfo(m_live).size());
+        const QString kept = QStringLiteral("tfn5 damaged %1.mdb").arg(QDate::currentDate().toString(Qt::ISODate));
+        QCOMPARE(r.keptOriginal, kept);
+        QCOMPARE(entries(m_program), (QStringList{kept, kDatabaseFileName}));
+        QCOMPARE(readAll(QDir(m_program).filePath(kept)), damaged);
+        QVERIFY(verifyDatabase(m_live).ok);
+        QCOMPARE(int(r.tables.size()), int(schemaTables().size()));
+
+        const int trips = querySingle(m_live, "SELECT count(*) FROM Log").toInt();
+        const TableRescue *log = rescueOf(r, "Log");
+        QVERIFY(log);
+        QCOMPARE(log->saved, qint64(trips));
+        QVERIFY2(trips >= 200, qPrintable(QString::number(trips)));
+        if (kind == "a table missing") {
+            QCOMPARE(trips, 300);
+            QCOMPARE(log->lost, 0);
+        } else if (kind == "truncated") {
+            QVERIFY(trips < 300);
+            QVERIFY(log->lostUnknown || log->lost >= 300 - trips);
+        } else {
+            // Keys follow one another here, so what was stepped over is exactly what was lost.
+            QVERIFY(!log->lostUnknown);
+            QVERIFY(log->lost > 0);
+            QCOMPARE(log->saved + log->lost, 300);
+        }
+        // Rows keep their keys, their texts, and the other tables come through whole.
+        QCOMPARE(querySingle(m_live, "SELECT count(*) FROM Log WHERE Lake <> 'Lake ' || _key").toInt(), 0);
+        QCOMPARE(owner(m_live), QStringLiteral("Live Owner"));
+        QCOMPARE(querySingle(m_live, "SELECT Name FROM Contacts").toString(), QStringLiteral("Ray Reel"));
+        QCOMPARE(rescueOf(r, "Contacts")->saved, 1);
+        QCOMPARE(querySingle(m_live, "PRAGMA application_id").toInt(), kApplicationId);
+    }
+
+    // Nothing at all can be read: the file stays as it is, and the result says so.
+    void repairOfAnUnreadableFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("first page zeroed") << QByteArray();
+        QTest::newRow("not a database") << QByteArray(20000, 'x');
+    }
+    void repairOfAnUnreadableFile()
+    {
+        QFETCH(QByteArray, content);
+        if (content.isEmpty())
+            QVERIFY(damagePage(m_live, 1, true));
+        else
+            QVERIFY(writeAll(m_live, content));
+        const QByteArray before = readAll(m_live);
+        const RepairResult r = repairDatabase(m_program);
+        QVERIFY(!r.status.ok);
+        QVERIFY(r.nothingSaved);
+        QVERIFY(!r.status.error.isEmpty());
+        QCOMPARE(readAll(m_live), before);
+        QCOMPARE(entries(m_program), QStringList{kDatabaseFileName});
+    }
+
+    // A backup or restore killed midway leaves its hidden copy; the next one into
+    // that folder removes it, and only it.
+    void ownLeftoversRemoved_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("backup") << "backup";
+        QTest::newRow("restore") << "restore";
+    }
+    void ownLeftoversRemoved()
+    {
+        QFETCH(QString, operation);
+        makeDatabase(backupFile());
+        const QString folder = operation == "backup" ? m_backup : m_program;
+        const QStringList others{".tfn5.mdb.notes", ".tfn5.mdb.AbC1234", "tfn5.mdb.AbC123", ".tfn5.mdbXAbC123"};
+        for (const QString &name : others)
+            QVERIFY(writeAll(QDir(folder).filePath(name), "keep me"));
+        QVERIFY(writeAll(QDir(folder).filePath(".tfn5.mdb.AbC123"), m_liveBytes));
+        QVERIFY(writeAll(QDir(folder).filePath(".tfn5.mdb.z9Y8x7"), m_liveBytes.left(5000)));
+        const Status s =
+            operation == "backup" ? backupDatabase(m_program, m_backup) : restoreDatabase(m_program, m_backup);
+        QVERIFY2(s.ok, qPrintable(s.error));
+        QStringList expected = others;
+        expected << kDatabaseFileName;
+        expected.sort();
+        QCOMPARE(entries(folder), expected);
+    }
+
     void repairRefused_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("leftover"); // a tfn51.mdb was there before and must stay as it was
-        QTest::newRow("leftover of zero bytes") << "zero" << true;
-        QTest::newRow("leftover junk") << "junk" << true;
-        QTest::newRow("leftover database") << "valid" << true;
+        QTest::newRow("leftover whole database") << "valid" << true;
         QTest::newRow("live file of another program") << "foreign" << false;
-        QTest::newRow("live file lacks a table") << "table missing" << false;
         QTest::newRow("copy cannot be written") << "limit" << false;
+        QTest::newRow("damaged, rescue cannot be written") << "limit damaged" << false;
     }
     void repairRefused()
     {
         QFETCH(QString, kind);
         QFETCH(bool, leftover);
-        if (kind == "zero")
-            QVERIFY(writeAll(repairFile(), QByteArray()));
-        else if (kind == "junk")
-            QVERIFY(writeAll(repairFile(), "half a file"));
-        else if (kind == "valid")
+        if (kind == "valid")
             makeDatabase(repairFile());
         else if (kind == "foreign")
             QVERIFY(execSql(m_live, "PRAGMA application_id = 1234567"));
-        else if (kind == "table missing")
-            QVERIFY(execSql(m_live, "DROP TABLE Boat"));
+        else if (kind == "limit damaged")
+            QVERIFY(damagePage(m_live, leafPages(m_live, "Log").at(5), true));
         m_liveBytes = readAll(m_live);
         const QByteArray leftoverBytes = readAll(repairFile());
 
         RepairResult r;
-        if (kind == "limit") {
-            const FileSizeLimit limit(8192);
+        if (kind.startsWith("limit")) {
+            const FileSizeLimit limit(m_liveBytes.size() / 2);
             r = repairDatabase(m_program);
         } else {
             r = repairDatabase(m_program);
         }
         QVERIFY(!r.status.ok);
+        QVERIFY(!r.nothingSaved);
         QCOMPARE(readAll(m_live), m_liveBytes);
+        // The engine's reason goes along for the user to act on.
+        if (kind.startsWith("limit"))
+            QVERIFY2(r.status.error.contains("disk I/O error"), qPrintable(r.status.error));
         if (leftover) {
+            // The user is told which file it is and what to do with it.
+            QVERIFY2(r.status.error.contains(kRepairFileName) && r.status.error.contains("0 fishing logs") &&
+                         r.status.error.contains("Then repair again."),
+                     qPrintable(r.status.error));
             QCOMPARE(readAll(repairFile()), leftoverBytes);
             QCOMPARE(entries(m_program), (QStringList{kDatabaseFileName, kRepairFileName}));
         } else {

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+#include <sqlite3.h>
 
 using namespace tf;
 using namespace tf::test;
@@ -70,6 +71,26 @@ template <typename T> T *child(QWidget &w, const QString &name)
 void click(QWidget &w, const QString &button)
 {
     child<QPushButton>(w, button)->click();
+}
+
+// Zeroes one leaf page of the trip table in the middle of the file.
+bool zeroALogPage(const QString &db)
+{
+    sqlite3 *h = nullptr;
+    sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(h, "SELECT pageno FROM dbstat WHERE name = 'Log' AND pagetype = 'leaf' ORDER BY path", -1, &st,
+                       nullptr);
+    QList<int> pages;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        pages << sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(h);
+    QByteArray bytes = readAll(db);
+    if (pages.size() < 5)
+        return false;
+    bytes.replace(qsizetype(pages.at(4) - 1) * 4096, 4096, QByteArray(4096, '\0'));
+    return writeAll(db, bytes);
 }
 
 const QString kNotRestored = QStringLiteral("Database has not been restored.");
@@ -239,25 +260,40 @@ private slots:
         QCOMPARE(s.fake->waitDepth, 0);
     }
 
-    void backupFailuresShowNothing_data()
+    // A backup that did not happen says so, and why.
+    void backupFailuresSayWhy_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("into the program folder") << "program";
-        QTest::newRow("while a window holds the file") << "held";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("into the program folder") << "program"
+                                                 << "choose a folder other than Tallyfin's own";
+        QTest::newRow("while a window holds the file") << "held"
+                                                       << "still open in a window";
+        QTest::newRow("folder gone") << "gone"
+                                     << "is not a folder";
     }
-    void backupFailuresShowNothing()
+    void backupFailuresSayWhy()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
         Setup s;
         const QByteArray before = readAll(s.live);
         frmDbutility w;
         DataSource held;
         if (kind == "held")
             QVERIFY(held.open(s.live, "Log"));
-        s.fake->saveAnswers.enqueue(QDir(kind == "program" ? s.program : s.backup).filePath(kDatabaseFileName));
+        const QString folder = kind == "program" ? s.program : kind == "gone" ? s.root.filePath("gone") : s.backup;
+        s.fake->saveAnswers.enqueue(QDir(folder).filePath(kDatabaseFileName));
         click(w, "cmdBackup");
         held.close();
-        QVERIFY(s.fake->messages.isEmpty());
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Exclamation);
+        const QStringList lines = m.text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.first(), QStringLiteral("Backup has not been saved."));
+        QVERIFY2(lines.last().contains(reason), qPrintable(m.text));
+        QCOMPARE(m.waitDepth, 0);
         QCOMPARE(s.fake->waitShown, 1);
         QCOMPARE(s.fake->waitDepth, 0);
         QCOMPARE(readAll(s.live), before);
@@ -302,7 +338,10 @@ private slots:
         const RecordedMessage &m = s.fake->messages.first();
         QCOMPARE(m.icon, MessageIcon::Exclamation);
         QCOMPARE(m.title, QString());
-        QCOMPARE(m.text, kNotRestored);
+        // The required text, and under it what went wrong (a cancel needs no reason).
+        const QStringList lines = m.text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.first(), kNotRestored);
+        QCOMPARE(lines.size(), kind == "dialog cancelled" ? 1 : 2);
         QCOMPARE(m.waitDepth, 0);
         QCOMPARE(s.fake->waitShown, kind == "dialog cancelled" ? 0 : 1);
         QCOMPARE(readAll(s.live), before);
@@ -357,20 +396,21 @@ private slots:
     void repairFailures_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : {"leftover of zero bytes", "leftover junk", "leftover database",
-                                 "while a window holds the file", "database missing"})
-            QTest::newRow(kind) << QString::fromLatin1(kind);
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("leftover database") << "leftover database"
+                                           << "tfn51.mdb is a whole diary";
+        QTest::newRow("while a window holds the file") << "while a window holds the file"
+                                                       << "still open in a window";
+        QTest::newRow("database missing") << "database missing"
+                                          << "Cannot find";
     }
     void repairFailures()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
         Setup s;
         const QString leftover = QDir(s.program).filePath(kRepairFileName);
-        if (kind == "leftover of zero bytes")
-            QVERIFY(writeAll(leftover, QByteArray()));
-        else if (kind == "leftover junk")
-            QVERIFY(writeAll(leftover, "junk"));
-        else if (kind == "leftover database")
+        if (kind == "leftover database")
             makeDatabase(leftover);
         else if (kind == "database missing")
             QVERIFY(QFile::remove(s.live));
@@ -388,7 +428,10 @@ private slots:
         const RecordedMessage &m = s.fake->messages.first();
         QCOMPARE(m.icon, MessageIcon::Exclamation);
         QCOMPARE(m.title, kNotFoundTitle);
-        QCOMPARE(m.text, kNotFound);
+        // The required two lines, and the real reason on a third.
+        QVERIFY2(m.text.startsWith(kNotFound + QLatin1Char('\n')), qPrintable(m.text));
+        QCOMPARE(m.text.count(QLatin1Char('\n')), 2);
+        QVERIFY2(m.text.section(QLatin1Char('\n'), 2).contains(reason), qPrintable(m.text));
         QCOMPARE(m.buttons, MessageButtons::Ok);
         QCOMPARE(m.waitDepth, 0);
         QCOMPARE(s.fake->waitShown, 1);
@@ -397,6 +440,49 @@ private slots:
         QCOMPARE(readAll(s.live), liveBefore);
         QCOMPARE(readAll(leftover), leftoverBefore);
         QCOMPARE(s.programFiles(), filesBefore);
+    }
+
+    // A damaged file is repaired, and the message says what was saved and where the original is.
+    void repairOfADamagedFile()
+    {
+        Setup s;
+        QVERIFY(zeroALogPage(s.live));
+        frmDbutility w;
+        click(w, "cmdRepair");
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Information);
+        const QStringList lines = m.text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.first(), QStringLiteral("DataBase has been repaired !"));
+        const int trips = querySingle(s.live, "SELECT count(*) FROM Log").toInt();
+        QVERIFY(trips > 150 && trips < 200);
+        QVERIFY2(lines.contains(
+                     QStringLiteral("Log: %1 rows saved, up to %2 could not be read.").arg(trips).arg(200 - trips)),
+                 qPrintable(m.text));
+        QVERIFY2(lines.contains(QStringLiteral("Register: 1 rows saved.")), qPrintable(m.text));
+        const QString kept = QStringLiteral("tfn5 damaged %1.mdb").arg(QDate::currentDate().toString(Qt::ISODate));
+        QVERIFY2(lines.last().contains(kept), qPrintable(m.text));
+        QVERIFY(QFileInfo::exists(QDir(s.program).filePath(kept)));
+        QCOMPARE(child<QLabel>(w, "Label9")->text(), formatSize(QFileInfo(s.live).size()));
+    }
+
+    // Nothing at all can be read: the user is told that, not that the file cannot be found.
+    void repairOfAnUnreadableFile()
+    {
+        Setup s;
+        QVERIFY(writeAll(s.live, QByteArray(8192, 'x')));
+        frmDbutility w;
+        click(w, "cmdRepair");
+        QCOMPARE(s.fake->messages.size(), 1);
+        const RecordedMessage &m = s.fake->messages.first();
+        QCOMPARE(m.icon, MessageIcon::Exclamation);
+        QCOMPARE(m.title, QStringLiteral("Database not repaired"));
+        QVERIFY2(m.text.startsWith(QStringLiteral("Nothing could be read from the damaged database")),
+                 qPrintable(m.text));
+        QVERIFY(!m.text.contains(QStringLiteral("Can't find database")));
+        QCOMPARE(readAll(s.live), QByteArray(8192, 'x'));
+        QCOMPARE(s.programFiles(), QStringList{kDatabaseFileName});
+        QCOMPARE(s.fake->waitDepth, 0);
     }
 
     // Runs last: it ends the application's event loop.

@@ -4,8 +4,10 @@
 
 #include "FakePlatform.h"
 #include "TestMain.h"
+#include "app/Startup.h"
 #include "app/WindowCatalog.h"
 #include "data/DataSource.h"
+#include "shell/PendingRows.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmStart.h"
@@ -17,6 +19,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using namespace tf;
@@ -67,6 +71,16 @@ public:
     DataSource data;
 };
 
+// A window that tells the control panel about the row being typed in it.
+class TypingWindow : public QWidget
+{
+public:
+    TypingWindow(const QString &caption, bool typing)
+    {
+        PendingRows::add(this, [this, caption, typing] { return typing ? caption : QString(); });
+    }
+};
+
 } // namespace
 
 class TestStart : public QObject
@@ -89,11 +103,16 @@ private slots:
     void ownerEditor_data();
     void ownerEditor();
     void exitAndBackup();
+    void exitAndBackupAsksAboutTyping_data();
+    void exitAndBackupAsksAboutTyping();
     void badDatabase_data();
     void badDatabase();
     void noOwnerRow();
+    void missingDiary_data();
+    void missingDiary();
 
 private:
+    QTemporaryDir m_settings; // the user's settings, away from the real ones
     frmStart *openPanel();
     std::unique_ptr<FakePlatformScope> m_scope;
     QString m_db;
@@ -102,6 +121,7 @@ private:
 void TestStart::initTestCase()
 {
     registerWindows();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
 }
 
 void TestStart::init()
@@ -440,6 +460,71 @@ void TestStart::exitAndBackup()
     QVERIFY(m_scope->fake().messages.isEmpty());
 }
 
+void TestStart::exitAndBackupAsksAboutTyping_data()
+{
+    QTest::addColumn<bool>("logsTyping");
+    QTest::addColumn<bool>("contactsTyping");
+    QTest::addColumn<bool>("closeLogsFirst");
+    QTest::addColumn<int>("answer"); // MessageAnswer given to the question
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("nothing typed") << false << false << false << int(MessageAnswer::Yes) << QStringList();
+    QTest::newRow("typing, Yes") << true << false << false << int(MessageAnswer::Yes) << QStringList{"Fishing Logs"};
+    QTest::newRow("typing in two, No") << true << true << false << int(MessageAnswer::No)
+                                       << QStringList{"Fishing Logs", "Fishing Contacts"};
+    QTest::newRow("typing window closed before") << true << false << true << int(MessageAnswer::No) << QStringList();
+}
+
+void TestStart::exitAndBackupAsksAboutTyping()
+{
+    QFETCH(bool, logsTyping);
+    QFETCH(bool, contactsTyping);
+    QFETCH(bool, closeLogsFirst);
+    QFETCH(int, answer);
+    QFETCH(QStringList, named);
+    WindowRegistry::define(QStringLiteral("frmLogs"),
+                           [logsTyping] { return new TypingWindow(QStringLiteral("Fishing Logs"), logsTyping); });
+    WindowRegistry::define(QStringLiteral("frmContacts"), [contactsTyping] {
+        return new TypingWindow(QStringLiteral("Fishing Contacts"), contactsTyping);
+    });
+    QPointer<frmStart> panel = openPanel();
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdLogs"), Qt::LeftButton);
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdContacts"), Qt::LeftButton);
+    QPointer<QWidget> logs = WindowRegistry::find(QStringLiteral("frmLogs"));
+    QPointer<QWidget> contacts = WindowRegistry::find(QStringLiteral("frmContacts"));
+    if (closeLogsFirst) {
+        logs->close();
+        releaseClosed();
+        QVERIFY(!logs);
+    }
+    m_scope->fake().messageAnswers.enqueue(MessageAnswer(answer));
+
+    QTest::mouseClick(panel->findChild<QPushButton *>("cmdBackup"), Qt::LeftButton);
+    releaseClosed();
+    const bool asked = !named.isEmpty();
+    QCOMPARE(m_scope->fake().messages.size(), asked ? 1 : 0);
+    if (asked) {
+        const RecordedMessage &m = m_scope->fake().messages.first();
+        QCOMPARE(m.icon, MessageIcon::Question);
+        QCOMPARE(m.buttons, MessageButtons::YesNo);
+        for (const QString &window : named)
+            QVERIFY2(m.text.contains(window), qPrintable(m.text));
+        QVERIFY2(m.text.contains(QStringLiteral("will be lost")), qPrintable(m.text));
+    }
+    if (!asked || MessageAnswer(answer) == MessageAnswer::Yes) {
+        QVERIFY(!panel);
+        QVERIFY(!contacts);
+        QCOMPARE(WindowRegistry::openWindows().size(), 1);
+        QCOMPARE(WindowRegistry::openWindows().first()->objectName(), QStringLiteral("frmDbutility"));
+    } else {
+        // No: everything stays as it was.
+        QVERIFY(panel && panel->isVisible());
+        QVERIFY(logs && logs->isVisible());
+        QVERIFY(contacts && contacts->isVisible());
+        QVERIFY(!WindowRegistry::find(QStringLiteral("frmDbutility")));
+        QCOMPARE(DataSource::openCount(m_db), 1);
+    }
+}
+
 void TestStart::badDatabase_data()
 {
     QTest::addColumn<QString>("fileName");
@@ -505,6 +590,67 @@ void TestStart::noOwnerRow()
     QVERIFY(m_scope->fake().lastMessageText().contains(QStringLiteral("no row")));
     // No row was made up.
     QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 0);
+}
+
+void TestStart::missingDiary_data()
+{
+    QTest::addColumn<bool>("heldOne");
+    QTest::addColumn<bool>("repairLeft");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("opened"); // the first window, empty for none
+    QTest::newRow("first start") << false << false << int(MessageAnswer::Yes) << "frmStart";
+    QTest::newRow("gone, restore a backup") << true << false << int(MessageAnswer::Yes) << "frmDbutility";
+    QTest::newRow("gone, new diary") << true << false << int(MessageAnswer::No) << "frmStart";
+    QTest::newRow("gone, stop") << true << false << int(MessageAnswer::Cancel) << "";
+    QTest::newRow("gone, a repair was interrupted") << true << true << int(MessageAnswer::Yes) << "frmStart";
+}
+
+void TestStart::missingDiary()
+{
+    QFETCH(bool, heldOne);
+    QFETCH(bool, repairLeft);
+    QFETCH(int, answer);
+    QFETCH(QString, opened);
+    if (heldOne) {
+        // An earlier start with the diary in place.
+        QWidget *first = openFirstWindow();
+        QVERIFY(first);
+        QCOMPARE(first->objectName(), QStringLiteral("frmStart"));
+        WindowRegistry::closeAll();
+        releaseClosed();
+        QVERIFY(m_scope->fake().messages.isEmpty());
+    }
+    QVERIFY(QFile::remove(m_db));
+    if (repairLeft)
+        QVERIFY(writeAll(m_scope->file(QStringLiteral("tfn51.mdb")), "the repaired copy"));
+    m_scope->fake().messageAnswers.enqueue(MessageAnswer(answer));
+
+    QWidget *first = openFirstWindow();
+    QCoreApplication::processEvents();
+    QCOMPARE(first ? first->objectName() : QString(), opened);
+    const QList<RecordedMessage> &messages = m_scope->fake().messages;
+    const bool asked = heldOne && !repairLeft;
+    QCOMPARE(!messages.isEmpty() && messages.first().icon == MessageIcon::Question, asked);
+    if (asked) {
+        const RecordedMessage &m = messages.first();
+        QCOMPARE(m.buttons, MessageButtons::YesNoCancel);
+        QVERIFY2(m.text.contains(QStringLiteral("tfn5.mdb is missing from %1").arg(m_scope->folder())),
+                 qPrintable(m.text));
+    }
+    // A new, empty diary only where the user wanted one or never had one.
+    const bool created = opened == QLatin1String("frmStart") && !repairLeft;
+    QCOMPARE(QFileInfo::exists(m_db), created);
+    if (created)
+        QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 1);
+    // What was remembered lies in the user's settings, not in the program folder.
+    QStringList expected;
+    if (created)
+        expected << QStringLiteral("tfn5.mdb");
+    if (repairLeft)
+        expected << QStringLiteral("tfn51.mdb");
+    QCOMPARE(QDir(m_scope->folder()).entryList(QDir::Files | QDir::Hidden), expected);
+    if (heldOne)
+        QVERIFY(!QDir(m_settings.path()).isEmpty());
 }
 
 TF_TEST_MAIN(TestStart)
