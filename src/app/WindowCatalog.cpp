@@ -2,7 +2,10 @@
 
 #include "moon/frmMain.h"
 #include "reports/frmPrintfish.h"
+#include "screens/frmCalendar.h"
 #include "screens/frmLogs.h"
+#include "screens/frmPatterns.h"
+#include "screens/frmReminders.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -28,6 +31,9 @@ void registerWindows()
     WindowRegistry::define<frmSearch>();
     WindowRegistry::define<frmPrintfish>();
     WindowRegistry::define<frmMain>();
+    WindowRegistry::define<frmReminders>();
+    WindowRegistry::define<frmCalendar>();
+    WindowRegistry::define<frmPatterns>();
 }
 
 } // namespace tf
