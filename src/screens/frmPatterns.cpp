@@ -176,6 +176,10 @@ QWidget *frmPatterns::buildDetails()
     column->addWidget(
         hint(group, QStringLiteral("Make a selection from the drop-down boxes or type in your own description.")));
     QLabel *Label12 = look::makeEditModeLabel(group, QStringLiteral("Label12"), QStringLiteral(" Edit Mode "));
+    // The fields stay where they are when the label comes and goes.
+    QSizePolicy keepPlace = Label12->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    Label12->setSizePolicy(keepPlace);
     Label12->hide();
     column->addWidget(Label12, 0, Qt::AlignLeft);
 

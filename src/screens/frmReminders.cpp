@@ -8,6 +8,7 @@
 #include "screens/ScreenKit.h"
 #include "screens/ScreenLook.h"
 #include "shell/Art.h"
+#include "shell/Bar.h"
 #include "shell/WindowChrome.h"
 
 #include <QAbstractItemModel>
@@ -157,6 +158,7 @@ frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
     auto *cmdSort = new QPushButton(QStringLiteral("  Sort"), this);
     cmdSort->setObjectName(QStringLiteral("cmdSort"));
     cmdSort->setToolTip(QStringLiteral(" Sort by Date "));
+    styleButton(cmdSort);
     QToolButton *cmdExit = makePictureButton(this, "cmdExit", QStringLiteral(" Close "), art::closeButton());
     connect(cmdExit, &QToolButton::clicked, this, &QWidget::close);
 
@@ -247,6 +249,10 @@ void frmReminders::buildFields(QWidget *group)
     column->addWidget(form);
     column->addWidget(MonthView1);
     column->setStretch(1, 1);
+    // The fields stay where they are when the label comes and goes.
+    QSizePolicy keepPlace = Label3->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    Label3->setSizePolicy(keepPlace);
     Label3->hide();
 
     // The date picker and the month view show the same day.
