@@ -5,6 +5,10 @@
 #include "screens/frmFish.h"
 #include "screens/frmLogs.h"
 #include "screens/frmNotebook.h"
+#include "screens/frmCalendar.h"
+#include "screens/frmLogs.h"
+#include "screens/frmPatterns.h"
+#include "screens/frmReminders.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -32,6 +36,9 @@ void registerWindows()
     WindowRegistry::define<frmSearch>();
     WindowRegistry::define<frmPrintfish>();
     WindowRegistry::define<frmMain>();
+    WindowRegistry::define<frmReminders>();
+    WindowRegistry::define<frmCalendar>();
+    WindowRegistry::define<frmPatterns>();
 }
 
 } // namespace tf
