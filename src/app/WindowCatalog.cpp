@@ -4,6 +4,7 @@
 #include "reports/frmPrintfish.h"
 #include "screens/frmContacts.h"
 #include "screens/frmLogs.h"
+#include "screens/frmMember.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -30,6 +31,7 @@ void registerWindows()
     WindowRegistry::define<frmPrintfish>();
     WindowRegistry::define<frmMain>();
     WindowRegistry::define<frmContacts>();
+    WindowRegistry::define<frmMember>();
 }
 
 } // namespace tf
