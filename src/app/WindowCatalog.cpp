@@ -5,6 +5,7 @@
 #include "screens/frmContacts.h"
 #include "screens/frmLogs.h"
 #include "screens/frmMember.h"
+#include "screens/frmOptions.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -32,6 +33,7 @@ void registerWindows()
     WindowRegistry::define<frmMain>();
     WindowRegistry::define<frmContacts>();
     WindowRegistry::define<frmMember>();
+    WindowRegistry::define<frmOptions>();
 }
 
 } // namespace tf

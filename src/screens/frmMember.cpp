@@ -102,8 +102,8 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     hooks.afterDelete = AfterDelete::FirstWithoutRequery;
     hooks.layoutChanged = [this](bool) { formlook::restyleFields(this); };
     m_cycle = new RecordCycle(p, hooks);
-    DBGrid1->setColumnWidth(0, 150);
-    DBGrid1->setColumnWidth(1, 110);
+    DBGrid1->setColumnWidth(0, 140);
+    DBGrid1->setColumnWidth(1, 125);
 
     // Expiry and fee are whatever the member card says: free text, never checked.
     const kit::FieldSpec fields[] = {
