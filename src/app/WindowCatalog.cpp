@@ -9,6 +9,10 @@
 #include "screens/frmLogs.h"
 #include "screens/frmPatterns.h"
 #include "screens/frmReminders.h"
+#include "screens/frmContacts.h"
+#include "screens/frmLogs.h"
+#include "screens/frmMember.h"
+#include "screens/frmOptions.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -39,6 +43,9 @@ void registerWindows()
     WindowRegistry::define<frmReminders>();
     WindowRegistry::define<frmCalendar>();
     WindowRegistry::define<frmPatterns>();
+    WindowRegistry::define<frmContacts>();
+    WindowRegistry::define<frmMember>();
+    WindowRegistry::define<frmOptions>();
 }
 
 } // namespace tf

@@ -1,0 +1,301 @@
+#include "screens/frmOptions.h"
+
+#include "data/LookupList.h"
+#include "data/Schema.h"
+#include "platform/Platform.h"
+#include "screens/FormLook.h"
+#include "screens/RecordCycle.h"
+#include "screens/ScreenKit.h"
+#include "screens/ScreenLook.h"
+#include "shell/Bar.h"
+#include "shell/WindowChrome.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tf {
+
+struct frmOptions::ListSpec
+{
+    const char *selector;
+    QString selectorCaption;
+    const char *panel;
+    QString groupCaption;
+    QString table;
+    QString column;
+    const char *nameField;
+    const char *grid;
+    QString gridCaption;
+    bool gridAcceptsTyping;
+    const char *menuBar;
+    const char *newButton, *editButton, *deleteButton;
+    const char *saveBar;
+    const char *saveButton, *cancelButton;
+    QString requiredMessage;
+    QString noun; // "This Fish can not be deleted."
+    QString title;
+    bool focusAfterSave; // the name field gets the focus back after Save and Cancel
+};
+
+namespace {
+
+const QString kNote = QStringLiteral(" Must Save or Cancel before exiting. ");
+
+} // namespace
+
+frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    formlook::darkWindow(this);
+
+    static const ListSpec lists[] = {
+        {"cmdLakes",
+         "Lakes / Rivers",
+         "PicLakes",
+         "Lakes / Rivers Fished",
+         "Lakes",
+         "Lakes",
+         "Text1",
+         "DBGrid1",
+         "Lakes / Rivers Fished",
+         false,
+         "jcMenulake",
+         "cmdNewlake",
+         "cmdEditlake",
+         "cmdDeletelake",
+         "jcSavelake",
+         "cmdSavelake",
+         "cmdCancellake",
+         "Please enter a Lake or River or click Cancel.",
+         "Lake / River",
+         "The list of lakes and rivers",
+         false},
+        {"cmdLaunch",
+         "Marinas / Ramps",
+         "PicLaunch",
+         "Marinas / Launch Areas",
+         "Ramps",
+         "Ramps",
+         "Text3",
+         "DBGrid3",
+         "Marinas / Launch Ramps Used",
+         true,
+         "jcMenulaunch",
+         "cmdNewlaunch",
+         "cmdEditlaunch",
+         "cmdDeletelaunch",
+         "jcSavelaunch",
+         "cmdSavelaunch",
+         "cmdCancellaunch",
+         "Please enter a Marina or Launch Area or click Cancel.",
+         "Ramp",
+         "The list of marinas and launch areas",
+         true},
+        {"cmdFish",
+         "Fish Species",
+         "PicFish",
+         "Fish Species",
+         "Fish",
+         "Fish",
+         "Text2",
+         "DBGrid2",
+         "Fish Species",
+         true,
+         "jcMenutrail",
+         "cmdNewtrail",
+         "cmdEdittrail",
+         "cmdDeletetrail",
+         "jcSavetrail",
+         "cmdSavetrail",
+         "cmdCanceltrail",
+         "Please enter a Fish or click Cancel.",
+         "Fish",
+         "The list of fish species",
+         false},
+        {"cmdBait",
+         "Lures / Bait",
+         "PicLures",
+         "Lures / Bait Used",
+         "Lures",
+         "Lure",
+         "Text4",
+         "DBGrid4",
+         "Lures / Bait Used",
+         true,
+         "jcMenudiv",
+         "cmdNewdiv",
+         "cmdEditdiv",
+         "cmdDeletediv",
+         "jcSavediv",
+         "cmdSavediv",
+         "cmdCanceldiv",
+         "Please enter a Lure/Bait or click Cancel.",
+         "Lure / Bait",
+         "The list of lures and baits",
+         true},
+    };
+
+    auto *Label5 = new QLabel(QStringLiteral("Database Options"), this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    look::styleCountCaption(Label5);
+    auto *Label6 = new QLabel(
+        QStringLiteral("Enter the Species of Fish that you fish for and the Lures / Bait, Lakes, Rivers, and Launch "
+                       "Areas that you use - to have them available in drop-down boxes when filling out other forms."),
+        this);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label6->setWordWrap(true);
+
+    kit::ButtonSpec selectors[4];
+    m_lists = new QStackedWidget(this);
+    for (int i = 0; i < 4; ++i) {
+        QWidget *panel = buildList(lists[i]);
+        m_lists->addWidget(panel);
+        selectors[i] = {lists[i].selector, lists[i].selectorCaption, QString(),
+                        [this, panel] { m_lists->setCurrentWidget(panel); }};
+    }
+    QGroupBox *jcSelect = kit::makeButtonBar(this, "jcSelect", QStringLiteral("Select"), selectors);
+    jcSelect->setFixedHeight(72);
+
+    QToolButton *minimize = nullptr;
+    QToolButton *exit = nullptr;
+    auto *top = new QHBoxLayout;
+    top->addWidget(Label5, 1);
+    formlook::addWindowButtons(this, top, &minimize, &exit);
+    auto *page = new QVBoxLayout(this);
+    page->addLayout(top);
+    page->addWidget(Label6);
+    page->addWidget(jcSelect);
+    page->addWidget(m_lists, 1);
+
+    for (RecordCycle *cycle : std::as_const(m_cycles)) {
+        ScreenParams &p = cycle->configure();
+        p.exitButton = exit;
+        p.minimizeButton = minimize;
+        // One list at a time is out of browse state: the others stay out of reach until Save or Cancel.
+        p.offWhileEditing = {jcSelect};
+    }
+    // The fish species are what the user comes here for most.
+    m_lists->setCurrentIndex(2);
+
+    resize(720, 520);
+    setOrdinaryFrame(this);
+}
+
+QWidget *frmOptions::buildList(const ListSpec &spec)
+{
+    auto *panel = new QWidget;
+    panel->setObjectName(QLatin1String(spec.panel));
+
+    auto *grid = new QTableView(panel);
+    grid->setObjectName(QLatin1String(spec.grid));
+    look::styleGrid(grid);
+
+    const kit::ButtonSpec menu[] = {
+        {spec.newButton, "New", {}}, {spec.editButton, "Edit", {}}, {spec.deleteButton, "Delete", {}}};
+    QGroupBox *menuBar = kit::makeButtonBar(panel, spec.menuBar, QStringLiteral("Menu"), menu);
+    QGroupBox *saveBar = kit::makeSaveBar(panel, kNote, spec.saveBar, QStringLiteral("Menu"),
+                                          QByteArray(spec.saveBar).append("Note").constData());
+    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdSave"))->setObjectName(QLatin1String(spec.saveButton));
+    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdCancel"))->setObjectName(QLatin1String(spec.cancelButton));
+    for (QGroupBox *bar : {menuBar, saveBar})
+        bar->setFixedHeight(72);
+
+    QGroupBox *group = makeBar(panel, QString::fromLatin1(spec.panel) + QStringLiteral("Group"), spec.groupCaption);
+    group->setStyleSheet(group->styleSheet() + formlook::lockedFieldRules());
+
+    ScreenParams p;
+    p.window = this;
+    p.recordSource = spec.table;
+    p.title = spec.title;
+    p.requiredMessage = spec.requiredMessage;
+    p.recordNoun = spec.noun;
+    p.newButton = kit::button(menuBar, spec.newButton);
+    p.editButton = kit::button(menuBar, spec.editButton);
+    p.deleteButton = kit::button(menuBar, spec.deleteButton);
+    p.saveButton = kit::button(saveBar, spec.saveButton);
+    p.cancelButton = kit::button(saveBar, spec.cancelButton);
+    p.menuBar = menuBar;
+    p.saveBar = saveBar;
+    p.grid = grid;
+    p.gridColumns = {{spec.gridCaption, spec.column}};
+    p.gridAcceptsTyping = spec.gridAcceptsTyping;
+    p.readOnly = ReadOnlyMeans::LockTextBoxes;
+    CycleHooks hooks;
+    // The grid keeps its rows where they are; nothing here is counted.
+    hooks.afterDelete = AfterDelete::FirstWithoutRequery;
+    hooks.layoutChanged = [this](bool) { formlook::restyleFields(this); };
+    const qsizetype index = m_cycles.size();
+    hooks.checkBeforeSave = [this, &spec, index] {
+        return nameIsNew(spec, m_cycles[index], findChild<QLineEdit *>(QLatin1String(spec.nameField)));
+    };
+    auto *cycle = new RecordCycle(p, hooks);
+    const kit::FieldSpec field[] = {{spec.nameField, "Name:", spec.column}};
+    auto *name = static_cast<QLineEdit *>(kit::addFields(*cycle, group, field).first());
+    ScreenParams &c = cycle->configure();
+    c.requiredField = c.focusOnNew = c.focusOnEdit = name;
+    c.deleteSubject = [name] { return name->text() + QStringLiteral(" ?"); };
+    m_cycles << cycle;
+
+    if (spec.focusAfterSave)
+        for (QAbstractButton *b : {p.saveButton, p.cancelButton})
+            connect(b, &QAbstractButton::clicked, this, [cycle, name] {
+                if (cycle->state() == CycleState::Browse)
+                    name->setFocus(Qt::OtherFocusReason);
+            });
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(group);
+    side->addWidget(menuBar);
+    side->addWidget(saveBar);
+    side->addStretch(1);
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(grid, 1);
+    row->addLayout(side, 1);
+    return panel;
+}
+
+// A name that is already in the list would show twice in every drop-down box
+// fed by it, and the two could never be told apart. Letter case and blanks
+// around the name do not make another entry (the lists sort and match without
+// regard to case either). Changing an entry may keep its own name.
+bool frmOptions::nameIsNew(const ListSpec &spec, RecordCycle *cycle, QLineEdit *name)
+{
+    const QString typed = name->text().trimmed();
+    if (typed.isEmpty())
+        return true;
+    QString error;
+    const auto items = readLookupList(programDatabasePath(), spec.table, spec.column, &error);
+    if (!items) {
+        // Saving will meet the same trouble and say what it is.
+        return true;
+    }
+    qsizetype same = 0;
+    for (const QString &item : *items)
+        if (item.trimmed().compare(typed, Qt::CaseInsensitive) == 0)
+            ++same;
+    if (cycle->state() == CycleState::Editing &&
+        cycle->source()->value(spec.column).toString().trimmed().compare(typed, Qt::CaseInsensitive) == 0)
+        --same;
+    if (same <= 0)
+        return true;
+    showMessage(this, MessageIcon::Exclamation,
+                QStringLiteral("%1 is already in the list.\nType another name, or click Cancel.").arg(typed));
+    name->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+bool frmOptions::load()
+{
+    for (RecordCycle *cycle : std::as_const(m_cycles))
+        cycle->open();
+    return true;
+}
+
+} // namespace tf
