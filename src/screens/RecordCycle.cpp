@@ -6,6 +6,8 @@
 #include "screens/ActivationWatch.h"
 #include "screens/FieldLock.h"
 #include "shell/DatabaseNotice.h"
+#include "shell/PendingRows.h"
+#include "shell/WindowChrome.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -83,6 +85,14 @@ RecordCycle::RecordCycle(ScreenParams params, CycleHooks hooks)
         if (bar)
             for (QAbstractButton *b : bar->findChildren<QAbstractButton *>())
                 b->installEventFilter(this);
+
+    // Exit & Backup closes every window: it asks first when this one holds typing.
+    PendingRows::add(this, [this]() -> QString {
+        if (!hasTypedPendingRow())
+            return {};
+        const QString caption = windowCaption(windowName(m_params.window));
+        return caption.isEmpty() ? m_params.window->windowTitle() : caption;
+    });
 
     if (p.window) {
         p.window->installEventFilter(this);
