@@ -8,6 +8,7 @@
 #include "data/Schema.h"
 #include "reports/ReportDatabase.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportPages.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -54,6 +55,7 @@ private slots:
     void progressAndCancel();
     void helpExampleWorks();
     void tallTableRow();
+    void pdfGoesPageByPage();
     void refusesWhatNoPageHolds_data();
     void refusesWhatNoPageHolds();
 };
@@ -383,6 +385,44 @@ void TestReportEngine::tallTableRow()
     QVERIFY(text.contains(QStringLiteral("Reminders\tPage 1 of %1\n").arg(r.pages)));
     QVERIFY(text.contains(QStringLiteral("Reminders\tPage %1 of %1\n").arg(r.pages))); // "After" on the last page
     QVERIFY(text.contains(QStringLiteral("w2499")));
+}
+
+// Printing and PDF files go through the pages one at a time, each page its own
+// text; a cancelled PDF leaves no half-written file behind.
+void TestReportEngine::pdfGoesPageByPage()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    makeDatabase(scope.file(kDatabaseFileName));
+    QVERIFY(generateTrips(scope.file(kDatabaseFileName), 200));
+    report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    const report::DocumentPages pages(std::move(r.document));
+    QCOMPARE(pages.pageCount(), r.pages);
+    QVERIFY(r.pages > 10);
+    int trips = 0;
+    for (int i = 0; i < pages.pageCount(); ++i) {
+        const QString text = pages.pageText(i);
+        QVERIFY2(text.startsWith(QStringLiteral("Fishing Log\tPage %1 of %2\n").arg(i + 1).arg(r.pages)),
+                 qPrintable(text.left(80)));
+        trips += int(text.count(QStringLiteral("Fish caught\t")));
+    }
+    QCOMPARE(trips, 200); // every trip on exactly one page
+
+    const QString pdf = scope.file(QStringLiteral("log.pdf"));
+    QList<int> seen;
+    QVERIFY(report::writePdf(pages, pdf, [&](int p) {
+        seen << p;
+        return true;
+    }));
+    QCOMPARE(pdfPages(readAll(pdf)), r.pages);
+    QCOMPARE(seen.size(), r.pages);
+    QCOMPARE(seen.last(), 100);
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+
+    QVERIFY(QFile::remove(pdf));
+    QVERIFY(!report::writePdf(pages, pdf, [](int p) { return p < 50; }));
+    QVERIFY(!QFileInfo::exists(pdf));
 }
 
 void TestReportEngine::refusesWhatNoPageHolds_data()
