@@ -1,15 +1,19 @@
 // Laying out reports over generated logs.
-//   BM_LogReport/N     every page of log.rpt over N trips (issue budget: 5 s for 5,000)
-//   BM_TotalFish/N     totalfish.rpt, whose queries add up the whole log
+//   BM_LogReport/N        every page of log.rpt over N trips, written to a PDF file
+//   BM_ReportFirstPage/N  log.rpt over N trips until its first page is painted, as the preview shows it
+//   BM_TotalFish/N        totalfish.rpt, whose queries add up the whole log
 // peak_MB is the process's peak resident memory after the case.
 
 #include "FakePlatform.h"
 #include "ReportFixture.h"
 #include "data/Schema.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportPages.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <benchmark/benchmark.h>
@@ -46,7 +50,9 @@ double peakMegabytes()
     return usage.ru_maxrss / 1024.0;
 }
 
-void run(benchmark::State &state, const QString &report)
+enum class Output { None, Pdf, FirstPage };
+
+void run(benchmark::State &state, const QString &report, Output output = Output::None)
 {
     const QString folder = folderWith(int(state.range(0)));
     report::BuildOptions o;
@@ -56,10 +62,24 @@ void run(benchmark::State &state, const QString &report)
     int pages = 0;
     for (auto _ : state) {
         report::BuildResult r = report::buildReport(o);
-        if (!r.document)
+        if (!r.document) {
             state.SkipWithError(qPrintable(r.error));
+            break;
+        }
         pages = r.pages;
-        benchmark::DoNotOptimize(r.document.get());
+        const report::DocumentPages source(std::move(r.document));
+        if (output == Output::Pdf) {
+            const QString pdf = QDir(folder).filePath(QStringLiteral("bench.pdf"));
+            if (!report::writePdf(source, pdf))
+                state.SkipWithError("the PDF file could not be written");
+            QFile::remove(pdf);
+        } else if (output == Output::FirstPage) {
+            QImage screen((source.pageSize() * 1.25).toSize(), QImage::Format_ARGB32_Premultiplied);
+            screen.fill(Qt::white);
+            QPainter p(&screen);
+            p.scale(1.25, 1.25);
+            source.paintPage(0, p);
+        }
     }
     state.counters["pages"] = pages;
     state.counters["peak_MB"] = peakMegabytes();
@@ -67,7 +87,11 @@ void run(benchmark::State &state, const QString &report)
 
 void BM_LogReport(benchmark::State &state)
 {
-    run(state, QStringLiteral("log.rpt"));
+    run(state, QStringLiteral("log.rpt"), Output::Pdf);
+}
+void BM_ReportFirstPage(benchmark::State &state)
+{
+    run(state, QStringLiteral("log.rpt"), Output::FirstPage);
 }
 void BM_TotalFish(benchmark::State &state)
 {
@@ -77,6 +101,7 @@ void BM_TotalFish(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_LogReport)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ReportFirstPage)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_TotalFish)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)

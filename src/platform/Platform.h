@@ -9,13 +9,14 @@
 #include <QDate>
 #include <QDateTime>
 #include <QImage>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 #include <memory>
 #include <optional>
 
-class QTextDocument;
+class QPainter;
 class QWidget;
 
 namespace tf {
@@ -46,10 +47,24 @@ struct FileDialogRequest
     QString initialFolder;
 };
 
+// A report's pages, painted one at a time as they are asked for.
+class ReportPages
+{
+public:
+    virtual ~ReportPages() = default;
+    virtual int pageCount() const = 0;
+    // The paper, in points.
+    virtual QSizeF pageSize() const = 0;
+    // Paints page `index` (from 0) with its top left at the painter's origin, one point to a unit.
+    virtual void paintPage(int index, QPainter &painter) const = 0;
+    // The text of a page, in reading order.
+    virtual QString pageText(int index) const = 0;
+};
+
 struct ReportPreviewRequest
 {
     QString title; // window title of the preview
-    QTextDocument *document = nullptr;
+    ReportPages *pages = nullptr;
 };
 
 class Platform

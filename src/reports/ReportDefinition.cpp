@@ -33,6 +33,11 @@ QString quoted(const QString &s)
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
+// Far beyond any title, caption or query a person writes, and small enough that
+// laying one out never strains the text layout.
+constexpr int kMaxLine = 4000;
+constexpr int kMaxValue = 32000;
+
 // Splits the raw text into parts and their settings, joining continued lines.
 bool splitParts(const QString &text, std::vector<Part> &parts, ParseError *error)
 {
@@ -45,6 +50,13 @@ bool splitParts(const QString &text, std::vector<Part> &parts, ParseError *error
         if (i == 0 && raw.startsWith(QChar(0xFEFF)))
             raw.remove(0, 1);
         raw.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        if (raw.size() > kMaxLine) {
+            *error = {lineNo, QStringLiteral("the line has %1 characters; a line may have at most %2 (continue a long "
+                                             "value on indented lines)")
+                                  .arg(raw.size())
+                                  .arg(kMaxLine)};
+            return false;
+        }
         const QString trimmed = raw.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
             continue;
@@ -55,6 +67,13 @@ bool splitParts(const QString &text, std::vector<Part> &parts, ParseError *error
                 return false;
             }
             last->value += (last->key == QLatin1String("sql") ? QStringLiteral("\n") : QStringLiteral(" ")) + trimmed;
+            if (last->value.size() > kMaxValue) {
+                *error = {last->line, QStringLiteral("the value of %1 runs on past %2 characters, more than a report "
+                                                     "can print")
+                                          .arg(quoted(last->key))
+                                          .arg(kMaxValue)};
+                return false;
+            }
             continue;
         }
         if (trimmed.startsWith(u'[')) {
@@ -151,6 +170,7 @@ bool parseColumn(const Setting &s, Section &section, ParseError *error)
     }
     Column c;
     c.caption = parts[0].trimmed();
+    c.line = s.line;
     if (!parseTemplate(s, parts[1].trimmed(), c.value, error))
         return false;
     if (parts.size() > 2) {
@@ -244,6 +264,7 @@ bool readReport(const Part &part, Definition &d, ParseError *error)
     PartReader r(part, error);
     r.once("title", [&](const Setting &s) {
         d.title = s.value;
+        d.titleLine = s.line;
         return true;
     });
     r.once("subtitle", [&](const Setting &s) {

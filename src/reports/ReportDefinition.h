@@ -58,6 +58,7 @@ struct Column
     double points = 0;  // a fixed width instead, when given in in, cm, mm or pt
     Align align = Align::Left;
     Sum sum = Sum::None;
+    int line = 0;
 };
 
 // A label and its value on a card. Fields are short and set side by side in a
@@ -101,6 +102,7 @@ struct Section
 struct Definition
 {
     QString title;
+    int titleLine = 0;
     QString subtitle;
     QString fontFamily;
     double fontSize = 10;

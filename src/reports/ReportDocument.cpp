@@ -85,7 +85,8 @@ ReportDocument::ReportDocument(const PageSetup &page, const QFont &font, const P
     m_cursor = QTextCursor(m_doc.get());
     // One edit block for the whole body: the document tells its listeners once, not per piece of text.
     m_cursor.beginEditBlock();
-    insertPageHeader(m_cursor, 1, 1, false);
+    m_pageTextStart = insertPageHeader(m_cursor, 1, 1, false);
+    m_pageTextEnd = m_pageTextStart + int(QStringLiteral("Page 1 of 1").size());
     m_reuseBlock = false;
 }
 
@@ -119,6 +120,38 @@ double ReportDocument::percentOf(double points) const
     return 100.0 * px(points) / m_textWidth;
 }
 
+qreal ReportDocument::heightAlone(const std::function<void(QTextCursor &)> &fill) const
+{
+    QTextDocument scratch;
+    scratch.setUndoRedoEnabled(false);
+    scratch.setUseDesignMetrics(true);
+    scratch.setDefaultFont(m_font);
+    scratch.setDefaultTextOption(m_doc->defaultTextOption());
+    scratch.setDocumentMargin(0);
+    scratch.setTextWidth(m_textWidth);
+    QTextCursor c(&scratch);
+    fill(c);
+    return scratch.documentLayout()->documentSize().height();
+}
+
+qreal ReportDocument::bodyHeight() const
+{
+    return px(m_page.printable.height() - m_page.margins.top() - m_page.margins.bottom());
+}
+
+bool ReportDocument::headerFits() const
+{
+    const qreal h = heightAlone([this](QTextCursor &c) { insertPageHeader(c, 2, 2, false); });
+    return h <= bodyHeight() / 4;
+}
+
+bool ReportDocument::captionsFit(const TableLayout &layout, const QStringList &captions) const
+{
+    const qreal header = heightAlone([this](QTextCursor &c) { insertPageHeader(c, 2, 2, false); });
+    const qreal row = heightAlone([&](QTextCursor &c) { insertRowTable(c, layout, captions, RowKind::Data, true); });
+    return header + row <= bodyHeight() / 2;
+}
+
 void ReportDocument::startUnit(bool keepWithNext, int repeat)
 {
     m_unitPending = true;
@@ -141,7 +174,7 @@ QTextBlock ReportDocument::newBlock(const QTextBlockFormat &block, const QTextCh
     return m_cursor.block();
 }
 
-void ReportDocument::insertPageHeader(QTextCursor &c, int page, int pages, bool pageBreak)
+int ReportDocument::insertPageHeader(QTextCursor &c, int page, int pages, bool pageBreak) const
 {
     const qreal base = m_font.pointSizeF();
     QTextBlockFormat top;
@@ -156,10 +189,6 @@ void ReportDocument::insertPageHeader(QTextCursor &c, int page, int pages, bool 
     c.insertText(QStringLiteral("\t"), small);
     const int start = c.position();
     c.insertText(QStringLiteral("Page %1 of %2").arg(page).arg(pages), small);
-    if (page == 1) {
-        m_pageTextStart = start;
-        m_pageTextEnd = c.position();
-    }
     QTextBlockFormat second;
     second.setTabPositions({QTextOption::Tab(m_textWidth, QTextOption::RightTab)});
     second.setBottomMargin(px(3));
@@ -174,6 +203,7 @@ void ReportDocument::insertPageHeader(QTextCursor &c, int page, int pages, bool 
     QTextCharFormat barChars;
     barChars.setFontPointSize(1);
     c.insertBlock(bar, barChars);
+    return start;
 }
 
 void ReportDocument::makeSeparator(QTextCursor &c)
@@ -458,7 +488,7 @@ void ReportDocument::card(const Card &card)
 }
 
 QTextTable *ReportDocument::insertRowTable(QTextCursor &c, const TableLayout &layout, const QStringList &cells,
-                                           RowKind kind, bool caption)
+                                           RowKind kind, bool caption) const
 {
     const int n = int(layout.percent.size());
     QTextTableFormat tf;

@@ -103,6 +103,11 @@ public:
     // Fixed widths (points) as shares of the text width, in percent.
     double percentOf(double points) const;
 
+    // What is printed at the top of every page must leave the body most of it:
+    // the page header, and a table's caption row under it.
+    bool headerFits() const;
+    bool captionsFit(const TableLayout &layout, const QStringList &captions) const;
+
     // ---- pages
     // Breaks the body into pages and lays them out; false when cancelled or too
     // long for one document (error() says which).
@@ -135,8 +140,9 @@ private:
     void noteUnit(int key);
     QTextBlock newBlock(const QTextBlockFormat &block, const QTextCharFormat &chars);
     QTextTable *insertRowTable(QTextCursor &cursor, const TableLayout &layout, const QStringList &cells, RowKind kind,
-                               bool caption);
-    void insertPageHeader(QTextCursor &cursor, int page, int pages, bool pageBreak);
+                               bool caption) const;
+    // Returns where its "Page 1 of 1" begins.
+    int insertPageHeader(QTextCursor &cursor, int page, int pages, bool pageBreak) const;
     // Before a table: the empty block left between two tables takes no room.
     static void makeSeparator(QTextCursor &cursor);
     void prepareForTable();
@@ -145,6 +151,8 @@ private:
     void lineBlock(QTextCursor &cursor, const Entry &entry, qreal labelWidth, bool showLabel, bool reuse);
     void pictureInto(QTextCursor &cursor, const QString &path, QSizeF box);
     qreal valueWidth(const QString &text) const;
+    qreal heightAlone(const std::function<void(QTextCursor &)> &fill) const;
+    qreal bodyHeight() const;
     const QTextCharFormat &fmt(qreal sizeDelta, bool bold, bool italic = false, const QColor &color = QColor()) const;
 
     std::unique_ptr<QTextDocument> m_doc;

@@ -72,6 +72,8 @@ public:
             return fail();
         ReportDocument doc(m_o.page, reportFont(), header());
         m_doc = &doc;
+        if (!everyPageFits())
+            return fail();
         if (!m_def.subtitle.isEmpty())
             doc.subtitle(m_def.subtitle);
         for (size_t i = 0; i < m_def.sections.size(); ++i) {
@@ -197,6 +199,43 @@ private:
             return definitionError(
                 t.line, QStringLiteral("the query %1 has no column %2").arg(quoted(queryName), quoted(unknown)));
         return true;
+    }
+
+    // The title stands at the top of every page and a table's captions at the
+    // top of every page it runs onto: refused when they would crowd out the rows.
+    bool everyPageFits()
+    {
+        if (!m_doc->headerFits())
+            return definitionError(m_def.titleLine,
+                                   QStringLiteral("the title is too long to stand at the top of every page"));
+        for (const Section &s : m_def.sections) {
+            if (s.kind != SectionKind::Table)
+                continue;
+            const ReportDocument::TableLayout layout = tableLayout(s);
+            QStringList captions;
+            const Column *longest = &s.columns.front();
+            for (const Column &c : s.columns) {
+                captions << c.caption;
+                if (c.caption.size() > longest->caption.size())
+                    longest = &c;
+            }
+            if (!m_doc->captionsFit(layout, captions))
+                return definitionError(longest->line, QStringLiteral("the column captions are too long to stand at "
+                                                                     "the top of every page of the table"));
+        }
+        return true;
+    }
+
+    ReportDocument::TableLayout tableLayout(const Section &s) const
+    {
+        ReportDocument::TableLayout layout;
+        for (const Column &c : s.columns) {
+            layout.percent.push_back(c.points > 0 ? m_doc->percentOf(c.points) : c.percent);
+            layout.align.push_back(c.align == Align::Right    ? Qt::AlignRight
+                                   : c.align == Align::Center ? Qt::AlignHCenter
+                                                              : Qt::AlignLeft);
+        }
+        return layout;
     }
 
     // Every query is prepared and every field checked before anything is printed.
@@ -391,16 +430,12 @@ private:
     {
         if (!s.heading.isEmpty())
             m_doc->heading(s.heading);
-        ReportDocument::TableLayout layout;
+        const ReportDocument::TableLayout layout = tableLayout(s);
         QStringList captions;
         bool anySum = false;
         int labelColumn = -1;
         for (size_t i = 0; i < s.columns.size(); ++i) {
             const Column &c = s.columns[i];
-            layout.percent.push_back(c.points > 0 ? m_doc->percentOf(c.points) : c.percent);
-            layout.align.push_back(c.align == Align::Right    ? Qt::AlignRight
-                                   : c.align == Align::Center ? Qt::AlignHCenter
-                                                              : Qt::AlignLeft);
             captions << c.caption;
             anySum = anySum || c.sum != Sum::None;
             if (labelColumn < 0 && c.sum == Sum::None)

@@ -3,6 +3,7 @@
 #include "data/Schema.h"
 #include "platform/Platform.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportPages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -94,7 +95,8 @@ bool runReport(const QString &fileName, QWidget *parent)
         showMessage(shownOver, MessageIcon::Exclamation, result.error);
         return false;
     }
-    platform().previewReport(ReportPreviewRequest{QStringLiteral("Print Preview"), result.document.get()}, shownOver);
+    report::DocumentPages pages(std::move(result.document));
+    platform().previewReport(ReportPreviewRequest{QStringLiteral("Print Preview"), &pages}, shownOver);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/QtPlatform.h"
 
 #include "reports/RunReport.h"
+#include "shell/ReportPreview.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -9,9 +10,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QTextDocument>
 
 namespace tf {
 
@@ -138,13 +137,9 @@ QDateTime QtPlatform::now() const
 
 void QtPlatform::previewReport(const ReportPreviewRequest &request, QWidget *parent)
 {
-    if (!request.document)
+    if (!request.pages)
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(request.title);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&](QPrinter *p) { request.document->print(p); });
+    ReportPreview preview(request.title, *request.pages, parent);
     preview.exec();
 }
 

@@ -8,8 +8,10 @@
 #include "data/Schema.h"
 #include "reports/ReportDatabase.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportPages.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextDocument>
 
@@ -53,6 +55,9 @@ private slots:
     void progressAndCancel();
     void helpExampleWorks();
     void tallTableRow();
+    void pdfGoesPageByPage();
+    void refusesWhatNoPageHolds_data();
+    void refusesWhatNoPageHolds();
 };
 
 void TestReportEngine::refusesWriting_data()
@@ -380,6 +385,105 @@ void TestReportEngine::tallTableRow()
     QVERIFY(text.contains(QStringLiteral("Reminders\tPage 1 of %1\n").arg(r.pages)));
     QVERIFY(text.contains(QStringLiteral("Reminders\tPage %1 of %1\n").arg(r.pages))); // "After" on the last page
     QVERIFY(text.contains(QStringLiteral("w2499")));
+}
+
+// Printing and PDF files go through the pages one at a time, each page its own
+// text; a cancelled PDF leaves no half-written file behind.
+void TestReportEngine::pdfGoesPageByPage()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    makeDatabase(scope.file(kDatabaseFileName));
+    QVERIFY(generateTrips(scope.file(kDatabaseFileName), 200));
+    report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    const report::DocumentPages pages(std::move(r.document));
+    QCOMPARE(pages.pageCount(), r.pages);
+    QVERIFY(r.pages > 10);
+    int trips = 0;
+    for (int i = 0; i < pages.pageCount(); ++i) {
+        const QString text = pages.pageText(i);
+        QVERIFY2(text.startsWith(QStringLiteral("Fishing Log\tPage %1 of %2\n").arg(i + 1).arg(r.pages)),
+                 qPrintable(text.left(80)));
+        trips += int(text.count(QStringLiteral("Fish caught\t")));
+    }
+    QCOMPARE(trips, 200); // every trip on exactly one page
+
+    const QString pdf = scope.file(QStringLiteral("log.pdf"));
+    QList<int> seen;
+    QVERIFY(report::writePdf(pages, pdf, [&](int p) {
+        seen << p;
+        return true;
+    }));
+    QCOMPARE(pdfPages(readAll(pdf)), r.pages);
+    QCOMPARE(seen.size(), r.pages);
+    QCOMPARE(seen.last(), 100);
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+
+    QVERIFY(QFile::remove(pdf));
+    QVERIFY(!report::writePdf(pages, pdf, [](int p) { return p < 50; }));
+    QVERIFY(!QFileInfo::exists(pdf));
+}
+
+void TestReportEngine::refusesWhatNoPageHolds_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // after the file name: "Line N: ..."
+
+    auto words = [](int count) {
+        QStringList w;
+        for (int i = 0; i < count; ++i)
+            w << QStringLiteral("word%1").arg(i);
+        return w.join(QLatin1Char(' '));
+    };
+    const QString rest = QStringLiteral("[query q]\nsql = SELECT 1 AS a\n[table]\nquery = q\ncolumn = A | {a}\n");
+    QTest::newRow("title line of a megabyte")
+        << QStringLiteral("[report]\ntitle = %1\n").arg(QString(1000000, u'x')) + rest
+        << "Line 2: the line has 1000008 characters; a line may have at most 4000";
+    QTest::newRow("long line in the SQL") << QStringLiteral("[report]\ntitle = T\n[query q]\nsql = SELECT '%1' AS a\n"
+                                                            "[table]\nquery = q\ncolumn = A | {a}\n")
+                                                 .arg(QString(5000, u'y'))
+                                          << "Line 4: the line has 5020 characters";
+    QTest::newRow("title of many continued lines")
+        << QStringLiteral("[report]\ntitle = T\n") + QStringLiteral("  %1\n").arg(QString(3000, u'z')).repeated(40) +
+               rest
+        << "Line 2: the value of \"title\" runs on past 32000 characters";
+    QTest::newRow("title taller than a header") << QStringLiteral("[report]\ntitle = %1\n").arg(words(400)) + rest
+                                                << "Line 2: the title is too long to stand at the top of every page";
+    QTest::newRow("title as continued lines") << QStringLiteral("[report]\n# the title\ntitle = Trips\n") +
+                                                     QStringLiteral("  %1\n").arg(words(100)).repeated(6) + rest
+                                              << "Line 3: the title is too long";
+    QTest::newRow("column captions")
+        << QStringLiteral("[report]\ntitle = T\n[query q]\nsql = SELECT 1 AS a\n[table]\nquery = q\n"
+                          "column = A | {a} | 10%\ncolumn = %1 | {a} | 10%\ncolumn = C | {a}\n")
+               .arg(words(300))
+        << "Line 8: the column captions are too long to stand at the top of every page of the table";
+}
+
+// A title or caption that no page can hold is a mistake in the definition,
+// told like any other, and found before anything is laid out.
+void TestReportEngine::refusesWhatNoPageHolds()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    FakePlatformScope scope;
+    makeDatabase(scope.file(kDatabaseFileName));
+    QElapsedTimer clock;
+    clock.start();
+    const report::BuildResult r = buildText(scope, text);
+    QVERIFY(!r.document);
+    QVERIFY(!r.cancelled);
+    QVERIFY2(r.error.startsWith(QStringLiteral("The report definition \"%1\" cannot be used.\n")
+                                    .arg(QDir::toNativeSeparators(scope.file(QStringLiteral("test.rpt"))))),
+             qPrintable(r.error.left(300)));
+    QVERIFY2(r.error.contains(message), qPrintable(r.error.left(300)));
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+
+    // A long title that still leaves the page its rows is printed in full.
+    const report::BuildResult fine =
+        buildText(scope, QStringLiteral("[report]\ntitle = %1\n[text]\ntext = body\n").arg(QString(60, u't')));
+    QVERIFY2(fine.document, qPrintable(fine.error));
+    QVERIFY(fine.document->toPlainText().startsWith(QString(60, u't')));
 }
 
 TF_CORE_TEST_MAIN(TestReportEngine)

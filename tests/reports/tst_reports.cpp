@@ -5,8 +5,10 @@
 #include "ReportFixture.h"
 #include "TestMain.h"
 #include "data/Schema.h"
+#include "reports/ReportPages.h"
 #include "reports/RunReport.h"
 #include "reports/frmPrintfish.h"
+#include "shell/ReportPreview.h"
 
 #include <QApplication>
 #include <QDir>
@@ -69,6 +71,7 @@ private slots:
     void runReportExplainsFailures();
     void longReportShowsProgressAndCancels();
     void printfishWindow();
+    void previewPaintsOnlyShownPages();
 
 private:
     static void definitions();
@@ -430,6 +433,58 @@ void TestReports::printfishWindow()
 
     QTest::mouseClick(exit, Qt::LeftButton);
     QTRY_VERIFY(window.isNull()); // closed, and gone
+}
+
+namespace {
+
+// Pages that remember which of them were painted.
+class CountedPages : public ReportPages
+{
+public:
+    explicit CountedPages(const ReportPages &pages) : m_pages(pages) {}
+    int pageCount() const override { return m_pages.pageCount(); }
+    QSizeF pageSize() const override { return m_pages.pageSize(); }
+    void paintPage(int index, QPainter &painter) const override
+    {
+        painted << index;
+        m_pages.paintPage(index, painter);
+    }
+    QString pageText(int index) const override { return m_pages.pageText(index); }
+    mutable QList<int> painted;
+
+private:
+    const ReportPages &m_pages;
+};
+
+} // namespace
+
+// The preview paints the page it shows and no other, so a long report opens at once.
+void TestReports::previewPaintsOnlyShownPages()
+{
+    Diary diary(false);
+    QVERIFY(generateTrips(diary.scope.file(kDatabaseFileName), 120));
+    report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.document, qPrintable(r.error));
+    const report::DocumentPages pages(std::move(r.document));
+    QVERIFY(pages.pageCount() > 5);
+    CountedPages counted(pages);
+    ReportPreview preview(QStringLiteral("Print Preview"), counted);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QCOMPARE(preview.windowTitle(), QStringLiteral("Print Preview"));
+    preview.grab();
+    QCOMPARE(counted.painted, QList<int>{0});
+    auto *next = preview.findChild<QPushButton *>(QStringLiteral("nextPage"));
+    auto *previous = preview.findChild<QPushButton *>(QStringLiteral("previousPage"));
+    QVERIFY(next && previous);
+    QVERIFY(!previous->isEnabled());
+    QTest::mouseClick(next, Qt::LeftButton);
+    preview.grab();
+    QCOMPARE(preview.currentPage(), 1);
+    QCOMPARE(counted.painted, (QList<int>{0, 1}));
+    preview.showPage(pages.pageCount() + 10); // past the end: the last page
+    QCOMPARE(preview.currentPage(), pages.pageCount() - 1);
+    QVERIFY(!next->isEnabled());
 }
 
 TF_TEST_MAIN(TestReports)

@@ -1,7 +1,5 @@
 #include "FakePlatform.h"
 
-#include <QTextDocument>
-
 namespace tf::test {
 
 MessageAnswer FakePlatform::message(const MessageRequest &request, QWidget *)
@@ -38,7 +36,11 @@ bool FakePlatform::openUrl(const QUrl &url)
 void FakePlatform::previewReport(const ReportPreviewRequest &request, QWidget *)
 {
     previewTitles.append(request.title);
-    previewTexts.append(request.document ? request.document->toPlainText() : QString());
+    // Asks for every page, as a user paging through the whole preview would.
+    QString text;
+    for (int i = 0; request.pages && i < request.pages->pageCount(); ++i)
+        text += request.pages->pageText(i);
+    previewTexts.append(text);
 }
 
 bool FakePlatform::printReport(const QString &reportFile, QWidget *parent)

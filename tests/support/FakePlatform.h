@@ -55,7 +55,7 @@ public:
     QList<FileDialogRequest> openRequests;
     QList<QUrl> urls;
     QList<QString> previewTitles;
-    QList<QString> previewTexts; // plain text of each previewed document
+    QList<QString> previewTexts; // the text of every page of each previewed report
     QList<QImage> printedImages;
     QList<QPair<QString, QWidget *>> reports; // report file and the window that asked
     QList<QPair<QString, QString>> helpRequests;
