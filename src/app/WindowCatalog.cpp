@@ -2,6 +2,7 @@
 
 #include "moon/frmMain.h"
 #include "reports/frmPrintfish.h"
+#include "screens/frmGear.h"
 #include "screens/frmLogs.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
@@ -28,6 +29,7 @@ void registerWindows()
     WindowRegistry::define<frmSearch>();
     WindowRegistry::define<frmPrintfish>();
     WindowRegistry::define<frmMain>();
+    WindowRegistry::define<frmGear>();
 }
 
 } // namespace tf
