@@ -5,6 +5,7 @@
 #include "screens/frmCalendar.h"
 #include "screens/frmContacts.h"
 #include "screens/frmFish.h"
+#include "screens/frmGear.h"
 #include "screens/frmLogs.h"
 #include "screens/frmMember.h"
 #include "screens/frmNotebook.h"
@@ -44,6 +45,7 @@ void registerWindows()
     WindowRegistry::define<frmContacts>();
     WindowRegistry::define<frmMember>();
     WindowRegistry::define<frmOptions>();
+    WindowRegistry::define<frmGear>();
 }
 
 } // namespace tf
