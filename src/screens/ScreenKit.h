@@ -42,7 +42,8 @@ struct ButtonSpec
 };
 
 // A captioned bar of push buttons in a row, each with its name, caption and tool tip.
-QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons);
+QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption,
+                         std::span<const ButtonSpec> buttons);
 // The save bar: Save (cmdSave), Cancel (cmdCancel) and the note beside them.
 QGroupBox *makeSaveBar(QWidget *parent, const QString &note, const char *name = "jcSave",
                        const QString &caption = QStringLiteral("Menu"), const char *noteName = "Label1");

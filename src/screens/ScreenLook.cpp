@@ -9,8 +9,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <limits>
 #include <QTableView>
+#include <limits>
 
 namespace tf::look {
 

@@ -41,7 +41,7 @@ private:
 
     WindowChrome *m_chrome = nullptr;
     RecordCycle *m_cycle = nullptr;
-    QLabel *Label42 = nullptr; // the date as shown, also the delete prompt's subject
+    QLabel *Label42 = nullptr;   // the date as shown, also the delete prompt's subject
     QComboBox *Combo9 = nullptr; // Number Fish Caught
 };
 
