@@ -2,7 +2,9 @@
 
 #include "moon/frmMain.h"
 #include "reports/frmPrintfish.h"
+#include "screens/frmBestfish.h"
 #include "screens/frmLogs.h"
+#include "screens/frmPicture.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -25,6 +27,8 @@ void registerWindows()
     WindowRegistry::define<frmUtilities>();
     WindowRegistry::define<frmDbutility>();
     WindowRegistry::define<frmLogs>();
+    WindowRegistry::define<frmPicture>();
+    WindowRegistry::define<frmBestfish>();
     WindowRegistry::define<frmSearch>();
     WindowRegistry::define<frmPrintfish>();
     WindowRegistry::define<frmMain>();
