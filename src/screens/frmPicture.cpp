@@ -123,12 +123,12 @@ void frmPicture::buildControls()
     pathLayout->addWidget(Label1);
     QGroupBox *pathGroup = makeGroup(this, "Frame2", QStringLiteral("Picture Path:"), pathLayout);
 
-    QGroupBox *menu = makeGroup(this, "Frame3", QStringLiteral("Menu"), new QVBoxLayout);
+    QGroupBox *menu = makeGroup(this, "Frame3", QStringLiteral("Menu"), new QHBoxLayout);
     connect(addButton(menu, "cmdSelect", QStringLiteral("&Select a Picture")), &QPushButton::clicked, this,
             &frmPicture::selectPicture);
     connect(addButton(menu, "cmdPrint", QStringLiteral("&Print")), &QPushButton::clicked, this, &frmPicture::print);
     connect(addButton(menu, "cmdExit", QStringLiteral("&Close")), &QPushButton::clicked, this, &QWidget::close);
-    QGroupBox *zoomGroup = makeGroup(this, "Frame4", QStringLiteral("Zoom Control"), new QVBoxLayout);
+    QGroupBox *zoomGroup = makeGroup(this, "Frame4", QStringLiteral("Zoom Control"), new QHBoxLayout);
     connect(addButton(zoomGroup, "Command1", QStringLiteral("25%")), &QPushButton::clicked, this,
             [this] { zoom(kZoom25); });
     connect(addButton(zoomGroup, "Command2", QStringLiteral("50%")), &QPushButton::clicked, this,
@@ -153,17 +153,18 @@ void frmPicture::buildControls()
     Label4->move((kFrameSize.width() - Label4->width()) / 2, (kFrameSize.height() - Label4->height()) / 2);
     Label4->hide();
 
-    auto *commands = new QHBoxLayout;
-    commands->addWidget(menu);
-    commands->addWidget(zoomGroup);
     auto *left = new QVBoxLayout;
     left->addWidget(trips, 1);
     left->addWidget(pathGroup);
-    left->addLayout(commands);
+    auto *right = new QVBoxLayout;
+    right->addWidget(Picture1);
+    right->addWidget(menu);
+    right->addWidget(zoomGroup);
+    right->addStretch(1);
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
-    layout->addWidget(Picture1, 0, Qt::AlignTop);
-    resize(860, 480);
+    layout->addLayout(right);
+    resize(900, 580);
 }
 
 bool frmPicture::load()
