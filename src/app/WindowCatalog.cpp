@@ -12,6 +12,9 @@
 #include "screens/frmOptions.h"
 #include "screens/frmPatterns.h"
 #include "screens/frmReminders.h"
+#include "screens/frmBestfish.h"
+#include "screens/frmLogs.h"
+#include "screens/frmPicture.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -36,6 +39,8 @@ void registerWindows()
     WindowRegistry::define<frmLogs>();
     WindowRegistry::define<frmFish>();
     WindowRegistry::define<frmNotebook>();
+    WindowRegistry::define<frmPicture>();
+    WindowRegistry::define<frmBestfish>();
     WindowRegistry::define<frmSearch>();
     WindowRegistry::define<frmPrintfish>();
     WindowRegistry::define<frmMain>();

@@ -1,0 +1,162 @@
+#include "screens/PictureLoader.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace tf {
+
+namespace {
+
+// A JPEG cut short (a copy or download that stopped early) still decodes: the
+// decoder pads the missing part with grey and only warns. That warning is the
+// one sign of the damage, so it is caught while a picture is read; every other
+// message passes on to whoever handled messages before.
+class TruncationWatch
+{
+public:
+    TruncationWatch() : m_previous(qInstallMessageHandler(&TruncationWatch::handle)) { s_active = this; }
+    ~TruncationWatch()
+    {
+        s_active = nullptr;
+        qInstallMessageHandler(m_previous);
+    }
+    TruncationWatch(const TruncationWatch &) = delete;
+    TruncationWatch &operator=(const TruncationWatch &) = delete;
+
+    bool truncated() const { return m_truncated; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        TruncationWatch *watch = s_active;
+        if (watch && text.contains(QLatin1String("Premature end of"), Qt::CaseInsensitive)) {
+            watch->m_truncated = true;
+            return;
+        }
+        if (watch && watch->m_previous)
+            watch->m_previous(type, context, text);
+    }
+
+    static inline TruncationWatch *s_active = nullptr;
+    QtMessageHandler m_previous;
+    bool m_truncated = false;
+};
+
+bool turnedSideways(const QImageReader &reader)
+{
+    return reader.transformation() & QImageIOHandler::TransformationRotate90;
+}
+
+// Opens a reader on a plain, readable file that holds a picture format we know.
+bool openReader(QImageReader &reader, const QString &path, QString *why)
+{
+    const auto fail = [why](const QString &text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("No picture file was named."));
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("The file does not exist."));
+    if (!info.isFile())
+        return fail(QStringLiteral("This is not a file."));
+    if (info.size() == 0)
+        return fail(QStringLiteral("The file is empty."));
+    reader.setFileName(path);
+    reader.setAutoTransform(true);
+    // Decide by content, not by the name: a text file called .jpg is no picture.
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead())
+        return fail(reader.error() == QImageReader::FileNotFoundError ? QStringLiteral("The file cannot be read.")
+                                                                      : QStringLiteral("This is not a picture."));
+    return true;
+}
+
+} // namespace
+
+namespace PictureLoader {
+
+QSize uprightSize(const QString &path, QString *why)
+{
+    QImageReader reader;
+    if (!openReader(reader, path, why))
+        return {};
+    QSize size = reader.size();
+    if (!size.isValid()) {
+        // Some formats tell their size only by decoding.
+        const QImage image = read(path, {}, why);
+        return image.isNull() ? QSize() : image.size();
+    }
+    if (turnedSideways(reader))
+        size.transpose();
+    return size;
+}
+
+QImage read(const QString &path, const QSize &size, QString *why)
+{
+    const auto fail = [why](const QString &text) {
+        if (why)
+            *why = text;
+        return QImage();
+    };
+    QImageReader reader;
+    if (!openReader(reader, path, why))
+        return {};
+    const QSize declared = reader.size();
+    const bool scaled = size.isValid() && !size.isEmpty();
+    // Only JPEG decodes straight at a smaller size; other formats decode the
+    // whole picture first, even where they offer a scaled size.
+    const bool wholeDecoded = !scaled || reader.format() != "jpeg";
+    if (declared.isValid() && wholeDecoded && qint64(declared.width()) * declared.height() > kMaxDecodedPixels)
+        return fail(
+            QStringLiteral("The picture is too large (%1 × %2 pixels).").arg(declared.width()).arg(declared.height()));
+    if (scaled) {
+        // The scaled size is the decoder's, before the picture is turned upright.
+        QSize stored = size;
+        if (turnedSideways(reader))
+            stored.transpose();
+        reader.setScaledSize(stored);
+    }
+    TruncationWatch watch;
+    QImage image = reader.read();
+    if (image.isNull())
+        return fail(QStringLiteral("The picture cannot be read: %1").arg(reader.errorString()));
+    if (watch.truncated())
+        return fail(QStringLiteral("The picture file is cut short."));
+    if (scaled && image.size() != size)
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+} // namespace PictureLoader
+
+PictureArea::PictureArea(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void PictureArea::setImage(QImage image)
+{
+    m_image = std::move(image);
+    update();
+}
+
+void PictureArea::paintEvent(QPaintEvent *event)
+{
+    if (m_image.isNull())
+        return;
+    QPainter painter(this);
+    if (m_image.size() == size()) {
+        // Only the part in view: a photograph at its own size is mostly clipped.
+        painter.drawImage(event->rect(), m_image, event->rect());
+        return;
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), m_image);
+}
+
+} // namespace tf

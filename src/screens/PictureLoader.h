@@ -1,0 +1,55 @@
+#pragma once
+
+// Pictures the user attaches to trips and best fish: a path to a file of any
+// kind the user chose. Reading one must never bring the program down, whatever
+// the file holds, and a photograph from a phone must come up the way it was
+// held. PictureArea shows one decoded picture, stretched to its own size, and
+// keeps no other copy of it.
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+namespace tf {
+
+namespace PictureLoader {
+
+// Pictures decoded in memory are limited to this many pixels (128 MB at four
+// bytes a pixel): a 24-megapixel photograph fits, while a small file that
+// declares an enormous picture is refused instead of exhausting memory.
+inline constexpr qint64 kMaxDecodedPixels = 32'000'000;
+
+// The picture's size as it is shown (turned upright), read from the file's
+// header without decoding it; an empty size, and the reason in `why`, when the
+// file is not a picture this program reads.
+QSize uprightSize(const QString &path, QString *why = nullptr);
+
+// Reads the picture upright. With a valid `size` the picture is decoded straight
+// at that size (stretched in both directions, as the picture areas show it),
+// which also keeps a large photograph small in memory; without one it is read at
+// its own size. A null image, with the reason in `why`, when the file is missing,
+// not a file, unreadable, not a picture, cut short or too large.
+QImage read(const QString &path, const QSize &size = {}, QString *why = nullptr);
+
+} // namespace PictureLoader
+
+// The area a picture is drawn in, stretched to fill it.
+class PictureArea : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureArea(QWidget *parent = nullptr);
+
+    void setImage(QImage image);
+    void clear() { setImage({}); }
+    const QImage &image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_image;
+};
+
+} // namespace tf
