@@ -1,6 +1,8 @@
 #include "screens/ScreenKit.h"
 
 #include "data/DateField.h"
+#include "data/ValueLists.h"
+#include "platform/Platform.h"
 #include "screens/RecordCycle.h"
 #include "screens/ScreenLook.h"
 #include "shell/Bar.h"
@@ -8,6 +10,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -61,7 +64,53 @@ void place(QWidget *form, const FormGeometry *g, int row, QLabel *caption, QWidg
     field->setGeometry(fieldX, y, form->width() - fieldX - g->rightMargin, g->fieldHeight);
 }
 
+class KeyFilter : public QObject
+{
+public:
+    KeyFilter(QWidget *field, QString allowed, QString warning)
+        : QObject(field), m_field(field), m_allowed(std::move(allowed)), m_warning(std::move(warning))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        const QString text = key->text();
+        if (text.isEmpty() || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+            key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false;
+        if (text.size() == 1 && m_allowed.contains(text.at(0)))
+            return false;
+        showMessage(m_field, MessageIcon::Exclamation, m_warning);
+        m_field->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+
+private:
+    QWidget *m_field;
+    QString m_allowed;
+    QString m_warning;
+};
+
 } // namespace
+
+void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warning)
+{
+    auto *filter = new KeyFilter(field, allowed, warning);
+    field->installEventFilter(filter);
+    if (auto *combo = qobject_cast<QComboBox *>(field)) {
+        // Keys typed while a completer's popup is open would reach the field unfiltered.
+        combo->setCompleter(nullptr);
+        combo->lineEdit()->installEventFilter(filter);
+    } else if (auto *spin = field->findChild<QLineEdit *>()) {
+        spin->installEventFilter(filter);
+    }
+}
 
 QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons)
 {
@@ -108,7 +157,9 @@ QWidget *makeField(QWidget *parent, const FieldSpec &spec)
     }
     case FieldKind::ValueList:
     case FieldKind::Lookup:
-        return look::makeList(parent, name, spec.values);
+        return look::makeList(parent, name,
+                              spec.values.isEmpty() && spec.kind == FieldKind::ValueList ? valueList(spec.column)
+                                                                                         : spec.values);
     case FieldKind::Date: {
         auto *date = new DateField(parent);
         date->setObjectName(name);

@@ -10,7 +10,7 @@
 //     const kit::FieldSpec fields[] = {
 //         {"DTPicker1", "Date Fished:", "Date", kit::FieldKind::Date},
 //         {"DBCombo1", "Lake / River:", "Lake", kit::FieldKind::Lookup, {}, "Lakes", "Lakes"},
-//         {"Combo6", "Water Color:", "Water Color", kit::FieldKind::ValueList, {"Clear", "Stained", "Muddy"}},
+//         {"Combo6", "Water Color:", "Water Color", kit::FieldKind::ValueList},
 //         {"Text9", "Remarks:", "Notes", kit::FieldKind::MultiLine}};
 //     kit::addFields(*cycle, panel, fields, &geometry);
 
@@ -53,7 +53,7 @@ QAbstractButton *button(const QWidget *parent, const char *name);
 enum class FieldKind {
     Text,      // one line, no length limit
     MultiLine, // several lines with a vertical scroll bar; Tab moves on
-    ValueList, // a drop-down of fixed values that also takes typing
+    ValueList, // a drop-down of fixed values (the column's own list when none are given) that also takes typing
     Lookup,    // a drop-down of one column of a table, read at open, that also takes typing
     Date,      // a date picker that can be empty and keeps a stored time of day
     Number,    // one line of digits
@@ -97,6 +97,11 @@ struct LabelSpec
 };
 QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const LabelSpec> labels,
                           const FormGeometry *geometry = nullptr);
+
+// Lets only the characters of `allowed` (and keys that type nothing: arrows,
+// Tab, Backspace, Delete, shortcuts such as paste) be typed into a field; any
+// other key is dropped with `warning`, and the field keeps the focus.
+void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warning);
 
 // One field made alone (not bound): for screens that place a field themselves.
 QWidget *makeField(QWidget *parent, const FieldSpec &spec);

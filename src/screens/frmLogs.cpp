@@ -13,7 +13,6 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -126,34 +125,6 @@ void frmLogs::openBeside(const QString &windowName)
     WindowRegistry::open(windowName, this, OpenerState::Keep);
 }
 
-// Number Fish Caught takes only digits, "." and "/" from the keyboard (and
-// backspace); any other typed character is dropped with a warning. Keys that
-// type nothing (arrows, Delete, Tab) and shortcuts (paste) pass.
-bool frmLogs::acceptNumberKey(QEvent *event)
-{
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return true;
-    switch (key->key()) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete:
-    case Qt::Key_Backspace:
-        return true;
-    default:
-        break;
-    }
-    const QString text = key->text();
-    if (text.isEmpty())
-        return true;
-    const ushort code = text.at(0).unicode();
-    if (text.size() == 1 && (code == 8 || (code >= 46 && code <= 57)))
-        return true;
-    showMessage(this, MessageIcon::Exclamation, kNumbersOnly);
-    Combo9->setFocus(Qt::OtherFocusReason);
-    return false;
-}
-
 // The column holds a count of fish. A point or a slash gets past the typing
 // filter (and anything can be pasted), so Save refuses what is not a whole
 // number with the filter's own warning rather than storing "2.5" or "1/2".
@@ -165,13 +136,6 @@ bool frmLogs::totalFishIsWholeNumber()
     showMessage(this, MessageIcon::Exclamation, kNumbersOnly);
     Combo9->setFocus(Qt::OtherFocusReason);
     return false;
-}
-
-bool frmLogs::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && Combo9 && (watched == Combo9 || watched == Combo9->lineEdit()))
-        return !acceptNumberKey(event);
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace tf

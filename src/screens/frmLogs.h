@@ -28,14 +28,10 @@ public:
     // What is wrong with the database; empty when all is well.
     QString databaseProblem() const;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void buildBars();
     void buildReadOnlyPanel();
     void buildEditPanel();
-    bool acceptNumberKey(QEvent *event);
     bool totalFishIsWholeNumber();
     void openBeside(const QString &windowName);
 

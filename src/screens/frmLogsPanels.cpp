@@ -106,72 +106,34 @@ void frmLogs::buildEditPanel()
     QLabel *Label59 = look::makeEditModeLabel(content, QStringLiteral("Label59"), QStringLiteral(" Edit Mode "));
     Label59->setGeometry(14, 8, 96, 22);
 
-    QStringList counts;
-    for (int i = 0; i <= 10; ++i)
-        counts << QString::number(i);
     // The lists keep the order given: they are suggestions, and any text can be typed.
+    using K = FieldKind;
     const kit::FieldSpec fields[] = {
-        {"DTPicker1", "Date Fished:", "Date", FieldKind::Date},
-        {"DBCombo1", "Lake / River:", "Lake", FieldKind::Lookup, {}, "Lakes", "Lakes"},
-        {"DBCombo2", "Marina / Launch Area:", "Ramp", FieldKind::Lookup, {}, "Ramps", "Ramps"},
-        {"Combo9", "Number Fish Caught:", "Total Fish", FieldKind::ValueList, counts},
-        {"DBCombo3", "Fish Caught:", "Fish Caught", FieldKind::Lookup, {}, "Fish", "Fish"},
-        {"DBCombo4", "Best Lure/Bait:", "Best Lure", FieldKind::Lookup, {}, "Lures", "Lure"},
-        {"Combo10",
-         "Best Lure Color:",
-         "Lure Color",
-         FieldKind::ValueList,
-         {"Red", "Blue", "Brown", "Green", "Black", "White", "Yellow", "Shad", "Purple"}},
-        {"Combo1",
-         "Weather:",
-         "Weather",
-         FieldKind::ValueList,
-         {"Sunny", "Partly Cloudy", "Overcast", "Rain", "Fog", "Freezing Rain", "Snow"}},
-        {"Combo2",
-         "Wind Direction:",
-         "Wind Direction",
-         FieldKind::ValueList,
-         {"North", "Northeast", "East", "Southeast", "South", "Southwest", "West", "Northwest"}},
-        {"Combo3", "Wind Speed:", "Wind Speed", FieldKind::ValueList, {"Calm", "Light", "Moderate", "Strong", "Gusty"}},
-        {"Combo4",
-         "Air Temperature:",
-         "Air Temp",
-         FieldKind::ValueList,
-         {"'Teens", "20's", "30's", "40's", "50's", "60's", "70's", "80's", "90's"}},
-        {"Combo5",
-         "Water Temperature:",
-         "Water Temp",
-         FieldKind::ValueList,
-         {"30's", "40's", "50's", "60's", "70's", "80's", "90's"}},
-        {"Combo6", "Water Color:", "Water Color", FieldKind::ValueList, {"Clear", "Stained", "Muddy"}},
-        {"Combo7",
-         "Structure:",
-         "Structure",
-         FieldKind::ValueList,
-         {"Banks", "Brush Piles", "Docks", "Coves", "Points", "Submerged Trees", "Stumps", "Logs", "Rocks", "Weeds",
-          "Lily Pads"}},
-        {"Combo8", "Best Depth:", "Best Depth", FieldKind::ValueList, {"Top Water", "Shallow", "Medium", "Deep"}},
-        {"Combo12",
-         "Area Fished:",
-         "Location",
-         FieldKind::ValueList,
-         {"Upper Lake", "Middle Lake", "Lower Lake", "Upper River", "Middle River", "Lower River"}},
-        {"Combo11",
-         "Moon Phase:",
-         "Moon Phase",
-         FieldKind::ValueList,
-         {"Full Moon", "Half Moon", "Quarter Moon", "Dark Moon"}},
-        {"Text9", "Remarks:", "Notes", FieldKind::MultiLine},
+        {"DTPicker1", "Date Fished:", "Date", K::Date},
+        {"DBCombo1", "Lake / River:", "Lake", K::Lookup, {}, "Lakes", "Lakes"},
+        {"DBCombo2", "Marina / Launch Area:", "Ramp", K::Lookup, {}, "Ramps", "Ramps"},
+        {"Combo9", "Number Fish Caught:", "Total Fish", K::ValueList},
+        {"DBCombo3", "Fish Caught:", "Fish Caught", K::Lookup, {}, "Fish", "Fish"},
+        {"DBCombo4", "Best Lure/Bait:", "Best Lure", K::Lookup, {}, "Lures", "Lure"},
+        {"Combo10", "Best Lure Color:", "Lure Color", K::ValueList},
+        {"Combo1", "Weather:", "Weather", K::ValueList},
+        {"Combo2", "Wind Direction:", "Wind Direction", K::ValueList},
+        {"Combo3", "Wind Speed:", "Wind Speed", K::ValueList},
+        {"Combo4", "Air Temperature:", "Air Temp", K::ValueList},
+        {"Combo5", "Water Temperature:", "Water Temp", K::ValueList},
+        {"Combo6", "Water Color:", "Water Color", K::ValueList},
+        {"Combo7", "Structure:", "Structure", K::ValueList},
+        {"Combo8", "Best Depth:", "Best Depth", K::ValueList},
+        {"Combo12", "Area Fished:", "Location", K::ValueList},
+        {"Combo11", "Moon Phase:", "Moon Phase", K::ValueList},
+        {"Text9", "Remarks:", "Notes", K::MultiLine},
     };
     const kit::FormGeometry rows{40, 30, 12, 156, 24, 12, 8};
     const QList<QWidget *> made = kit::addFields(*m_cycle, content, fields, &rows);
     auto *DTPicker1 = static_cast<DateField *>(made[0]);
     Combo9 = static_cast<QComboBox *>(made[3]);
-    // Keys typed while a completer's popup is open would reach the field without
-    // passing the number filter; eleven counts need no completion anyway.
-    Combo9->setCompleter(nullptr);
-    Combo9->installEventFilter(this);
-    Combo9->lineEdit()->installEventFilter(this);
+    // Number Fish Caught takes digits, "." and "/" (character codes 46 to 57) from the keyboard.
+    kit::allowOnlyKeys(Combo9, QStringLiteral("./0123456789"), QStringLiteral("Please enter numbers only."));
     attachTwipsScroll(panel->findChild<QScrollBar *>(), panel, content, kEditScroll);
     panel->hide();
 
