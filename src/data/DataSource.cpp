@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <algorithm>
 #include <sqlite3.h>
 #include <unordered_set>
 
@@ -17,6 +18,11 @@
 namespace tf {
 
 namespace {
+
+// Rows are read this many at a time, each block in one read of the file.
+constexpr int kBlockRows = 64;
+// Rows kept in memory: a few screenfuls of a grid.
+constexpr int kCachedRows = 2048;
 
 QMutex g_openMutex;
 QHash<QString, int> g_openFiles; // canonical path -> data sources holding it
@@ -94,6 +100,7 @@ struct DataSource::Query
     bool descending = false;
     QString keyColumn;
     Statement rowByKey;
+    Statement rowsByKeys; // kBlockRows keys
 };
 
 struct DataSource::FindCache
@@ -164,7 +171,7 @@ bool DataSource::open(const QString &path, const QString &recordSource)
         QMutexLocker lock(&g_openMutex);
         ++g_openFiles[m_canonicalPath];
     }
-    if (!setRecordSource(recordSource) || !requery()) {
+    if (!setRecordSource(recordSource) || !loadKeys()) {
         const QString e = m_error;
         close();
         return fail(e);
@@ -209,6 +216,8 @@ void DataSource::close()
     m_mode = EditMode::None;
     m_pending.clear();
     m_lastModified.reset();
+    m_readError.clear();
+    ++m_generation;
     if (wasOpen)
         emit rowsReset();
 }
@@ -286,6 +295,13 @@ bool DataSource::setRecordSource(const QString &recordSource)
             m_db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
                       .arg(cols.join(QLatin1Char(',')), quoteIdentifier(q->table), quoteIdentifier(q->keyColumn))))
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    QStringList marks;
+    for (int i = 1; i <= kBlockRows; ++i)
+        marks << QStringLiteral("?%1").arg(i);
+    if (!q->rowsByKeys.prepare(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
+                                         .arg(cols.join(QLatin1Char(',')), quoteIdentifier(q->table),
+                                              quoteIdentifier(q->keyColumn), marks.join(QLatin1Char(',')))))
+        return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
 
     m_recordSource = recordSource;
     m_query = std::move(q);
@@ -299,6 +315,17 @@ bool DataSource::requery()
 {
     if (!m_db || !m_query)
         return fail(QStringLiteral("The data source is not open."));
+    // An open source that cannot read its keys again keeps the rows it had, and
+    // a window that only recounts on activation would never tell the user.
+    if (!loadKeys()) {
+        readFailure(m_error);
+        return false;
+    }
+    return true;
+}
+
+bool DataSource::loadKeys()
+{
     const Query &q = *m_query;
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(q.keyColumn), quoteIdentifier(q.table));
     if (!q.whereColumn.isEmpty())
@@ -330,6 +357,12 @@ bool DataSource::requery()
     m_find.reset();
     m_currentDeleted = false;
     m_pos = m_keys.empty() ? -1 : 0;
+    m_readError.clear();
+    ++m_generation;
+    // The first row is shown at once; reading it now reports a damaged table
+    // when the window opens rather than when the user first looks.
+    if (!m_keys.empty())
+        rowValues(0);
     emit rowsReset();
     emit currentChanged(m_pos);
     return true;
@@ -433,20 +466,60 @@ bool DataSource::moveTo(int row)
     return true;
 }
 
-const std::vector<QVariant> *DataSource::rowValues(Bookmark key) const
+// Reads the rows [first, last) of the keyset in one statement, so one lock of
+// the file serves them all: a list filled row by row, or a grid scrolled,
+// costs one read per block, not one per row. False when the read failed.
+bool DataSource::readBlock(int first, int last) const
 {
+    sqlite3_stmt *st = m_query->rowsByKeys.st;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    for (int row = first; row < last; ++row)
+        sqlite3_bind_int64(st, row - first + 1, m_keys[size_t(row)]);
+    if (m_cache.size() + kBlockRows > kCachedRows)
+        m_cache.clear();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::vector<QVariant> values;
+        values.reserve(size_t(m_fields.size()));
+        for (int i = 0; i < m_fields.size(); ++i)
+            values.push_back(columnValue(st, i + 1));
+        m_cache.insert(sqlite3_column_int64(st, 0), std::move(values));
+    }
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE;
+}
+
+const std::vector<QVariant> *DataSource::rowValues(int row) const
+{
+    const Bookmark key = m_keys[size_t(row)];
     if (auto it = m_cache.constFind(key); it != m_cache.constEnd())
         return &it.value();
     if (!m_query)
         return nullptr;
+    // Walking backwards (the next row is known), the block ends here.
+    const int count = int(m_keys.size());
+    const bool backwards = row + 1 < count && m_cache.contains(m_keys[size_t(row + 1)]);
+    const int first = backwards ? std::max(0, row - kBlockRows + 1) : row;
+    if (readBlock(first, std::min(count, first + kBlockRows))) {
+        // Not there: another window deleted the row.
+        const auto it = m_cache.constFind(key);
+        return it == m_cache.constEnd() ? nullptr : &it.value();
+    }
+    // A block that failed may hold rows that can be read: this one is read on
+    // its own, so only a row that truly cannot be read is reported.
     sqlite3_stmt *st = m_query->rowByKey.st;
     sqlite3_reset(st);
     sqlite3_bind_int64(st, 1, key);
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_ROW) {
-        if (rc != SQLITE_DONE)
-            m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        // Done: another window deleted the row. Anything else: the file failed us.
+        const QString e = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_reset(st);
+        if (!e.isEmpty()) {
+            m_error = e;
+            readFailure(e);
+        }
         return nullptr;
     }
     std::vector<QVariant> values;
@@ -454,10 +527,24 @@ const std::vector<QVariant> *DataSource::rowValues(Bookmark key) const
     for (int i = 0; i < m_fields.size(); ++i)
         values.push_back(columnValue(st, i + 1));
     sqlite3_reset(st);
-    // A grid shows a screenful at a time; keep the cache about that size.
-    if (m_cache.size() > 1024)
+    if (m_cache.size() >= kCachedRows)
         m_cache.clear();
     return &m_cache.insert(key, std::move(values)).value();
+}
+
+void DataSource::readFailure(const QString &error) const
+{
+    if (!m_readError.isEmpty())
+        return;
+    m_readError = error.isEmpty() ? QStringLiteral("The database file cannot be read.") : error;
+    auto *self = const_cast<DataSource *>(this);
+    QMetaObject::invokeMethod(
+        self,
+        [self, error = m_readError, generation = m_generation] {
+            if (self->m_generation == generation)
+                emit self->readFailed(error);
+        },
+        Qt::QueuedConnection);
 }
 
 void DataSource::invalidateCache(Bookmark key) const
@@ -473,7 +560,7 @@ QVariant DataSource::value(int field) const
         return m_pending[size_t(field)];
     if (!hasCurrent())
         return {};
-    const auto *row = rowValues(m_keys[size_t(m_pos)]);
+    const auto *row = rowValues(m_pos);
     return row ? (*row)[size_t(field)] : QVariant();
 }
 
@@ -482,12 +569,18 @@ QVariant DataSource::value(const QString &field) const
     return value(fieldIndex(field));
 }
 
-QVariant DataSource::valueAt(int row, int field) const
+QVariant DataSource::valueAt(int row, int field, bool *ok) const
 {
+    if (ok)
+        *ok = false;
     if (row < 0 || row >= int(m_keys.size()) || field < 0 || field >= m_fields.size())
         return {};
-    const auto *values = rowValues(m_keys[size_t(row)]);
-    return values ? (*values)[size_t(field)] : QVariant();
+    const auto *values = rowValues(row);
+    if (!values)
+        return {};
+    if (ok)
+        *ok = true;
+    return (*values)[size_t(field)];
 }
 
 std::optional<DataSource::Bookmark> DataSource::bookmark() const
@@ -535,7 +628,7 @@ bool DataSource::edit()
 {
     if (!m_query || !hasCurrent())
         return fail(QStringLiteral("No current record."));
-    const auto *row = rowValues(m_keys[size_t(m_pos)]);
+    const auto *row = rowValues(m_pos);
     if (!row)
         return fail(m_error.isEmpty() ? QStringLiteral("The record was deleted by another window.") : m_error);
     if (m_mode != EditMode::None)
@@ -727,8 +820,11 @@ bool DataSource::find(const QString &criterion, int from)
             if (pattern->matchesUtf8(text, sqlite3_column_bytes(st.st, 1)))
                 cache->matches.insert(sqlite3_column_int64(st.st, 0));
         }
-        if (rc != SQLITE_DONE)
-            return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+        if (rc != SQLITE_DONE) {
+            const QString e = QString::fromUtf8(sqlite3_errmsg(m_db));
+            readFailure(e);
+            return fail(e);
+        }
         m_find = std::move(cache);
     }
     for (int row = from; row < int(m_keys.size()); ++row) {
@@ -792,6 +888,14 @@ Status DataSource::compact(const QString &source, const QString &destination)
     }
     ::close(fd);
     return Status::success();
+}
+
+QString databaseProblemText(const QString &path, const QString &engineError)
+{
+    return QStringLiteral("The database file %1 cannot be read.\n%2\n"
+                          "\"Exit & Backup Database\" on the control panel can restore a backup copy or repair "
+                          "the file. Nothing has been changed.")
+        .arg(QDir::toNativeSeparators(path), engineError.trimmed());
 }
 
 } // namespace tf

@@ -39,6 +39,9 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     QString databasePath() const { return m_path; }
     QString errorText() const { return m_error; }
+    // The engine's error from the first read of a row's values that failed
+    // since the last open or requery (a damaged file); empty while reads are fine.
+    QString readError() const { return m_readError; }
 
     // A bare table name or one of the program's SELECT texts. Takes effect at requery().
     bool setRecordSource(const QString &recordSource);
@@ -67,8 +70,11 @@ public:
     // Values of the current row (of the pending row while adding or editing).
     QVariant value(const QString &field) const;
     QVariant value(int field) const;
-    // Any row by position, for grids; does not move the current row.
-    QVariant valueAt(int row, int field) const;
+    // A row whose values cannot be read gives an invalid QVariant, never a value
+    // that looks empty, and readFailed() says why.
+    // Any row by position, for grids; does not move the current row. *ok, when
+    // given, tells a row that was read from one that could not be.
+    QVariant valueAt(int row, int field, bool *ok = nullptr) const;
 
     std::optional<Bookmark> bookmark() const;
     bool setBookmark(Bookmark b);
@@ -109,15 +115,23 @@ signals:
     void rowChanged(int row);     // a row's values rewritten
     void currentChanged(int row); // the current row moved
     void editModeChanged();
+    // Reading a row's values failed: sent once after each open or requery, with
+    // the engine's error text. It comes from the event loop, never from inside
+    // the read (which may be a grid painting), so a window may show a message
+    // box from it. databaseProblemText() words the message.
+    void readFailed(const QString &error);
 
 private:
     struct Query;
     bool fail(const QString &e) const;
     bool exec(const QString &sql);
     bool loadColumns();
-    const std::vector<QVariant> *rowValues(Bookmark key) const;
+    const std::vector<QVariant> *rowValues(int row) const;
+    bool readBlock(int first, int last) const;
     void invalidateCache(Bookmark key) const;
     bool find(const QString &criterion, int from);
+    bool loadKeys();
+    void readFailure(const QString &error) const;
     void setCurrent(int row);
 
     sqlite3 *m_db = nullptr;
@@ -138,9 +152,17 @@ private:
     std::optional<Bookmark> m_lastModified;
     bool m_noMatch = false;
     mutable QString m_error;
+    mutable QString m_readError;
+    // Counts opens, closes and requeries, so a failure reported late is only
+    // reported for the rows it was about.
+    quint64 m_generation = 0;
     mutable QHash<Bookmark, std::vector<QVariant>> m_cache;
     struct FindCache;
     std::unique_ptr<FindCache> m_find;
 };
+
+// The message for a database file that cannot be opened or read: which file,
+// the engine's error on a line of its own, and where the user can mend it.
+QString databaseProblemText(const QString &path, const QString &engineError);
 
 } // namespace tf

@@ -51,7 +51,12 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return {};
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    const QVariant v = m_source->valueAt(index.row(), m_fieldIndex.value(index.column(), -1));
+    bool read = false;
+    const QVariant v = m_source->valueAt(index.row(), m_fieldIndex.value(index.column(), -1), &read);
+    // A row the file cannot give shows nothing rather than blanks that look like
+    // an empty trip; the data source reports why.
+    if (!read)
+        return {};
     return role == Qt::DisplayRole ? QVariant(displayText(v)) : v;
 }
 

@@ -69,8 +69,12 @@ QVariant TripLines::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const int row = m_rows[size_t(index.row())];
-    return m_format.line(m_trips->valueAt(row, m_trips->fieldIndex(QStringLiteral("Date"))),
-                         m_trips->valueAt(row, m_trips->fieldIndex(QStringLiteral("Lake"))));
+    bool read = false;
+    const QVariant date = m_trips->valueAt(row, m_trips->fieldIndex(QStringLiteral("Date")), &read);
+    // A trip the file cannot give is not listed as "    ()": the data source reports it.
+    if (!read)
+        return {};
+    return m_format.line(date, m_trips->valueAt(row, m_trips->fieldIndex(QStringLiteral("Lake"))));
 }
 
 } // namespace tf

@@ -113,13 +113,24 @@ frmSearch::frmSearch(QWidget *parent) : QWidget(parent), m_lines(new TripLines(&
 bool frmSearch::load()
 {
     WaitPointer wait;
-    if (!m_trips.open(programFile(kDatabaseFileName), kRecordSource)) {
-        const QString why = m_trips.errorText();
+    const QString path = programFile(kDatabaseFileName);
+    // A log whose first trip cannot be read is damaged where every line would
+    // come from: the window does not open on a list of nothing.
+    const bool opened = m_trips.open(path, kRecordSource);
+    if (!opened || !m_trips.readError().isEmpty()) {
+        const QString why = opened ? m_trips.readError() : m_trips.errorText();
+        m_trips.close();
         wait.end();
         showMessage(nullptr, MessageIcon::Exclamation,
-                    QStringLiteral("The fishing logs cannot be searched now.\n%1").arg(why));
+                    QStringLiteral("The fishing logs cannot be searched now.\n") + databaseProblemText(path, why));
         return false;
     }
+    // Damage further into the file shows when its lines come into view or a
+    // search reads them.
+    connect(&m_trips, &DataSource::readFailed, this, [this](const QString &error) {
+        if (!m_readProblemShown)
+            reportReadProblem(error);
+    });
     std::vector<int> rows(size_t(m_trips.recordCount()));
     std::iota(rows.begin(), rows.end(), 0);
     m_lines->setRows(std::move(rows));
@@ -141,9 +152,20 @@ void frmSearch::search(int index)
     }
     m_lines->setRows(std::move(rows));
     if (!ok) {
-        showMessage(this, MessageIcon::Exclamation, kSearchErrorText, kSearchErrorTitle);
+        // A file that cannot be read is not the user's typing: say what is wrong
+        // with the file, every time a search runs into it.
+        if (!m_trips.readError().isEmpty() && m_trips.errorText() == m_trips.readError())
+            reportReadProblem(m_trips.errorText());
+        else
+            showMessage(this, MessageIcon::Exclamation, kSearchErrorText, kSearchErrorTitle);
         Text1->setFocus();
     }
+}
+
+void frmSearch::reportReadProblem(const QString &error)
+{
+    m_readProblemShown = true;
+    showMessage(this, MessageIcon::Exclamation, databaseProblemText(m_trips.databasePath(), error));
 }
 
 void frmSearch::closeEvent(QCloseEvent *event)

@@ -37,9 +37,12 @@ private:
 
     // Runs the search of button `index` (0 for Command1) on the text of Text1.
     void search(int index);
+    // Says that the file cannot be read, and how to mend it.
+    void reportReadProblem(const QString &error);
 
     DataSource m_trips;
     TripLines *m_lines;
+    bool m_readProblemShown = false;
 
     QLabel *Label1 = nullptr;
     QLineEdit *Text1 = nullptr;

@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 #include "data/DataSource.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <sqlite3.h>
 
@@ -15,6 +16,24 @@ QStringList column(DataSource &ds, const QString &field)
         r << ds.valueAt(i, ds.fieldIndex(field)).toString();
     return r;
 }
+// Flips one bit of the type byte of a page of the Log table, as a failing disk
+// might: its root page, or the last leaf page the root leads to.
+bool damageLogPage(const QString &path, bool leaf)
+{
+    QByteArray file = readAll(path);
+    const int pageSize = querySingle(path, "PRAGMA page_size").toInt();
+    qint64 page = querySingle(path, "SELECT rootpage FROM sqlite_master WHERE name = 'Log'").toLongLong();
+    auto type = [&](qint64 p) -> char & { return file[(p - 1) * pageSize]; };
+    if (type(page) != 0x05) // the table spans more than one page
+        return false;
+    while (leaf && type(page) == 0x05) {
+        const auto *right = reinterpret_cast<const uchar *>(file.constData() + (page - 1) * pageSize + 8);
+        page = qint64(right[0]) << 24 | qint64(right[1]) << 16 | qint64(right[2]) << 8 | right[3];
+    }
+    type(page) = char(type(page) ^ 0x04);
+    return writeAll(path, file);
+}
+
 } // namespace
 
 class TestDataSource : public QObject
@@ -345,6 +364,106 @@ private slots:
         QCOMPARE(QFileInfo::exists(m_path), damage != "missing");
         if (damage == "missing")
             QVERIFY(ds.errorText().contains("Cannot find"));
+    }
+
+    // A damaged table is never shown as rows of empty values: a row that cannot
+    // be read gives no values, and the failure is reported once, with the
+    // engine's words; the file is left as it is.
+    void damagedTableIsReported_data()
+    {
+        QTest::addColumn<bool>("leaf");
+        QTest::newRow("root page") << false;
+        QTest::newRow("leaf page") << true;
+    }
+    void damagedTableIsReported()
+    {
+        QFETCH(bool, leaf);
+        QVERIFY(execSql(m_path, "DELETE FROM Log"));
+        QVERIFY(execSql(m_path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                "INSERT INTO Log (Date, Lake, Notes) SELECT printf('2020-%02d-%02d', 1 + i % 12, "
+                                "1 + i % 28), 'Lake ' || i, 'a trip of ' || i FROM n"));
+        QCOMPARE(querySingle(m_path, "SELECT count(*) FROM Log").toInt(), 3000);
+        QVERIFY(damageLogPage(m_path, leaf));
+        const QByteArray before = readAll(m_path);
+
+        DataSource ds;
+        QSignalSpy failed(&ds, &DataSource::readFailed);
+        if (!ds.open(m_path, "Select * FROM Log Order By Date Desc")) {
+            QVERIFY(!ds.errorText().isEmpty()); // refused at once: reported too
+            return;
+        }
+        QCOMPARE(ds.recordCount(), 3000);
+        if (!leaf) // the first row is read as the source opens
+            QVERIFY(ds.readError().contains("malformed"));
+        const int lake = ds.fieldIndex("Lake");
+        int unreadable = 0;
+        for (int row = 0; row < ds.recordCount(); ++row) {
+            bool read = false;
+            const QVariant v = ds.valueAt(row, lake, &read);
+            if (read) {
+                QVERIFY(v.toString().startsWith("Lake ")); // a row read is a whole row
+            } else {
+                ++unreadable;
+                QVERIFY(!v.isValid()); // nothing, not an empty text
+            }
+        }
+        QVERIFY(unreadable > 0);
+        QCOMPARE(unreadable == ds.recordCount(), !leaf);
+        QVERIFY(ds.readError().contains("malformed"));
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(failed.first().first().toString(), ds.readError());
+        QVERIFY(ds.moveTo(ds.recordCount() - 1));
+        for (int row = 0; row < ds.recordCount(); ++row)
+            QVERIFY(ds.moveTo(row) && (ds.value(lake).isValid() || !ds.edit()));
+        QCoreApplication::processEvents();
+        QCOMPARE(failed.count(), 1); // once, however many rows fail
+
+        // A find over the damaged table fails as a read failure, not as "no match".
+        QVERIFY(!ds.findFirst("Notes LIKE '*trip of 1*'"));
+        QVERIFY(ds.errorText().contains("malformed"));
+
+        // Each requery starts afresh and reports again.
+        QVERIFY(ds.requery());
+        for (int row = 0; row < ds.recordCount(); ++row)
+            ds.valueAt(row, lake);
+        QTRY_COMPARE(failed.count(), 2);
+        ds.close();
+        QCOMPARE(readAll(m_path), before);
+    }
+
+    // A row another window deleted has no values until the next requery, but
+    // the file is sound: that is no read failure.
+    void rowDeletedElsewhereIsNoFailure()
+    {
+        QVERIFY(execSql(m_path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                                "INSERT INTO Log (Lake) SELECT 'Lake ' || i FROM n"));
+        DataSource ds;
+        QSignalSpy failed(&ds, &DataSource::readFailed);
+        QVERIFY(ds.open(m_path, "Log"));
+        const QString gone = ds.valueAt(150, ds.fieldIndex("Lake")).toString();
+        const QString next = ds.valueAt(151, ds.fieldIndex("Lake")).toString();
+        QVERIFY(ds.requery()); // nothing held in memory
+        QVERIFY(execSql(m_path, QStringLiteral("DELETE FROM Log WHERE Lake = '%1'").arg(gone)));
+        bool read = true;
+        QVERIFY(!ds.valueAt(150, ds.fieldIndex("Lake"), &read).isValid());
+        QVERIFY(!read);
+        QCOMPARE(ds.valueAt(151, ds.fieldIndex("Lake"), &read).toString(), next);
+        QVERIFY(read);
+        QCoreApplication::processEvents();
+        QVERIFY(ds.readError().isEmpty());
+        QCOMPARE(failed.count(), 0);
+    }
+
+    void problemText()
+    {
+        const QString text = databaseProblemText("/home/ann/Tallyfin/tfn5.mdb", "database disk image is malformed");
+        const QStringList lines = text.split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].contains(QDir::toNativeSeparators("/home/ann/Tallyfin/tfn5.mdb")));
+        QVERIFY(lines[0].contains("cannot be read"));
+        QCOMPARE(lines[1], QStringLiteral("database disk image is malformed"));
+        QVERIFY(lines[2].contains("\"Exit & Backup Database\""));
+        QVERIFY(lines[2].contains("Nothing has been changed."));
     }
 
     void lockedFileIsReported()

@@ -8,12 +8,26 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextEdit>
 
 using namespace tf;
 using namespace tf::test;
+
+namespace {
+// Flips one bit of the type byte of the Log table's root page.
+bool damageLogRoot(const QString &path)
+{
+    QByteArray file = readAll(path);
+    const int pageSize = querySingle(path, "PRAGMA page_size").toInt();
+    const qint64 root = querySingle(path, "SELECT rootpage FROM sqlite_master WHERE name = 'Log'").toLongLong();
+    file[(root - 1) * pageSize] = char(file[(root - 1) * pageSize] ^ 0x04);
+    return writeAll(path, file);
+}
+} // namespace
 
 class TestGridModel : public QObject
 {
@@ -29,6 +43,33 @@ private slots:
         makeDatabase(m_path);
         QVERIFY(execSql(m_path, "INSERT INTO Log (Date, Lake, Ramp) VALUES ('2024-05-01', 'Pine Lake', 'North Ramp'),"
                                 "('2025-06-02', 'Anvil River', NULL), ('2023-01-15', 'Cedar Lake', 'Dock 4')"));
+    }
+
+    // Rows the file cannot give show nothing, not blank texts, and the view
+    // painting them makes the data source report the failure once.
+    void unreadableRowsShowNothing()
+    {
+        QVERIFY(execSql(m_path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                "INSERT INTO Log (Date, Lake, Ramp) SELECT '2020-01-01', 'Lake ' || i, 'R' FROM n"));
+        QVERIFY(damageLogRoot(m_path));
+        DataSource ds;
+        QSignalSpy failed(&ds, &DataSource::readFailed);
+        QVERIFY(ds.open(m_path, "Select * FROM Log Order By Date Desc"));
+        GridModel model(&ds, {{"Date", "Date"}, {"Lake / River", "Lake"}});
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 3003);
+        for (const int role : {int(Qt::DisplayRole), int(Qt::EditRole)})
+            QVERIFY(!model.index(0, 1).data(role).isValid());
+        QTableView view;
+        view.setModel(&model);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_COMPARE(failed.count(), 1);
+        QVERIFY(failed.first().first().toString().contains("malformed"));
+        QTest::qWait(50);
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+        QTest::qWait(50);
+        QCOMPARE(failed.count(), 1);
     }
 
     // The model follows every change of its data source, checked by Qt's own model tester.

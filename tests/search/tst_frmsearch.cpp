@@ -48,6 +48,36 @@ QStringList lines(QWidget *w)
 }
 
 const QString kLongText(100000, QLatin1Char('y'));
+
+// Flips one bit of the type byte of the Log table's root page, or of the last
+// leaf page it leads to, as a failing disk might; with `changed`, the file's
+// change counter moves too, as when the damage comes while a window is open.
+bool damageLog(const QString &path, bool leaf, bool changed)
+{
+    QByteArray file = readAll(path);
+    const int pageSize = querySingle(path, "PRAGMA page_size").toInt();
+    qint64 page = querySingle(path, "SELECT rootpage FROM sqlite_master WHERE name = 'Log'").toLongLong();
+    auto byte = [&](qint64 offset) -> uchar & { return reinterpret_cast<uchar &>(file[offset]); };
+    if (byte((page - 1) * pageSize) != 0x05)
+        return false;
+    while (leaf && byte((page - 1) * pageSize) == 0x05) {
+        const qint64 right = (page - 1) * pageSize + 8;
+        page =
+            qint64(byte(right)) << 24 | qint64(byte(right + 1)) << 16 | qint64(byte(right + 2)) << 8 | byte(right + 3);
+    }
+    byte((page - 1) * pageSize) ^= 0x04;
+    if (changed)
+        ++byte(27);
+    return writeAll(path, file);
+}
+
+bool addManyTrips(const QString &db, int count)
+{
+    return execSql(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                      "INSERT INTO Log (Date, Lake, Notes) SELECT '2024-01-01', 'Lake ' || i, "
+                                      "'a bass on trip ' || i FROM n")
+                           .arg(count));
+}
 } // namespace
 
 class TestFrmSearch : public QObject
@@ -66,6 +96,7 @@ private slots:
     void tripsAddedLaterNeedReopening();
     void unreadableDatabase_data();
     void unreadableDatabase();
+    void damageFoundWhileOpen();
 
 private:
     frmSearch *open();
@@ -254,6 +285,8 @@ void TestFrmSearch::searchText_data()
     QTest::newRow("emoji is one character") << "鱼 ?!" << QStringList{"World"} << false;
     QTest::newRow("long text found whole") << kLongText << QStringList{"Long"} << false;
     QTest::newRow("long text not found") << kLongText + "z" << none << false;
+    QTest::newRow("long repetitive word") << QString(9999, QLatin1Char('y')) << QStringList{"Long"} << false;
+    QTest::newRow("long repetitive word not found") << QString(9999, QLatin1Char('y')) + "z" << none << false;
     QTest::newRow("doubled apostrophe") << "it''s" << QStringList{"Apos"} << false;
     QTest::newRow("apostrophe") << "it's" << none << true;
     QTest::newRow("apostrophe alone") << "'" << none << true;
@@ -370,6 +403,8 @@ void TestFrmSearch::unreadableDatabase_data()
     QTest::newRow("not a database") << "garbage";
     QTest::newRow("truncated") << "truncated";
     QTest::newRow("no Log table") << "nolog";
+    QTest::newRow("damaged root page") << "root";
+    QTest::newRow("damaged leaf page") << "leaf";
 }
 
 void TestFrmSearch::unreadableDatabase()
@@ -385,6 +420,9 @@ void TestFrmSearch::unreadableDatabase()
                               "printf('%.500c', 'n') FROM n"));
         const QByteArray whole = readAll(m_db);
         QVERIFY(writeAll(m_db, whole.left(whole.size() / 2)));
+    } else if (damage == "root" || damage == "leaf") {
+        QVERIFY(addManyTrips(m_db, 3000));
+        QVERIFY(damageLog(m_db, damage == "leaf", false));
     } else {
         QVERIFY(execSql(m_db, "DROP TABLE Log"));
     }
@@ -397,7 +435,50 @@ void TestFrmSearch::unreadableDatabase()
     QCOMPARE(messages[0].icon, MessageIcon::Exclamation);
     QVERIFY2(messages[0].text.startsWith(QStringLiteral("The fishing logs cannot be searched now.\n")),
              qPrintable(messages[0].text));
+    // Which file, and where the user can mend it.
+    QVERIFY(messages[0].text.contains(QDir::toNativeSeparators(m_db)));
+    QVERIFY(messages[0].text.contains(QStringLiteral("\"Exit & Backup Database\"")));
+    if (damage == "root" || damage == "leaf")
+        QVERIFY2(messages[0].text.contains(QStringLiteral("\ndatabase disk image is malformed\n")),
+                 qPrintable(messages[0].text));
     QCOMPARE(QFile::exists(m_db), damage != "missing");
+    QCOMPARE(readAll(m_db), before);
+}
+
+// The file is damaged after the window opened: a search that runs into it says
+// the file cannot be read (not that the text was wrong), every time; reading
+// the lines does not say it again, and lists no trip as blanks.
+void TestFrmSearch::damageFoundWhileOpen()
+{
+    QVERIFY(addManyTrips(m_db, 3000));
+    auto *w = open();
+    QVERIFY(w);
+    QCOMPARE(lines(w).size(), 3000);
+    QVERIFY(damageLog(m_db, true, true));
+    const QByteArray before = readAll(m_db);
+    const auto &messages = m_scope->fake().messages;
+
+    search(w, "Command1", "bass");
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].text.contains(QStringLiteral("cannot be read.\ndatabase disk image is malformed\n")),
+             qPrintable(messages[0].text));
+    QVERIFY(messages[0].title != QStringLiteral("Search Error"));
+    QCOMPARE(w->focusWidget(), w->findChild<QLineEdit *>("Text1"));
+    QCoreApplication::processEvents();
+    QCOMPARE(messages.size(), 1);
+
+    search(w, "Command1", "bass");
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[1].text, messages[0].text);
+    // A bad text is still the user's to mend.
+    search(w, "Command1", "it's");
+    QCOMPARE(messages.size(), 3);
+    QCOMPARE(messages[2].title, QStringLiteral("Search Error"));
+    for (const QString &line : lines(w))
+        QVERIFY(!line.endsWith(QStringLiteral("    ()")));
+    QCoreApplication::processEvents();
+    QCOMPARE(messages.size(), 3);
+    w->close();
     QCOMPARE(readAll(m_db), before);
 }
 
