@@ -25,7 +25,11 @@ const QStringList kWindows{
     QStringLiteral("frmStart"),     QStringLiteral("frmRegister"), QStringLiteral("frmAbout"),
     QStringLiteral("frmUpdate"),    QStringLiteral("frmCredit"),   QStringLiteral("frmUtilities"),
     QStringLiteral("frmDbutility"), QStringLiteral("frmLogs"),     QStringLiteral("frmSearch"),
-    QStringLiteral("frmPrintfish"), QStringLiteral("frmMain"),
+    QStringLiteral("frmPrintfish"), QStringLiteral("frmMain"),     QStringLiteral("frmFish"),
+    QStringLiteral("frmNotebook"),  QStringLiteral("frmPicture"),  QStringLiteral("frmBestfish"),
+    QStringLiteral("frmGear"),      QStringLiteral("frmPatterns"), QStringLiteral("frmReminders"),
+    QStringLiteral("frmCalendar"),  QStringLiteral("frmContacts"), QStringLiteral("frmMember"),
+    QStringLiteral("frmOptions"),
 };
 
 constexpr int kTrips = 100000;

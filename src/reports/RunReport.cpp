@@ -74,7 +74,7 @@ bool runReport(const QString &fileName, QWidget *parent)
 
     report::BuildOptions options;
     options.definitionPath = report::reportPath(fileName);
-    options.databasePath = programFile(kDatabaseFileName);
+    options.databasePath = programDatabasePath();
     options.printedAt = platform().now();
     {
         // The same printer the preview will use, so the pages come out at its size.

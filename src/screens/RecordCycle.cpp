@@ -80,6 +80,9 @@ RecordCycle::RecordCycle(ScreenParams params, CycleHooks hooks)
     });
     connect(source, &DataSource::rowsReset, this, [this] { showCurrent(); });
     connect(source, &DataSource::editModeChanged, this, [this] { showCurrent(); });
+    // A row that cannot be read is never shown as empty values without a word.
+    connect(source, &DataSource::readFailed, this,
+            [this](const QString &error) { reportProblem(databaseProblemText(m_source->databasePath(), error)); });
 
     for (QWidget *bar : {p.menuBar, p.saveBar})
         if (bar)

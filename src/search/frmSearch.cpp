@@ -113,7 +113,7 @@ frmSearch::frmSearch(QWidget *parent) : QWidget(parent), m_lines(new TripLines(&
 bool frmSearch::load()
 {
     WaitPointer wait;
-    const QString path = programFile(kDatabaseFileName);
+    const QString path = programDatabasePath();
     // A log whose first trip cannot be read is damaged where every line would
     // come from: the window does not open on a list of nothing.
     const bool opened = m_trips.open(path, kRecordSource);

@@ -52,7 +52,7 @@ QGroupBox *makePanel(QWidget *parent, const char *name, const QString &caption)
 // The live file's size in the window's form, or "?" when it cannot be read.
 QString liveSize()
 {
-    const QFileInfo live(programFile(kDatabaseFileName));
+    const QFileInfo live(programDatabasePath());
     return live.isFile() ? formatSize(live.size()) : QStringLiteral("?");
 }
 

@@ -73,7 +73,7 @@ frmRegister::frmRegister(QWidget *parent) : QWidget(parent)
 
 bool frmRegister::load()
 {
-    if (!Data1.open(programFile(kDatabaseFileName), QStringLiteral("Register"))) {
+    if (!Data1.open(programDatabasePath(), QStringLiteral("Register"))) {
         showMessage(nullptr, MessageIcon::Exclamation,
                     QStringLiteral("Your name and address cannot be edited now.\n%1").arg(Data1.errorText()));
         return false;

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "shell/Art.h"
 #include "shell/Bar.h"
+#include "shell/DatabaseNotice.h"
 #include "shell/PendingRows.h"
 #include "shell/WindowChrome.h"
 #include "shell/WindowRegistry.h"
@@ -130,7 +131,7 @@ void frmStart::build()
 
 void frmStart::openData()
 {
-    if (Data1.open(programFile(kDatabaseFileName), QStringLiteral("Register")))
+    if (Data1.open(programDatabasePath(), QStringLiteral("Register")))
         m_owner.show();
     else
         m_dataError = Data1.errorText();
@@ -140,7 +141,7 @@ QString frmStart::databaseProblem() const
 {
     if (m_dataError.isEmpty())
         return {};
-    const QString path = programFile(kDatabaseFileName);
+    const QString path = programDatabasePath();
     QStringList lines{QStringLiteral("Tallyfin cannot open its database."), m_dataError};
     if (!m_startupProblem.isEmpty())
         lines << m_startupProblem;
@@ -163,20 +164,12 @@ void frmStart::refreshOwner()
     m_owner.show();
 }
 
-void frmStart::reportProblem()
-{
-    if (m_dataError.isEmpty() || m_problemReported)
-        return;
-    m_problemReported = true;
-    showMessage(this, MessageIcon::Exclamation, databaseProblem());
-}
-
 void frmStart::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Said once the panel is on screen, so the user sees what it is about.
-    if (!m_dataError.isEmpty() && !m_problemReported)
-        QTimer::singleShot(0, this, &frmStart::reportProblem);
+    if (!m_dataError.isEmpty())
+        reportWhenShown(this, databaseProblem());
 }
 
 void frmStart::closeEvent(QCloseEvent *event)

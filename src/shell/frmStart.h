@@ -41,7 +41,6 @@ protected:
 private:
     void build();
     void openData();
-    void reportProblem();
     void openMainWindow(const QString &name);
     void openOwnerEditor();
     void exitAndBackup();
@@ -51,7 +50,6 @@ private:
     FieldBinding m_owner{&Data1};
     QString m_dataError;
     QString m_startupProblem;
-    bool m_problemReported = false;
 
     WindowChrome *m_chrome = nullptr;
     QPushButton *cmdLogs = nullptr;

@@ -16,24 +16,6 @@ QStringList column(DataSource &ds, const QString &field)
         r << ds.valueAt(i, ds.fieldIndex(field)).toString();
     return r;
 }
-// Flips one bit of the type byte of a page of the Log table, as a failing disk
-// might: its root page, or the last leaf page the root leads to.
-bool damageLogPage(const QString &path, bool leaf)
-{
-    QByteArray file = readAll(path);
-    const int pageSize = querySingle(path, "PRAGMA page_size").toInt();
-    qint64 page = querySingle(path, "SELECT rootpage FROM sqlite_master WHERE name = 'Log'").toLongLong();
-    auto type = [&](qint64 p) -> char & { return file[(p - 1) * pageSize]; };
-    if (type(page) != 0x05) // the table spans more than one page
-        return false;
-    while (leaf && type(page) == 0x05) {
-        const auto *right = reinterpret_cast<const uchar *>(file.constData() + (page - 1) * pageSize + 8);
-        page = qint64(right[0]) << 24 | qint64(right[1]) << 16 | qint64(right[2]) << 8 | right[3];
-    }
-    type(page) = char(type(page) ^ 0x04);
-    return writeAll(path, file);
-}
-
 } // namespace
 
 class TestDataSource : public QObject
@@ -383,7 +365,7 @@ private slots:
                                 "INSERT INTO Log (Date, Lake, Notes) SELECT printf('2020-%02d-%02d', 1 + i % 12, "
                                 "1 + i % 28), 'Lake ' || i, 'a trip of ' || i FROM n"));
         QCOMPARE(querySingle(m_path, "SELECT count(*) FROM Log").toInt(), 3000);
-        QVERIFY(damageLogPage(m_path, leaf));
+        QVERIFY(damageTablePage(QStringLiteral("Log"), m_path, leaf));
         const QByteArray before = readAll(m_path);
 
         DataSource ds;

@@ -118,6 +118,7 @@ private slots:
     void unreadableDatabase_data();
     void unreadableDatabase();
     void missingLookupTable();
+    void damagedTableIsReported();
 
 private:
     frmLogs *openLogs();
@@ -965,6 +966,30 @@ void TestLogs::unreadableDatabase()
     QCOMPARE(QFileInfo::exists(m_db), !contents.isEmpty());
     if (!contents.isEmpty())
         QCOMPARE(readAll(m_db), contents);
+    QCOMPARE(fake.messages.size(), 1);
+}
+
+// A page of the trips that cannot be read is said once, never shown as blank trips.
+void TestLogs::damagedTableIsReported()
+{
+    QVERIFY(
+        execSql(m_db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                     "INSERT INTO Log (Date, Lake, Notes) SELECT printf('2020-01-%02d', i % 28 + 1), "
+                                     "'Lake ' || i, hex(randomblob(40)) FROM n")));
+    QVERIFY(damageTablePage(QStringLiteral("Log"), m_db, true));
+    QVERIFY(openLogs());
+    auto *grid = get<QTableView>("DBGrid1");
+    grid->scrollToBottom();
+    for (int row = grid->model()->rowCount() - 40; row < grid->model()->rowCount(); ++row)
+        grid->model()->data(grid->model()->index(row, 1));
+    FakePlatform &fake = m_scope->fake();
+    QTRY_COMPARE(fake.messages.size(), 1);
+    QVERIFY(fake.lastMessageText().contains(QLatin1String("cannot be read")));
+    QVERIFY(fake.lastMessageText().contains(QLatin1String("Exit & Backup Database")));
+    // Reading on says nothing more.
+    grid->scrollToTop();
+    grid->scrollToBottom();
+    QTest::qWait(20);
     QCOMPARE(fake.messages.size(), 1);
 }
 

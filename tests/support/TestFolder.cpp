@@ -70,4 +70,23 @@ QVariant querySingle(const QString &path, const QString &sql)
     return result;
 }
 
+// Flips one bit of the type byte of a page of a table, as a failing disk
+// might: its root page, or the last leaf page the root leads to.
+bool damageTablePage(const QString &table, const QString &path, bool leaf)
+{
+    QByteArray file = readAll(path);
+    const int pageSize = querySingle(path, "PRAGMA page_size").toInt();
+    qint64 page = querySingle(path, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table))
+                      .toLongLong();
+    auto type = [&](qint64 p) -> char & { return file[(p - 1) * pageSize]; };
+    if (type(page) != 0x05) // the table spans more than one page
+        return false;
+    while (leaf && type(page) == 0x05) {
+        const auto *right = reinterpret_cast<const uchar *>(file.constData() + (page - 1) * pageSize + 8);
+        page = qint64(right[0]) << 24 | qint64(right[1]) << 16 | qint64(right[2]) << 8 | right[3];
+    }
+    type(page) = char(type(page) ^ 0x04);
+    return writeAll(path, file);
+}
+
 } // namespace tf::test

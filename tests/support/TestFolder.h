@@ -19,6 +19,11 @@ bool execSql(const QString &path, const QString &sql);
 // First column of the first row of a query, or an invalid QVariant.
 QVariant querySingle(const QString &path, const QString &sql);
 
+// Flips one bit of the type byte of a page of a table that spans several pages,
+// as a failing disk might: its root page, or the last leaf page. False when the
+// table fits one page.
+bool damageTablePage(const QString &table, const QString &path, bool leaf);
+
 // Fixed locale for stable date and number texts.
 inline void useTestLocale()
 {
