@@ -1,6 +1,7 @@
 #include "stats/StatsChart.h"
 
 #include <QFileInfo>
+#include <QFont>
 #include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
@@ -10,24 +11,23 @@
 #include <QtCharts/QHorizontalBarSeries>
 #include <QtCharts/QValueAxis>
 
+#include <cmath>
+
 namespace tf {
 
 namespace {
 
 constexpr int kLongestName = 32;
 
+// The group and n, the trips with a known catch its fish per trip stands on.
 QString barLabel(const stats::GroupRow &row)
 {
     QString name = row.group.simplified();
     if (name.size() > kLongestName)
         name = name.left(kLongestName - 1) + QChar(0x2026);
-    const qint64 trips = row.figures.trips;
-    QString sample = trips == 1 ? QStringLiteral("1 trip") : QStringLiteral("%1 trips").arg(trips);
     if (row.figures.known == 0)
-        sample += QStringLiteral(", catch unknown");
-    else if (row.figures.known < trips)
-        sample += QStringLiteral(", %1 known").arg(row.figures.known);
-    return QStringLiteral("%1 (%2)").arg(name, sample);
+        return QStringLiteral("%1 (catch unknown)").arg(name);
+    return QStringLiteral("%1 (n=%2)").arg(name).arg(row.figures.known);
 }
 
 } // namespace
@@ -36,7 +36,11 @@ StatsChart::StatsChart(QWidget *parent) : QChartView(parent)
 {
     setRenderHint(QPainter::Antialiasing);
     chart()->legend()->hide();
-    chart()->setMargins(QMargins(4, 4, 4, 4));
+    chart()->setMargins(QMargins(2, 0, 2, 0));
+    chart()->setBackgroundRoundness(0);
+    QFont titleFont = chart()->titleFont();
+    titleFont.setBold(true);
+    chart()->setTitleFont(titleFont);
     setMinimumSize(360, 240);
 }
 
@@ -58,7 +62,7 @@ void StatsChart::setBreakdown(const stats::Breakdown &breakdown, int maxBars, co
     // Horizontal bars are drawn from the bottom up; the first group goes on top.
     for (int i = shown - 1; i >= 0; --i) {
         const stats::GroupRow &row = breakdown.rows[size_t(i)];
-        const double value = row.figures.fishPerTrip().value_or(0);
+        const double value = std::round(row.figures.fishPerTrip().value_or(0) * 100) / 100;
         top = std::max(top, value);
         set->append(value);
         QString label = barLabel(row);
@@ -74,17 +78,20 @@ void StatsChart::setBreakdown(const stats::Breakdown &breakdown, int maxBars, co
     series->append(set);
     series->setLabelsVisible(true);
     series->setLabelsFormat(QStringLiteral("@value"));
-    series->setLabelsPrecision(3);
+    series->setLabelsPrecision(6);
     series->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
     c->addSeries(series);
 
     auto *groups = new QBarCategoryAxis;
     groups->append(axisLabels);
+    // A year of months must fit a quarter of the window without the axis eliding them.
+    QFont small = groups->labelsFont();
+    small.setPointSizeF(7.5);
+    groups->setLabelsFont(small);
     c->addAxis(groups, Qt::AlignLeft);
     series->attachAxis(groups);
     auto *values = new QValueAxis;
     values->setRange(0, top > 0 ? top * 1.1 : 1);
-    values->setTitleText(QStringLiteral("Fish per trip"));
     values->setLabelFormat(QStringLiteral("%.1f"));
     c->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);

@@ -46,6 +46,11 @@ QString share(const stats::Figures &f)
     return s ? QStringLiteral("%1% (%2)").arg(QString::number(*s * 100, 'f', 0)).arg(f.blank) : QStringLiteral("-");
 }
 
+QString capitalised(const QString &text)
+{
+    return text.left(1).toUpper() + text.mid(1);
+}
+
 int barsFor(Dimension d)
 {
     return d == Dimension::Year || d == Dimension::Month || d == Dimension::MoonPhase ? 100 : kMostBars;
@@ -126,7 +131,7 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent)
     for (int d = 0; d < stats::kDimensionCount; ++d)
         m_pages.push_back(Page{Dimension(d)});
     for (Page &page : m_pages)
-        tabBreakdowns->addTab(makeBreakdownPage(page), stats::dimensionTitle(page.dimension).mid(3));
+        tabBreakdowns->addTab(makeBreakdownPage(page), capitalised(stats::dimensionTitle(page.dimension).mid(3)));
 
     cmdExportChart = new QPushButton(QStringLiteral("Export Chart..."), this);
     cmdExportChart->setObjectName(QStringLiteral("cmdExportChart"));
@@ -148,7 +153,7 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent)
     layout->addWidget(lblProblem);
     layout->addWidget(tabBreakdowns, 1);
     layout->addLayout(buttons);
-    resize(1100, 760);
+    resize(1100, 860);
     setOrdinaryFrame(this);
 
     connect(dtpFrom, &QDateEdit::dateChanged, this, &frmStatistics::recount);
@@ -167,6 +172,8 @@ QWidget *frmStatistics::makeGlancePage()
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("pagGlance"));
     auto *grid = new QGridLayout(page);
+    grid->setContentsMargins(2, 2, 2, 2);
+    grid->setSpacing(4);
     int i = 0;
     for (Dimension d : kGlance) {
         auto *chart = new StatsChart(page);
@@ -193,9 +200,12 @@ QWidget *frmStatistics::makeBreakdownPage(Page &page)
     page.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     page.table->setSelectionBehavior(QAbstractItemView::SelectRows);
     page.table->verticalHeader()->hide();
+    page.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     page.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    // The chart first: an exported chart is as wide as it is here.
+    splitter->setSizes({640, 420});
     return splitter;
 }
 
