@@ -23,6 +23,7 @@
 #include "shell/frmStart.h"
 #include "shell/frmUpdate.h"
 #include "shell/frmUtilities.h"
+#include "stats/frmStatistics.h"
 
 namespace tf {
 
@@ -50,6 +51,7 @@ void registerWindows()
     WindowRegistry::define<frmMember>();
     WindowRegistry::define<frmOptions>();
     WindowRegistry::define<frmGear>();
+    WindowRegistry::define<frmStatistics>();
 }
 
 } // namespace tf

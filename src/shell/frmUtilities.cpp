@@ -46,6 +46,7 @@ frmUtilities::frmUtilities(QWidget *parent) : QWidget(parent)
     cmdCalendar = addButton("cmdCalendar", QStringLiteral("Calendar"), QStringLiteral("frmCalendar"), true);
     // The moon window sits beside the menu; the menu stays as it is.
     cmdLunar = addButton("cmdLunar", QStringLiteral("Lunar Calendar"), QStringLiteral("frmMain"), false);
+    cmdStatistics = addButton("cmdStatistics", QStringLiteral("Statistics"), QStringLiteral("frmStatistics"), true);
 
     Image1 = makeCreditPicture(this, kFirstButtonY + 2 * kButtonPitch);
     Image1->installEventFilter(this);

@@ -37,6 +37,7 @@ private:
     QPushButton *cmdReminders = nullptr;
     QPushButton *cmdCalendar = nullptr;
     QPushButton *cmdLunar = nullptr;
+    QPushButton *cmdStatistics = nullptr;
     int m_nextButtonY = 0;
 };
 

@@ -16,9 +16,9 @@ using namespace tf::test;
 
 namespace {
 
-const QStringList kOpened{QStringLiteral("frmMember"),    QStringLiteral("frmPatterns"), QStringLiteral("frmOptions"),
-                          QStringLiteral("frmReminders"), QStringLiteral("frmCalendar"), QStringLiteral("frmMain"),
-                          QStringLiteral("frmCredit")};
+const QStringList kOpened{QStringLiteral("frmMember"),    QStringLiteral("frmPatterns"),  QStringLiteral("frmOptions"),
+                          QStringLiteral("frmReminders"), QStringLiteral("frmCalendar"),  QStringLiteral("frmMain"),
+                          QStringLiteral("frmCredit"),    QStringLiteral("frmStatistics")};
 
 void release()
 {
@@ -89,8 +89,9 @@ void TestFrmUtilities::layout()
     QCOMPARE(m_menu->findChild<QToolButton *>("cmdExit")->toolTip(), QStringLiteral(" Close "));
     const QStringList captions{
         "    Fishing Memberships", "Fishing Patterns", "   Database Options", "Reminders", "Calendar",
-        "Lunar Calendar"};
-    const QStringList names{"cmdMemberships", "cmdPatterns", "cmdOptions", "cmdReminders", "cmdCalendar", "cmdLunar"};
+        "Lunar Calendar",          "Statistics"};
+    const QStringList names{"cmdMemberships", "cmdPatterns", "cmdOptions",   "cmdReminders",
+                            "cmdCalendar",    "cmdLunar",    "cmdStatistics"};
     for (int i = 0; i < names.size(); ++i) {
         auto *b = m_menu->findChild<QPushButton *>(names.at(i));
         QVERIFY2(b, qPrintable(names.at(i)));
@@ -116,6 +117,8 @@ void TestFrmUtilities::buttons_data()
                               << "frmCalendar" << true;
     QTest::newRow("lunar calendar") << "cmdLunar"
                                     << "frmMain" << false;
+    QTest::newRow("statistics") << "cmdStatistics"
+                                << "frmStatistics" << true;
 }
 
 void TestFrmUtilities::buttons()

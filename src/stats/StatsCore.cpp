@@ -1,0 +1,397 @@
+#include "stats/StatsCore.h"
+
+#include "data/FieldValue.h"
+#include "moon/MoonPhase.h"
+#include "reports/ReportTemplate.h"
+
+#include <QLocale>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace tf::stats {
+
+namespace {
+
+// The mean synodic month the moon arithmetic turns a moon's age into an angle with.
+constexpr double kMeanMonth = 29.530589;
+// A date at noon lies this far from a new moon at the least before the lunation
+// search's half second of grace could change its lunation.
+constexpr double kGraceMargin = 1e-5;
+const qint64 kDayZeroJdn = QDate(1899, 12, 30).toJulianDay();
+
+// The text columns, in the order of Dimension::Lake .. Dimension::BestDepth.
+const char *const kTextColumns[] = {"Lake",       "Fish Caught",    "Best Lure",  "Lure Color",
+                                    "Weather",    "Wind Direction", "Wind Speed", "Air Temp",
+                                    "Water Temp", "Water Color",    "Structure",  "Best Depth"};
+
+const char *const kMonthNames[] = {"January", "February", "March",     "April",   "May",      "June",
+                                   "July",    "August",   "September", "October", "November", "December"};
+
+struct DimensionText
+{
+    const char *title;
+    const char *key;
+};
+
+constexpr DimensionText kDimensionTexts[kDimensionCount] = {
+    {"By year", "year"},
+    {"By month", "month"},
+    {"By lake or river", "lake"},
+    {"By primary species", "species"},
+    {"By best lure", "lure"},
+    {"By lure colour", "lure_color"},
+    {"By weather", "weather"},
+    {"By wind direction", "wind_direction"},
+    {"By wind speed", "wind_speed"},
+    {"By air temperature", "air_temp"},
+    {"By water temperature", "water_temp"},
+    {"By water colour", "water_color"},
+    {"By structure", "structure"},
+    {"By best depth", "best_depth"},
+    {"By moon phase", "moon_phase"},
+};
+
+QString groupKey(const QString &value)
+{
+    return value.trimmed().toCaseFolded();
+}
+
+void addSaturating(qint64 &sum, qint64 value)
+{
+    sum = value > std::numeric_limits<qint64>::max() - sum ? std::numeric_limits<qint64>::max() : sum + value;
+}
+
+void count(Figures &f, qint64 fish)
+{
+    ++f.trips;
+    if (fish < 0)
+        return;
+    ++f.known;
+    addSaturating(f.fish, fish);
+    if (fish == 0)
+        ++f.blank;
+}
+
+// A stored date as the moon code's date-time value at noon: before day 0 the time of
+// day carries the sign of the whole value.
+double noonValue(qint64 jdn)
+{
+    const double whole = double(jdn - kDayZeroJdn);
+    return whole < 0 ? whole - 0.5 : whole + 0.5;
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString decimal(const std::optional<double> &v)
+{
+    return v ? QString::number(*v, 'f', 3) : QString();
+}
+
+} // namespace
+
+QString dimensionTitle(Dimension d)
+{
+    return QString::fromLatin1(kDimensionTexts[int(d)].title);
+}
+
+QString dimensionKey(Dimension d)
+{
+    return QString::fromLatin1(kDimensionTexts[int(d)].key);
+}
+
+const QStringList &moonPhaseNames()
+{
+    static const QStringList names{"New Moon",  "Waxing Crescent", "First Quarter", "Waxing Gibbous",
+                                   "Full Moon", "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
+    return names;
+}
+
+int moonPhaseOfAngle(double degrees)
+{
+    const int phase = int(std::floor((degrees + 22.5) / 45));
+    return ((phase % 8) + 8) % 8;
+}
+
+std::optional<double> Figures::fishPerTrip() const
+{
+    return known > 0 ? std::optional<double>(double(fish) / double(known)) : std::nullopt;
+}
+
+std::optional<double> Figures::blankShare() const
+{
+    return known > 0 ? std::optional<double>(double(blank) / double(known)) : std::nullopt;
+}
+
+// ---- Groups ----------------------------------------------------------------------------
+
+std::int32_t TripLog::Groups::idOf(const QString &value)
+{
+    const QString spelling = value.trimmed();
+    const QString key = spelling.toCaseFolded();
+    auto it = idOfKey.constFind(key);
+    std::int32_t id;
+    if (it == idOfKey.constEnd()) {
+        id = std::int32_t(spellings.size());
+        idOfKey.insert(key, id);
+        spellings.emplace_back();
+    } else {
+        id = *it;
+    }
+    ++spellings[size_t(id)][spelling];
+    return id;
+}
+
+void TripLog::Groups::settleNames()
+{
+    names.clear();
+    for (const QHash<QString, int> &counts : spellings) {
+        QString best;
+        int bestCount = -1;
+        for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
+            if (it.value() > bestCount || (it.value() == bestCount && it.key() < best)) {
+                best = it.key();
+                bestCount = it.value();
+            }
+        names << (best.isEmpty() ? kNoneGroup : best);
+    }
+    spellings.clear();
+    spellings.shrink_to_fit();
+}
+
+std::int32_t TripLog::Groups::find(const QString &value) const
+{
+    const std::int32_t id = idOfKey.value(groupKey(value), -1);
+    // The window offers the empty group by its shown name.
+    return id < 0 && value == kNoneGroup ? idOfKey.value(QString(), -1) : id;
+}
+
+// ---- Loading ---------------------------------------------------------------------------
+
+bool TripLog::load(const QString &databasePath, QString *error)
+{
+    m_trips.clear();
+    m_groups = {};
+    m_lunationLookups = 0;
+
+    sqlite3 *db = nullptr;
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        sqlite3_close_v2(db);
+        m_trips.clear();
+        m_groups = {};
+        return false;
+    };
+    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
+    sqlite3_busy_timeout(db, 2000);
+
+    QString sql = QStringLiteral("SELECT \"Date\", \"Total Fish\"");
+    for (const char *c : kTextColumns)
+        sql += QStringLiteral(", \"%1\"").arg(QLatin1String(c));
+    sql += QStringLiteral(" FROM \"Log\"");
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+
+    const auto text = [stmt](int column) {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
+    };
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        Trip t;
+        const QDate date = FieldValue::toDate(text(0));
+        if (date.isValid()) {
+            t.day = std::int32_t(date.toJulianDay());
+            t.year = std::int16_t(date.year());
+            t.month = std::int8_t(date.month());
+        }
+        const std::optional<qint64> fish = report::parseWholeNumber(text(1));
+        t.fish = fish ? *fish : -1;
+        for (int i = 0; i < kTextDimensions; ++i)
+            t.text[size_t(i)] = m_groups[size_t(i)].idOf(text(2 + i));
+        m_trips.push_back(t);
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+    sqlite3_close_v2(db);
+
+    for (Groups &g : m_groups)
+        g.settleNames();
+    assignMoonPhases();
+    return true;
+}
+
+// Trips of one day share a phase, and the days of one lunation share its new moons:
+// walking the distinct days in order, the moon arithmetic is asked for a lunation
+// only when a day leaves the one before, about once a month of the log's range.
+void TripLog::assignMoonPhases()
+{
+    std::vector<std::int32_t> days;
+    days.reserve(m_trips.size());
+    for (const Trip &t : m_trips)
+        if (t.day != 0)
+            days.push_back(t.day);
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+
+    std::vector<std::int8_t> phases(days.size(), -1);
+    double opened = 0, closed = -1; // the new moons around the current lunation, Julian Days
+    for (size_t i = 0; i < days.size(); ++i) {
+        const double x = noonValue(days[i]);
+        if (!MoonPhase::IsPhaseDateValid(x))
+            continue;
+        const double jd = MoonPhase::DateToJulianDay(x);
+        if (!(opened <= jd && jd + kGraceMargin < closed)) {
+            try {
+                const MoonPhase::Lunation n = MoonPhase::FindLunation(x);
+                opened = MoonPhase::PhaseInstant(n, MoonPhase::NewMoon);
+                closed = MoonPhase::PhaseInstant(n + 1, MoonPhase::NewMoon);
+                ++m_lunationLookups;
+            } catch (const std::overflow_error &) {
+                continue;
+            }
+        }
+        phases[i] = std::int8_t(moonPhaseOfAngle((jd - opened) * 360 / kMeanMonth));
+    }
+    for (Trip &t : m_trips)
+        if (t.day != 0)
+            t.moon = phases[size_t(std::lower_bound(days.begin(), days.end(), t.day) - days.begin())];
+}
+
+QStringList TripLog::groupNames(Dimension d) const
+{
+    const int i = int(d) - int(Dimension::Lake);
+    if (i < 0 || i >= kTextDimensions)
+        return {};
+    QStringList names = m_groups[size_t(i)].names;
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+QDate TripLog::firstDate() const
+{
+    std::int32_t first = 0;
+    for (const Trip &t : m_trips)
+        if (t.day != 0 && (first == 0 || t.day < first))
+            first = t.day;
+    return first ? QDate::fromJulianDay(first) : QDate();
+}
+
+QDate TripLog::lastDate() const
+{
+    std::int32_t last = 0;
+    for (const Trip &t : m_trips)
+        if (t.day != 0 && t.day > last)
+            last = t.day;
+    return last ? QDate::fromJulianDay(last) : QDate();
+}
+
+// ---- Counting --------------------------------------------------------------------------
+
+Result TripLog::compute(const Filter &filter) const
+{
+    Result result;
+    for (int d = 0; d < kDimensionCount; ++d)
+        result.breakdowns[size_t(d)].dimension = Dimension(d);
+    if (filter.from && filter.to && *filter.from > *filter.to) {
+        result.ok = false;
+        result.error = QStringLiteral("The date range is reversed: %1 comes after %2.")
+                           .arg(QLocale().toString(*filter.from, QLocale::ShortFormat),
+                                QLocale().toString(*filter.to, QLocale::ShortFormat));
+        return result;
+    }
+    const bool dated = filter.from || filter.to;
+    const std::int32_t from = filter.from ? std::int32_t(filter.from->toJulianDay()) : 0;
+    const std::int32_t to = filter.to ? std::int32_t(filter.to->toJulianDay()) : std::numeric_limits<int32_t>::max();
+    const int lakeIndex = int(Dimension::Lake) - int(Dimension::Lake);
+    const int speciesIndex = int(Dimension::Species) - int(Dimension::Lake);
+    const std::int32_t lake = filter.lake.isEmpty() ? -1 : m_groups[lakeIndex].find(filter.lake);
+    const std::int32_t species = filter.species.isEmpty() ? -1 : m_groups[speciesIndex].find(filter.species);
+    if ((!filter.lake.isEmpty() && lake < 0) || (!filter.species.isEmpty() && species < 0))
+        return result; // nothing in the log goes by that name
+
+    std::array<std::vector<Figures>, kTextDimensions> byText;
+    for (int i = 0; i < kTextDimensions; ++i)
+        byText[size_t(i)].resize(size_t(m_groups[size_t(i)].names.size()));
+    std::vector<Figures> byYear(10000);
+    std::array<Figures, 12> byMonth{};
+    std::array<Figures, 8> byMoon{};
+    const Trip *best = nullptr;
+
+    for (const Trip &t : m_trips) {
+        if (dated && (t.day == 0 || t.day < from || t.day > to))
+            continue;
+        if ((lake >= 0 && t.text[lakeIndex] != lake) || (species >= 0 && t.text[speciesIndex] != species))
+            continue;
+        count(result.totals.figures, t.fish);
+        for (int i = 0; i < kTextDimensions; ++i)
+            count(byText[size_t(i)][size_t(t.text[size_t(i)])], t.fish);
+        if (t.day != 0) {
+            count(byYear[size_t(t.year)], t.fish);
+            count(byMonth[size_t(t.month - 1)], t.fish);
+        }
+        if (t.moon >= 0)
+            count(byMoon[size_t(t.moon)], t.fish);
+        if (t.fish > 0 && (!best || t.fish > best->fish ||
+                           (t.fish == best->fish && t.day != 0 && (best->day == 0 || t.day < best->day))))
+            best = &t;
+    }
+
+    if (best)
+        result.totals.best = BestTrip{best->day ? QDate::fromJulianDay(best->day) : QDate(),
+                                      m_groups[lakeIndex].names.at(best->text[lakeIndex]), best->fish};
+
+    const auto put = [&result](Dimension d, QString name, const Figures &f) {
+        if (f.trips > 0)
+            result.breakdowns[size_t(d)].rows.push_back({std::move(name), f});
+    };
+    for (size_t y = 0; y < byYear.size(); ++y)
+        put(Dimension::Year, QString::number(y), byYear[y]);
+    for (size_t m = 0; m < byMonth.size(); ++m)
+        put(Dimension::Month, QString::fromLatin1(kMonthNames[m]), byMonth[m]);
+    for (size_t p = 0; p < byMoon.size(); ++p)
+        put(Dimension::MoonPhase, moonPhaseNames().at(int(p)), byMoon[p]);
+    for (int i = 0; i < kTextDimensions; ++i) {
+        const Dimension d = Dimension(int(Dimension::Lake) + i);
+        for (size_t g = 0; g < byText[size_t(i)].size(); ++g)
+            put(d, m_groups[size_t(i)].names.at(qsizetype(g)), byText[size_t(i)][g]);
+        std::vector<GroupRow> &rows = result.breakdowns[size_t(d)].rows;
+        std::sort(rows.begin(), rows.end(), [](const GroupRow &a, const GroupRow &b) {
+            if (a.figures.trips != b.figures.trips)
+                return a.figures.trips > b.figures.trips;
+            return a.group.compare(b.group, Qt::CaseInsensitive) < 0;
+        });
+    }
+    return result;
+}
+
+// ---- Export ----------------------------------------------------------------------------
+
+QByteArray toCsv(const Breakdown &breakdown)
+{
+    QString out = QStringLiteral("group,trips,known,fish,fish_per_trip,blank_share\r\n");
+    for (const GroupRow &row : breakdown.rows) {
+        const Figures &f = row.figures;
+        out += csvField(row.group) + QLatin1Char(',') + QString::number(f.trips) + QLatin1Char(',') +
+               QString::number(f.known) + QLatin1Char(',') + QString::number(f.fish) + QLatin1Char(',') +
+               decimal(f.fishPerTrip()) + QLatin1Char(',') + decimal(f.blankShare()) + QStringLiteral("\r\n");
+    }
+    return out.toUtf8();
+}
+
+} // namespace tf::stats

@@ -1,0 +1,186 @@
+#pragma once
+
+// What the fishing log says: totals and breakdowns of the trips in the Log table
+// for a filter (a date range, one lake or river, one primary species).
+//
+// The log is read once (TripLog::load) into compact rows: every text a figure is
+// grouped by becomes a number standing for its case-folded group, and each dated
+// trip gets its moon phase once. A filter then only counts, so changing the lake
+// or the dates does not go back to the file.
+//
+// The counting rules, word for word as the help page states them:
+// - A trip's catch is its Number Fish Caught when that is a whole number of 0 or
+//   more (digits only, at most 18 of them, blanks around ignored); any other value,
+//   or none, makes it a trip of unknown catch, left out of the catch figures.
+// - A blank trip is a trip whose catch is 0; the blank share is blank trips divided
+//   by trips with known catch. Fish per trip is fish divided by trips with known catch.
+// - Texts are grouped without regard to letter case or blanks around them; a group
+//   is named by its most frequent spelling (ties: the spelling first in code order).
+//   Empty values form the group "(none)".
+// - Trips without a date are left out of the year, month and moon phase figures and
+//   of any filter with a date range; they count everywhere else.
+// - The moon phase is the phase angle of the trip's date at noon (days since the new
+//   moon that opened its lunation, times 360 over the mean month): New Moon within
+//   22.5 degrees of 0, then Waxing Crescent, First Quarter, Waxing Gibbous, Full Moon,
+//   Waning Gibbous, Last Quarter, Waning Crescent, each 45 degrees wide.
+
+#include <QByteArray>
+#include <QDate>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tf::stats {
+
+// What a breakdown groups the trips by. The text ones read a column of the log.
+enum class Dimension : int {
+    Year,
+    Month,
+    Lake,
+    Species,
+    Lure,
+    LureColor,
+    Weather,
+    WindDirection,
+    WindSpeed,
+    AirTemp,
+    WaterTemp,
+    WaterColor,
+    Structure,
+    BestDepth,
+    MoonPhase,
+};
+constexpr int kDimensionCount = int(Dimension::MoonPhase) + 1;
+
+// "By lure colour" and the like, for captions; the key used in file names ("lure_color").
+QString dimensionTitle(Dimension d);
+QString dimensionKey(Dimension d);
+
+inline const QString kNoneGroup = QStringLiteral("(none)");
+
+// The eight phases in order from the new moon; index 0 to 7.
+const QStringList &moonPhaseNames();
+// The phase (0 to 7) of a phase angle in degrees; angles a little below 0 or above
+// 360 (a long lunation) belong to the new moon.
+int moonPhaseOfAngle(double degrees);
+
+// Trips, fish and blanks of one group or of the whole selection.
+struct Figures
+{
+    qint64 trips = 0;
+    qint64 known = 0; // trips with known catch
+    qint64 fish = 0;  // saturates rather than wrap on absurd catches
+    qint64 blank = 0;
+    // fish / known; nullopt when no trip has a known catch.
+    std::optional<double> fishPerTrip() const;
+    // blank / known; nullopt when no trip has a known catch.
+    std::optional<double> blankShare() const;
+};
+
+struct GroupRow
+{
+    QString group;
+    Figures figures;
+};
+
+struct Breakdown
+{
+    Dimension dimension = Dimension::Year;
+    // Years ascending, months and moon phases in calendar order, everything else by
+    // trips (most first), then by name. Only groups with trips are listed.
+    std::vector<GroupRow> rows;
+};
+
+struct BestTrip
+{
+    QDate date; // invalid when the trip has none
+    QString lake;
+    qint64 fish = 0;
+};
+
+struct Totals
+{
+    Figures figures;
+    qint64 unknown() const { return figures.trips - figures.known; }
+    // The trip with most fish (more than none); ties go to the earliest dated trip.
+    std::optional<BestTrip> best;
+};
+
+struct Filter
+{
+    std::optional<QDate> from; // inclusive; unset: no lower bound
+    std::optional<QDate> to;   // inclusive; unset: no upper bound
+    QString lake;              // empty: every lake or river; otherwise any spelling of the group
+    QString species;           // empty: every primary species
+};
+
+struct Result
+{
+    bool ok = true;
+    QString error; // why there are no figures (a reversed date range)
+    Totals totals;
+    std::array<Breakdown, kDimensionCount> breakdowns;
+    const Breakdown &by(Dimension d) const { return breakdowns[size_t(d)]; }
+};
+
+// The log, read once.
+class TripLog
+{
+public:
+    // Reads every trip of the Log table of the database file; false with the
+    // engine's reason when the file cannot be read (missing, locked, damaged).
+    bool load(const QString &databasePath, QString *error);
+
+    qint64 tripCount() const { return qint64(m_trips.size()); }
+    // The names of the groups of a text dimension (lakes, species, ...), by name.
+    QStringList groupNames(Dimension d) const;
+    // First and last trip date; invalid when no trip has a date.
+    QDate firstDate() const;
+    QDate lastDate() const;
+
+    Result compute(const Filter &filter) const;
+
+    // How many times the moon arithmetic was asked for a lunation while loading.
+    int lunationLookups() const { return m_lunationLookups; }
+
+private:
+    static constexpr int kTextDimensions = 12; // Lake .. BestDepth
+
+    struct Trip
+    {
+        std::int32_t day = 0; // Julian day number; 0 for none
+        std::int16_t year = 0;
+        std::int8_t month = 0; // 1..12, 0 for none
+        std::int8_t moon = -1; // 0..7, -1 for none
+        qint64 fish = -1;      // -1 for unknown
+        std::array<std::int32_t, kTextDimensions> text{};
+    };
+
+    struct Groups
+    {
+        QHash<QString, std::int32_t> idOfKey;       // case-folded, trimmed text -> group
+        std::vector<QHash<QString, int>> spellings; // per group: spelling -> count
+        QStringList names;                          // settled after loading
+        std::int32_t idOf(const QString &value);
+        void settleNames();
+        std::int32_t find(const QString &value) const; // -1 when unknown
+    };
+
+    void assignMoonPhases();
+
+    std::vector<Trip> m_trips;
+    std::array<Groups, kTextDimensions> m_groups;
+    int m_lunationLookups = 0;
+};
+
+// A breakdown as CSV (RFC 4180: CRLF line ends, fields quoted where needed, UTF-8):
+// the header line "group,trips,known,fish,fish_per_trip,blank_share", then a line per
+// group. Fish per trip and blank share are decimals with a point, empty when unknown.
+QByteArray toCsv(const Breakdown &breakdown);
+
+} // namespace tf::stats

@@ -1,0 +1,193 @@
+// The statistics window: it opens from the utilities menu, its filter changes the
+// figures, a reversed range or a locked log is said while the window stays usable,
+// and the exports write what the figures say.
+
+#include "FakePlatform.h"
+#include "TestMain.h"
+#include "data/Schema.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmUtilities.h"
+#include "stats/StatsChart.h"
+#include "stats/frmStatistics.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <sqlite3.h>
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+void release()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestFrmStatistics : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void opensFromUtilities();
+    void filterChangesFigures();
+    void reversedRangeIsSaid();
+    void exportTable();
+    void exportChart();
+    void lockedLog();
+
+private:
+    frmStatistics *openWindow();
+    template <class W> W *child(const char *name) { return m_window->findChild<W *>(QLatin1String(name)); }
+
+    std::unique_ptr<FakePlatformScope> m_scope;
+    frmStatistics *m_window = nullptr;
+};
+
+void TestFrmStatistics::init()
+{
+    m_scope = std::make_unique<FakePlatformScope>();
+    const QString db = m_scope->file(kDatabaseFileName);
+    makeDatabase(db);
+    QVERIFY(execSql(db, "INSERT INTO Log (Date, \"Total Fish\", Lake, \"Lure Color\") VALUES "
+                        "('2024-05-04', '3', 'Clear Lake', 'Red'), ('2024-05-11', '0', 'clear lake', 'Red'), "
+                        "('2024-06-01', '6', 'Fox River', 'Chartreuse'), ('2024-06-08', 'some', 'Fox River', ''), "
+                        "('2024-07-20', '2', 'Lake \"Big\", north', 'Red')"));
+    WindowRegistry::define<frmStatistics>();
+    m_window = nullptr;
+}
+
+void TestFrmStatistics::cleanup()
+{
+    WindowRegistry::closeAll();
+    release();
+    WindowRegistry::undefine(QStringLiteral("frmStatistics"));
+    m_scope.reset();
+}
+
+frmStatistics *TestFrmStatistics::openWindow()
+{
+    m_window = WindowRegistry::open<frmStatistics>();
+    return m_window;
+}
+
+void TestFrmStatistics::opensFromUtilities()
+{
+    auto *menu = WindowRegistry::open<frmUtilities>();
+    QVERIFY(menu);
+    QTest::mouseClick(menu->findChild<QPushButton *>("cmdStatistics"), Qt::LeftButton);
+    m_window = WindowRegistry::find<frmStatistics>();
+    QVERIFY(m_window);
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Fishing Statistics"));
+    QVERIFY(menu->windowState() & Qt::WindowMinimized);
+    QCOMPARE(m_scope->fake().messages.size(), 0);
+    QVERIFY(child<QLabel>("lblTotals")->text().startsWith(QLatin1String("<b>5</b> trips, <b>4</b> with a known")));
+}
+
+void TestFrmStatistics::filterChangesFigures()
+{
+    QVERIFY(openWindow());
+    auto *lakes = child<QComboBox>("cboLake");
+    // Both spellings of Clear Lake are one choice.
+    QCOMPARE(lakes->count(), 4);
+    QCOMPARE(lakes->itemText(0), QStringLiteral("(all)"));
+    QCOMPARE(lakes->itemText(1), QStringLiteral("Clear Lake"));
+    // n is the trips a bar's fish per trip stands on; a group of none says so rather than show 0.
+    QCOMPARE(child<StatsChart>("cht_lure_color")->categories(),
+             (QStringList{"Red (n=3)", "(none) (catch unknown)", "Chartreuse (n=1)"}));
+    lakes->setCurrentIndex(1);
+    QCOMPARE(m_window->result().totals.figures.trips, 2);
+    QCOMPARE(m_window->result().totals.figures.fish, 3);
+    QVERIFY(child<QLabel>("lblTotals")->text().contains(QLatin1String("<b>1.50</b> fish per trip over 2 trips")));
+    auto *colours = child<QTableWidget>("tbl_lure_color");
+    QCOMPARE(colours->rowCount(), 1);
+    QCOMPARE(colours->item(0, 0)->text(), QStringLiteral("Red"));
+    QCOMPARE(colours->item(0, 5)->text(), QStringLiteral("50% (1)"));
+    // The chart names the sample behind each bar.
+    QCOMPARE(child<StatsChart>("cht_lure_color")->categories(), QStringList{"Red (n=2)"});
+    lakes->setCurrentIndex(0);
+    child<QDateEdit>("dtpFrom")->setDate(QDate(2024, 6, 1));
+    QCOMPARE(m_window->result().totals.figures.trips, 3);
+    QCOMPARE(child<StatsChart>("cht_month")->categories(), (QStringList{"June (n=1)", "July (n=1)"}));
+}
+
+void TestFrmStatistics::reversedRangeIsSaid()
+{
+    QVERIFY(openWindow());
+    child<QDateEdit>("dtpFrom")->setDate(QDate(2024, 7, 1));
+    child<QDateEdit>("dtpTo")->setDate(QDate(2024, 6, 1));
+    auto *problem = child<QLabel>("lblProblem");
+    QVERIFY(!problem->isHidden());
+    QCOMPARE(problem->text(), QStringLiteral("The date range is reversed: 7/1/24 comes after 6/1/24."));
+    QCOMPARE(child<QTableWidget>("tbl_lake")->rowCount(), 0);
+    // Putting the range right brings the figures back.
+    child<QDateEdit>("dtpTo")->setDate(QDate(2024, 7, 31));
+    QVERIFY(problem->isHidden());
+    QCOMPARE(child<QTableWidget>("tbl_lake")->rowCount(), 1);
+}
+
+void TestFrmStatistics::exportTable()
+{
+    QVERIFY(openWindow());
+    auto *tabs = child<QTabWidget>("tabBreakdowns");
+    QVERIFY(!child<QPushButton>("cmdExportTable")->isEnabled()); // the glance page has no one table
+    tabs->setCurrentWidget(child<QTableWidget>("tbl_lake")->parentWidget());
+    const QString path = m_scope->file("lakes");
+    m_scope->fake().saveAnswers.enqueue(path);
+    QTest::mouseClick(child<QPushButton>("cmdExportTable"), Qt::LeftButton);
+    QCOMPARE(m_scope->fake().saveRequests.last().initialName, QStringLiteral("statistics-lake.csv"));
+    QCOMPARE(readAll(path + ".csv"), QByteArray("group,trips,known,fish,fish_per_trip,blank_share\r\n"
+                                                "Clear Lake,2,2,3,1.500,0.500\r\n"
+                                                "Fox River,2,1,6,6.000,0.000\r\n"
+                                                "\"Lake \"\"Big\"\", north\",1,1,2,2.000,0.000\r\n"));
+    // A folder that is not there is said, not taken for done.
+    m_scope->fake().saveAnswers.enqueue(m_scope->file("no/such/folder/x.csv"));
+    QTest::mouseClick(child<QPushButton>("cmdExportTable"), Qt::LeftButton);
+    QVERIFY(m_scope->fake().lastMessageText().startsWith(QLatin1String("The table could not be exported.\n")));
+}
+
+void TestFrmStatistics::exportChart()
+{
+    QVERIFY(openWindow());
+    const QString png = m_scope->file("glance.png");
+    const QString pdf = m_scope->file("months.pdf");
+    m_scope->fake().saveAnswers.enqueue(png);
+    QTest::mouseClick(child<QPushButton>("cmdExportChart"), Qt::LeftButton);
+    const QImage image(png);
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), child<QWidget>("pagGlance")->size());
+    child<QTabWidget>("tabBreakdowns")->setCurrentWidget(child<StatsChart>("cht_month")->parentWidget());
+    m_scope->fake().saveAnswers.enqueue(pdf);
+    QTest::mouseClick(child<QPushButton>("cmdExportChart"), Qt::LeftButton);
+    QVERIFY(readAll(pdf).startsWith("%PDF"));
+    QCOMPARE(m_scope->fake().messages.size(), 0);
+}
+
+void TestFrmStatistics::lockedLog()
+{
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open(m_scope->file(kDatabaseFileName).toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QVERIFY(openWindow());
+    QCOMPARE(m_scope->fake().messages.size(), 1);
+    QCOMPARE(m_scope->fake().messages.last().text, QStringLiteral("The fishing log could not be read.\n"
+                                                                  "database is locked"));
+    QVERIFY(!child<QLabel>("lblProblem")->isHidden());
+    QCOMPARE(m_window->result().totals.figures.trips, 0);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    QTest::mouseClick(child<QPushButton>("cmdRefresh"), Qt::LeftButton);
+    QCOMPARE(m_window->result().totals.figures.trips, 5);
+    QVERIFY(child<QLabel>("lblProblem")->isHidden());
+}
+
+TF_TEST_MAIN(TestFrmStatistics)
+#include "tst_frmstatistics.moc"
