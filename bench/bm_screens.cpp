@@ -22,14 +22,14 @@ namespace {
 
 // Every window the catalogue defines today; a new screen adds its name here.
 const QStringList kWindows{
-    QStringLiteral("frmStart"),     QStringLiteral("frmRegister"), QStringLiteral("frmAbout"),
-    QStringLiteral("frmUpdate"),    QStringLiteral("frmCredit"),   QStringLiteral("frmUtilities"),
-    QStringLiteral("frmDbutility"), QStringLiteral("frmLogs"),     QStringLiteral("frmSearch"),
-    QStringLiteral("frmPrintfish"), QStringLiteral("frmMain"),     QStringLiteral("frmFish"),
-    QStringLiteral("frmNotebook"),  QStringLiteral("frmPicture"),  QStringLiteral("frmBestfish"),
-    QStringLiteral("frmGear"),      QStringLiteral("frmPatterns"), QStringLiteral("frmReminders"),
-    QStringLiteral("frmCalendar"),  QStringLiteral("frmContacts"), QStringLiteral("frmMember"),
-    QStringLiteral("frmOptions"),
+    QStringLiteral("frmStart"),     QStringLiteral("frmRegister"),   QStringLiteral("frmAbout"),
+    QStringLiteral("frmUpdate"),    QStringLiteral("frmCredit"),     QStringLiteral("frmUtilities"),
+    QStringLiteral("frmDbutility"), QStringLiteral("frmLogs"),       QStringLiteral("frmSearch"),
+    QStringLiteral("frmPrintfish"), QStringLiteral("frmMain"),       QStringLiteral("frmFish"),
+    QStringLiteral("frmNotebook"),  QStringLiteral("frmPicture"),    QStringLiteral("frmBestfish"),
+    QStringLiteral("frmGear"),      QStringLiteral("frmPatterns"),   QStringLiteral("frmReminders"),
+    QStringLiteral("frmCalendar"),  QStringLiteral("frmContacts"),   QStringLiteral("frmMember"),
+    QStringLiteral("frmOptions"),   QStringLiteral("frmStatistics"),
 };
 
 constexpr int kTrips = 100000;
