@@ -1,6 +1,7 @@
 // Laying out reports over generated logs.
 //   BM_LogReport/N        every page of log.rpt over N trips, written to a PDF file
 //   BM_ReportFirstPage/N  log.rpt over N trips until its first page is painted, as the preview first shows it
+//   BM_LogCount/N         log.rpt over N trips, every page counted and none painted
 //   BM_TotalFish/N        totalfish.rpt, whose queries add up the whole log
 // peak_MB is the process's peak resident memory after the case.
 
@@ -101,6 +102,10 @@ void BM_ReportFirstPage(benchmark::State &state)
 {
     run(state, QStringLiteral("log.rpt"), Output::FirstPage);
 }
+void BM_LogCount(benchmark::State &state)
+{
+    run(state, QStringLiteral("log.rpt"));
+}
 void BM_TotalFish(benchmark::State &state)
 {
     run(state, QStringLiteral("totalfish.rpt"));
@@ -110,6 +115,7 @@ void BM_TotalFish(benchmark::State &state)
 
 BENCHMARK(BM_LogReport)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReportFirstPage)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LogCount)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_TotalFish)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)

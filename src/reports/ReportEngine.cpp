@@ -5,8 +5,8 @@
 #include "reports/ReportDefinition.h"
 #include "reports/ReportStream.h"
 
-#include <QDir>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -376,8 +376,8 @@ private:
     bool next(Statement &st, Row &row)
     {
         if (st.next(row)) {
-            if ((++m_rowsDone & 63) == 0 &&
-                !report(m_totalRows ? int(qMin<qint64>(50, 50 * m_rowsDone / m_totalRows)) : 0))
+            if ((++m_rowsDone & 7) == 0 &&
+                !report(m_totalRows ? int(qMin<qint64>(99, 100 * m_rowsDone / m_totalRows)) : 0))
                 m_failed = true;
             return !m_failed;
         }
@@ -447,9 +447,9 @@ private:
     {
         QStringList cells;
         for (size_t i = 0; i < s.columns.size(); ++i)
-            cells << (s.columns[i].sum != Sum::None    ? totals[i].text()
+            cells << (s.columns[i].sum != Sum::None   ? totals[i].text()
                       : int(i) == m_state.labelColumn ? label
-                                                       : QString());
+                                                      : QString());
         return cells;
     }
 

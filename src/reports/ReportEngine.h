@@ -12,7 +12,6 @@
 #include <QString>
 #include <memory>
 
-
 namespace tf::report {
 
 struct BuildOptions

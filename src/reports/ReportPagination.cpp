@@ -8,6 +8,7 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <QTextTable>
+#include <algorithm>
 
 namespace tf::report {
 
@@ -39,6 +40,31 @@ std::vector<Item> rootItems(QTextDocument *doc)
     return items;
 }
 
+// The lines of every block inside the frame that begins at `position`, relative to `top`.
+std::vector<std::pair<qreal, qreal>> frameLines(QTextDocument *doc, int position, qreal top)
+{
+    std::vector<std::pair<qreal, qreal>> lines;
+    QTextCursor at(doc);
+    at.setPosition(position);
+    QTextFrame *frame = at.currentFrame();
+    if (!frame || frame == doc->rootFrame())
+        return lines;
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    for (QTextBlock b = doc->findBlock(frame->firstPosition()); b.isValid() && b.position() <= frame->lastPosition();
+         b = b.next()) {
+        const QTextLayout *tl = b.layout();
+        if (!tl)
+            continue;
+        const qreal blockTop = layout->blockBoundingRect(b).top();
+        for (int l = 0; l < tl->lineCount(); ++l) {
+            const QTextLine line = tl->lineAt(l);
+            lines.emplace_back(blockTop + line.y() - top, blockTop + line.y() + line.height() - top);
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
 } // namespace
 
 std::vector<ReportDocument::UnitShape> ReportDocument::measureUnits(qreal *headerHeight)
@@ -66,7 +92,11 @@ std::vector<ReportDocument::UnitShape> ReportDocument::measureUnits(qreal *heade
         for (size_t k = first[u]; k < end; ++k) {
             const Item &item = items[k];
             Piece piece{item.top - top, topAfter(k) - item.top, item.frame, {}};
-            if (!item.frame) {
+            if (item.frame) {
+                // A row taller than half a page may have to be broken: between the lines of its cells.
+                if (piece.height > bodyHeight() / 2)
+                    piece.lines = frameLines(m_doc.get(), item.key, top);
+            } else {
                 if (const QTextLayout *tl = item.block.layout(); tl && tl->lineCount() > 1) {
                     for (int l = 0; l < tl->lineCount(); ++l) {
                         const QTextLine line = tl->lineAt(l);

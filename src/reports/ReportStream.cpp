@@ -201,11 +201,11 @@ bool StreamPages::flush(bool last)
     return true;
 }
 
-void StreamPages::newPage(const Unit &unit, qreal offset, int repeat)
+void StreamPages::newPage(const Unit &unit, qreal offset, int repeat, qreal used)
 {
     Page &before = m_pages.back();
     before.end = offset > 0 ? unit.end : unit.start;
-    before.used = m_used;
+    before.used = used >= 0 ? used : m_used;
     Page page;
     page.start = unit.start;
     page.offset = offset;
@@ -243,19 +243,21 @@ void StreamPages::split(const Unit &unit, const ReportDocument::UnitShape &shape
             m_used += h;
             continue;
         }
-        if (piece.frame || piece.lines.empty()) {
+        const int repeat = piece.frame ? unit.repeat : -1;
+        if (piece.lines.empty()) {
             if (m_used > 0)
-                newPage(unit, piece.top, piece.frame ? unit.repeat : -1);
-            // A frame cannot be split; whatever does not fit is cut off at the foot of the page.
+                newPage(unit, piece.top, repeat);
+            // Nothing to break it between; whatever does not fit is cut off at the foot of the page.
             m_used = qMin(m_used + h, m_avail);
             continue;
         }
         qreal base = m_used; // where the piece's top sits on the current page
-        const qreal pageStart = m_used;
+        qreal pageStart = m_used;
         for (const auto &[lineTop, lineBottom] : piece.lines) {
             if (base + lineBottom > m_avail && base + lineTop > pageStart + 0.5) {
-                newPage(unit, piece.top + lineTop, -1);
+                newPage(unit, piece.top + lineTop, repeat, base + lineTop);
                 base = m_used - lineTop;
+                pageStart = m_used;
             }
         }
         m_used = base + h;
@@ -369,7 +371,7 @@ void StreamPages::paintPage(int index, QPainter &painter) const
     const qreal captions = page.repeat >= 0 ? m_tables[size_t(page.repeat)].captionHeight : 0;
     const qreal width = m_setup.printable.width() * m_pxPerPoint;
     const qreal height = m_setup.printable.height() * m_pxPerPoint;
-    const qreal length = cut ? page.used - captions + 1 : height;
+    const qreal length = cut ? page.used - captions : height;
     QAbstractTextDocumentLayout *layout = doc->document()->documentLayout();
     painter.save();
     painter.scale(1 / m_pxPerPoint, 1 / m_pxPerPoint);
@@ -399,7 +401,7 @@ QString StreamPages::pageText(int index) const
     const Page &page = m_pages[size_t(index)];
     const bool cut = size_t(index) + 1 < m_pages.size() && m_pages[size_t(index) + 1].offset > 0;
     const qreal captions = page.repeat >= 0 ? m_tables[size_t(page.repeat)].captionHeight : 0;
-    const Window window{top, top + page.offset, cut ? page.used - captions + 1 : 1e9};
+    const Window window{top, top + page.offset, cut ? page.used - captions : 1e9};
     QAbstractTextDocumentLayout *layout = doc->document()->documentLayout();
     QString text;
     for (QTextBlock b = doc->document()->begin(); b.isValid(); b = b.next()) {
@@ -414,12 +416,15 @@ QString StreamPages::pageText(int index) const
         QString part;
         for (int l = 0; l < tl->lineCount(); ++l) {
             const QTextLine line = tl->lineAt(l);
-            if (window.contains(tl->position().y() + line.y()))
+            if (window.contains(r.top() + b.blockFormat().topMargin() + line.y()))
                 part += b.text().mid(line.textStart(), line.textLength());
         }
         if (!part.isEmpty())
             text += part + QLatin1Char('\n');
     }
+    // As plain text: line breaks inside a paragraph are new lines, fixed spaces spaces.
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QChar::Nbsp, QLatin1Char(' '));
     return text;
 }
 

@@ -90,7 +90,8 @@ private:
     void replay(ReportDocument &doc, qint64 from, qint64 to) const;
     void place(size_t u);
     void split(const Unit &unit, const ReportDocument::UnitShape &shape);
-    void newPage(const Unit &unit, qreal offset, int repeat);
+    // used: how much of the page the body fills (-1: all it has taken so far).
+    void newPage(const Unit &unit, qreal offset, int repeat, qreal used = -1);
 
     PageSetup m_setup;
     QFont m_font;

@@ -6,6 +6,7 @@
 #include "TestMain.h"
 #include "data/Schema.h"
 #include "reports/ReportPages.h"
+#include "reports/ReportStream.h"
 #include "reports/RunReport.h"
 #include "reports/frmPrintfish.h"
 #include "shell/ReportPreview.h"
@@ -189,9 +190,9 @@ void TestReports::emptyDiary()
     QFETCH(QString, empty);
     Diary diary(false);
     const report::BuildResult r = buildNamed(file);
-    QVERIFY2(r.document, qPrintable(r.error));
+    QVERIFY2(r.report, qPrintable(r.error));
     QCOMPARE(r.pages, 1);
-    const QString text = r.document->toPlainText();
+    const QString text = reportText(*r.report);
     QVERIFY2(text.startsWith(title + QStringLiteral("\tPage 1 of 1\n\t") + kPrinted + QLatin1Char('\n')),
              qPrintable(text));
     QVERIFY2(text.contains(empty), qPrintable(text));
@@ -204,8 +205,8 @@ void TestReports::knownDiary()
     QFETCH(QStringList, filled);
     Diary diary(true);
     const report::BuildResult r = buildNamed(file);
-    QVERIFY2(r.document, qPrintable(r.error));
-    const QString text = r.document->toPlainText();
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString text = reportText(*r.report);
     QVERIFY(text.startsWith(title + QStringLiteral("\tPage 1 of 1\nPat Angler\t") + kPrinted + QLatin1Char('\n')));
     QVERIFY2(inOrder(text, filled), qPrintable(text));
 }
@@ -215,8 +216,8 @@ void TestReports::totalFishFigures()
 {
     Diary diary(true);
     const report::BuildResult r = buildNamed(QStringLiteral("totalfish.rpt"));
-    QVERIFY2(r.document, qPrintable(r.error));
-    const QString text = r.document->toPlainText();
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString text = reportText(*r.report);
     const QStringList expected = {
         "Trips\t7\tFish caught\t24\n",
         "With fish\t4\tWithout fish\t2\n",
@@ -251,35 +252,38 @@ void TestReports::pictures()
 {
     Diary diary(true);
     const report::BuildResult r = buildNamed(QStringLiteral("Bestfish.rpt"));
-    QVERIFY2(r.document, qPrintable(r.error));
-    const QString text = r.document->toPlainText();
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString text = reportText(*r.report);
     QVERIFY(text.contains(QStringLiteral("Picture not found:\n/no/such/folder/walleye.jpg")));
     QVERIFY(
         text.contains(QStringLiteral("Picture cannot be read:\n") + diary.scope.file(QStringLiteral("broken.jpg"))));
     QVERIFY(text.contains(QStringLiteral("No picture")));
     // The one photograph that exists is drawn, scaled into its box (3.2 x 2.4 in at 96 dpi) keeping its shape.
     int images = 0;
-    for (QTextBlock b = r.document->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat f = it.fragment().charFormat();
-            if (!f.isImageFormat())
-                continue;
-            ++images;
-            const QTextImageFormat image = f.toImageFormat();
-            QCOMPARE(qRound(image.width()), 307);
-            QCOMPARE(qRound(image.height()), 230);
-            const QImage pixels =
-                r.document->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
-            QVERIFY(!pixels.isNull());
-            QVERIFY(pixels.width() <= 640);
+    for (int page = 0; page < r.report->pageCount(); ++page) {
+        const auto doc = r.report->pages().pageDocument(page);
+        for (QTextBlock b = doc->document()->begin(); b.isValid(); b = b.next()) {
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                if (!f.isImageFormat())
+                    continue;
+                ++images;
+                const QTextImageFormat image = f.toImageFormat();
+                QCOMPARE(qRound(image.width()), 307);
+                QCOMPARE(qRound(image.height()), 230);
+                const QImage pixels =
+                    doc->document()->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+                QVERIFY(!pixels.isNull());
+                QVERIFY(pixels.width() <= 640);
+            }
         }
     }
     QCOMPARE(images, 1);
     const QString out = qEnvironmentVariable("TF_REPORT_PDF");
     if (!out.isEmpty()) { // for a look at the pages: TF_REPORT_PDF=<folder>, then pdftoppm
-        QVERIFY(writePdf(r.document.get(), out + QStringLiteral("/Bestfish.pdf")));
+        QVERIFY(report::writePdf(*r.report, out + QStringLiteral("/Bestfish.pdf")));
         const report::BuildResult log = buildNamed(QStringLiteral("log.rpt"));
-        QVERIFY(writePdf(log.document.get(), out + QStringLiteral("/log.pdf")));
+        QVERIFY(report::writePdf(*log.report, out + QStringLiteral("/log.pdf")));
     }
 }
 
@@ -291,7 +295,7 @@ void TestReports::reportsNeverWrite()
     const QDateTime changed = QFileInfo(db).lastModified();
     for (const QString &name : QDir(definitionsFolder()).entryList({QStringLiteral("*.rpt")})) {
         const report::BuildResult r = buildNamed(name);
-        QVERIFY2(r.document, qPrintable(r.error));
+        QVERIFY2(r.report, qPrintable(r.error));
     }
     QCOMPARE(readAll(db), before);
     QCOMPARE(QFileInfo(db).lastModified(), changed);
@@ -441,8 +445,11 @@ namespace {
 class CountedPages : public ReportPages
 {
 public:
-    explicit CountedPages(const ReportPages &pages) : m_pages(pages) {}
+    explicit CountedPages(ReportPages &pages) : m_pages(pages) {}
     int pageCount() const override { return m_pages.pageCount(); }
+    bool complete() const override { return m_pages.complete(); }
+    bool paginateMore(int milliseconds) override { return m_pages.paginateMore(milliseconds); }
+    int percentDone() const override { return m_pages.percentDone(); }
     QSizeF pageSize() const override { return m_pages.pageSize(); }
     void paintPage(int index, QPainter &painter) const override
     {
@@ -453,7 +460,7 @@ public:
     mutable QList<int> painted;
 
 private:
-    const ReportPages &m_pages;
+    ReportPages &m_pages;
 };
 
 } // namespace
@@ -464,8 +471,8 @@ void TestReports::previewPaintsOnlyShownPages()
     Diary diary(false);
     QVERIFY(generateTrips(diary.scope.file(kDatabaseFileName), 120));
     report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
-    QVERIFY2(r.document, qPrintable(r.error));
-    const report::DocumentPages pages(std::move(r.document));
+    QVERIFY2(r.report, qPrintable(r.error));
+    report::Report &pages = *r.report;
     QVERIFY(pages.pageCount() > 5);
     CountedPages counted(pages);
     ReportPreview preview(QStringLiteral("Print Preview"), counted);
