@@ -106,9 +106,9 @@ public:
         return true;
     }
 
-    // Makes pages until the deadline (an invalid one: until the end); false
-    // when it stopped, cancelled or on an error.
-    bool step(const QDeadlineTimer &deadline)
+    // Makes pages until the deadline, or until that many pages are ready (-1:
+    // to the end); false when it stopped, cancelled or on an error.
+    bool step(const QDeadlineTimer &deadline, int pages = -1)
     {
         if (m_stopped)
             return false;
@@ -131,7 +131,7 @@ public:
                 if (m_pages->pending() >= kChunk) {
                     if (!flush(false))
                         return false;
-                    if (deadline.hasExpired())
+                    if (deadline.hasExpired() || (pages >= 0 && m_pages->pageCount() >= pages))
                         return true;
                 }
                 continue;
@@ -654,7 +654,7 @@ bool Report::paginate(const ProgressFn &progress, int pages)
     m_runner->setProgress(progress);
     bool ok = true;
     while (ok && !complete() && (pages < 0 || pageCount() < pages))
-        ok = m_runner->step(pages < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(50));
+        ok = m_runner->step(QDeadlineTimer(QDeadlineTimer::Forever), pages);
     m_runner->setProgress({});
     return ok;
 }

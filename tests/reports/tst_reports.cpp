@@ -73,6 +73,7 @@ private slots:
     void longReportShowsProgressAndCancels();
     void printfishWindow();
     void previewPaintsOnlyShownPages();
+    void previewOpensBeforeCountingEnds();
 
 private:
     static void definitions();
@@ -492,6 +493,54 @@ void TestReports::previewPaintsOnlyShownPages()
     preview.showPage(pages.pageCount() + 10); // past the end: the last page
     QCOMPARE(preview.currentPage(), pages.pageCount() - 1);
     QVERIFY(!next->isEnabled());
+}
+
+// A long report opens at its first page: the preview counts the rest between
+// events, shows how far it has come, and puts the total in the headers when done;
+// Cancel stops it and closes the preview.
+void TestReports::previewOpensBeforeCountingEnds()
+{
+    Diary diary(false);
+    QVERIFY(generateTrips(diary.scope.file(kDatabaseFileName), 2000));
+    report::BuildOptions o;
+    o.definitionPath = report::reportPath(QStringLiteral("log.rpt"));
+    o.databasePath = programFile(kDatabaseFileName);
+    o.printedAt = platform().now();
+    for (const bool cancel : {false, true}) {
+        QString error;
+        const auto made = report::openReport(o, &error);
+        QVERIFY2(made, qPrintable(error));
+        QVERIFY(made->paginate({}, 1));
+        QVERIFY(!made->complete());
+        const int early = made->pageCount();
+        QVERIFY(early >= 1);
+        QVERIFY2(made->pageText(0).startsWith(QStringLiteral("Fishing Log\tPage 1\n")),
+                 qPrintable(made->pageText(0).left(60)));
+        ReportPreview preview(QStringLiteral("Print Preview"), *made);
+        auto *counting = preview.findChild<QWidget *>(QStringLiteral("countingPages"));
+        auto *stop = preview.findChild<QPushButton *>(QStringLiteral("cancelReport"));
+        auto *of = preview.findChildren<QLabel *>().value(0);
+        QVERIFY(counting && stop && of);
+        QVERIFY(!counting->isHidden());
+        QVERIFY2(of->text().endsWith(QStringLiteral("...")), qPrintable(of->text()));
+        if (cancel) {
+            QTimer::singleShot(0, stop, [stop] { stop->click(); });
+            QCOMPARE(preview.exec(), int(QDialog::Rejected));
+            QVERIFY(!made->complete()); // stopped where it was
+            continue;
+        }
+        preview.show();
+        QTRY_VERIFY_WITH_TIMEOUT(made->complete(), 60000);
+        QVERIFY(made->pageCount() > early);
+        QVERIFY(counting->isHidden());
+        QCOMPARE(of->text(), QStringLiteral("of %1").arg(made->pageCount()));
+        QVERIFY(made->pageText(made->pageCount() - 1)
+                    .startsWith(QStringLiteral("Fishing Log\tPage %1 of %1\n").arg(made->pageCount())));
+        int trips = 0;
+        for (int page = 0; page < made->pageCount(); page += 20) // a sample: every page is slow under sanitizers
+            trips += int(made->pageText(page).count(QStringLiteral("Fish caught\t")));
+        QVERIFY(trips > 0);
+    }
 }
 
 TF_TEST_MAIN(TestReports)
