@@ -52,7 +52,19 @@ class ReportPages
 {
 public:
     virtual ~ReportPages() = default;
+    // The pages ready so far; all of them once complete().
     virtual int pageCount() const = 0;
+    // A long report is shown while its later pages are still being counted.
+    virtual bool complete() const { return true; }
+    // Counts on for about this long; false when it stopped on an error (error() says why).
+    virtual bool paginateMore(int milliseconds)
+    {
+        Q_UNUSED(milliseconds);
+        return true;
+    }
+    // How far the counting has come, 0 to 100.
+    virtual int percentDone() const { return 100; }
+    virtual QString error() const { return {}; }
     // The paper, in points.
     virtual QSizeF pageSize() const = 0;
     // Paints page `index` (from 0) with its top left at the painter's origin, one point to a unit.

@@ -110,11 +110,6 @@ const QTextCharFormat &ReportDocument::fmt(qreal sizeDelta, bool bold, bool ital
     return m_formats.emplace(key, f).first->second;
 }
 
-std::unique_ptr<QTextDocument> ReportDocument::takeDocument()
-{
-    return std::move(m_doc);
-}
-
 double ReportDocument::percentOf(double points) const
 {
     return 100.0 * px(points) / m_textWidth;

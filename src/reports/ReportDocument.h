@@ -1,15 +1,11 @@
 #pragma once
 
-// Lays a report out into a paginated QTextDocument that prints itself: every
-// page begins with a header (the report's title and page number, the owner's
-// name and the print date), tables repeat their column captions on each page,
-// and nothing but a card taller than a page is split across pages.
-//
-// QTextDocument has no page headers of its own, so the body is built first in
-// "units" (a card, a table row, a heading kept with what follows), laid out once
-// without pages to measure every unit, broken into pages by arithmetic, and only
-// then given a header at each break and laid out on real pages. That costs two
-// layouts, where fitting unit by unit into the live document costs one per unit.
+// Lays a slice of a report out in a QTextDocument: the page header (the
+// report's title and page number, the owner's name and the print date) and
+// then the body in "units" (a card, a table row, a heading kept with what
+// follows). The same class measures a stretch of units, laid out without
+// pages, so the pages can be chosen by arithmetic (ReportStream), and then
+// makes each page on its own, from its units, when that page is wanted.
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -108,17 +104,35 @@ public:
     bool headerFits() const;
     bool captionsFit(const TableLayout &layout, const QStringList &captions) const;
 
-    // ---- pages
-    // Breaks the body into pages and lays them out; false when cancelled or too
-    // long for one document (error() says which).
-    bool paginate(const ProgressFn &progress);
-    int pageCount() const { return m_pages; }
-    const QString &error() const { return m_error; }
-    std::unique_ptr<QTextDocument> takeDocument();
+    // ---- measuring a slice of the body, laid out without pages
+    // A piece of a unit: a block or a frame, with the tops and bottoms of a
+    // block's lines, all relative to the top of its unit (pixels).
+    struct Piece
+    {
+        qreal top = 0;
+        qreal height = 0;
+        bool frame = false;
+        std::vector<std::pair<qreal, qreal>> lines;
+    };
+    struct UnitShape
+    {
+        qreal height = 0; // from its top to the top of the next unit
+        std::vector<Piece> pieces;
+    };
+    // Every unit so far, in order; headerHeight: from the top of the page header to the first unit.
+    std::vector<UnitShape> measureUnits(qreal *headerHeight = nullptr);
+    size_t unitCount() const { return m_units.size(); }
+    qreal pixelsPerPoint() const { return m_pxPerPoint; }
+    // Room for the body under the page header, in pixels.
+    qreal bodyRoom() const { return bodyHeight(); }
 
-    // For tests: for each page header, the page it was meant for and the page it
-    // landed on after layout.
-    static std::vector<std::pair<int, int>> headerPlacement(QTextDocument *doc);
+    // ---- one page: its header says "Page 3 of 40" (pages 0: "Page 3", the total not yet known)
+    void setPageNumber(int page, int pages);
+    // Goes on inside a table begun on an earlier page, with its captions or without.
+    void resumeTable(const TableLayout &layout, const QStringList &captions, bool showCaptions);
+    // Lays the page out; returns the top of its first unit (pixels from the top of the text area).
+    qreal layOutPage();
+    QTextDocument *document() const { return m_doc.get(); }
 
 private:
     struct Unit
@@ -133,7 +147,6 @@ private:
         QStringList captions;
         size_t unit = 0; // the caption row's own unit in the body
     };
-    class Paginator;
 
     qreal px(qreal points) const { return points * m_pxPerPoint; }
     void startUnit(bool keepWithNext, int repeat = -1);
@@ -171,8 +184,6 @@ private:
     int m_currentCaption = -1;
     int m_pictures = 0;
     int m_pageTextStart = 0, m_pageTextEnd = 0; // "Page 1 of 1" on the first page
-    int m_pages = 1;
-    QString m_error;
     mutable QHash<QString, qreal> m_widths;
     mutable std::map<std::tuple<int, bool, bool, unsigned>, QTextCharFormat> m_formats;
 };

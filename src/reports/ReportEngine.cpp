@@ -3,7 +3,9 @@
 #include "platform/Platform.h"
 #include "reports/ReportDatabase.h"
 #include "reports/ReportDefinition.h"
+#include "reports/ReportStream.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,7 +13,6 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QSet>
-#include <QTextDocument>
 
 namespace tf::report {
 
@@ -61,50 +62,121 @@ struct Total
     }
 };
 
+// Where a section of cards or a table has got to, so the report can stop
+// after any row and go on later.
+struct SectionState
+{
+    bool begun = false;
+    bool first = true;
+    bool started = false; // the table's caption row is out
+    Row last;
+    QString key;
+    qint64 inGroup = 0;
+    qint64 count = 0;
+    qreal labelWidth = 0;
+    ReportDocument::TableLayout layout;
+    QStringList captions;
+    std::vector<Total> totals, groupTotals;
+    bool anySum = false;
+    int labelColumn = -1;
+};
+
+} // namespace
+
 class Runner
 {
 public:
-    explicit Runner(const BuildOptions &o) : m_o(o) {}
+    explicit Runner(BuildOptions o) : m_o(std::move(o)) {}
 
-    BuildResult run()
+    // Reads the definition, opens the database and checks every query; nothing is laid out yet.
+    bool prepare()
     {
         if (!readDefinition() || !openDatabase() || !prepareSections())
-            return fail();
-        ReportDocument doc(m_o.page, reportFont(), header());
-        m_doc = &doc;
+            return false;
+        m_pages = std::make_unique<StreamPages>(m_o.page, reportFont(), header());
+        if (!m_pages->open(&m_error)) {
+            m_error = QStringLiteral("The report %1 cannot be made: %2.").arg(quoted(m_def.title), m_error);
+            return false;
+        }
+        m_doc = m_pages.get();
         if (!everyPageFits())
-            return fail();
+            return false;
         if (!m_def.subtitle.isEmpty())
-            doc.subtitle(m_def.subtitle);
-        for (size_t i = 0; i < m_def.sections.size(); ++i) {
-            const Section &s = m_def.sections[i];
-            const bool ok = s.kind == SectionKind::Text    ? textSection(s)
-                            : s.kind == SectionKind::Table ? tableSection(s, m_statements[i])
-                                                           : cardSection(s, m_statements[i]);
-            if (!ok)
-                return fail();
-        }
-        m_statements.clear();
-        const bool paged = doc.paginate([this](int percent) { return report(50 + percent / 2); });
-        if (!paged) {
-            if (doc.error().isEmpty())
-                m_cancelled = true;
-            m_error = doc.error();
-            return fail();
-        }
-        BuildResult r;
-        r.pages = doc.pageCount();
-        r.document = doc.takeDocument();
-        return r;
+            m_doc->subtitle(m_def.subtitle);
+        return true;
     }
 
-private:
-    BuildResult fail()
+    // Makes pages until the deadline, or until that many pages are ready (-1:
+    // to the end); false when it stopped, cancelled or on an error.
+    bool step(const QDeadlineTimer &deadline, int pages = -1)
     {
-        BuildResult r;
-        r.cancelled = m_cancelled;
-        r.error = m_cancelled ? QString() : m_error;
-        return r;
+        if (m_stopped)
+            return false;
+        while (m_section < m_def.sections.size()) {
+            const Section &s = m_def.sections[m_section];
+            Statement &st = m_statements[m_section];
+            if (!m_state.begun) {
+                m_state.begun = true;
+                if (s.kind == SectionKind::Text) {
+                    textSection(s);
+                    nextSection();
+                } else {
+                    beginSection(s);
+                }
+                continue;
+            }
+            Row row;
+            if (next(st, row)) {
+                onRow(s, st, row);
+                if (m_pages->pending() >= kChunk) {
+                    if (!flush(false))
+                        return false;
+                    if (deadline.hasExpired() || (pages >= 0 && m_pages->pageCount() >= pages))
+                        return true;
+                }
+                continue;
+            }
+            if (m_failed)
+                return stop();
+            endSection(s, st);
+            nextSection();
+        }
+        if (!m_pages->complete()) {
+            m_statements.clear();
+            if (!flush(true))
+                return false;
+            report(100);
+        }
+        return true;
+    }
+
+    StreamPages &pages() { return *m_pages; }
+    bool cancelled() const { return m_cancelled; }
+    QString error() const { return m_error; }
+    int percent() const { return m_pages && m_pages->complete() ? 100 : m_percent; }
+    void setProgress(const ProgressFn &progress) { m_o.progress = progress; }
+
+private:
+    static constexpr size_t kChunk = 64; // units measured together
+
+    bool stop()
+    {
+        m_stopped = true;
+        return false;
+    }
+
+    bool flush(bool last)
+    {
+        if (m_pages->flush(last))
+            return true;
+        m_error = m_pages->error();
+        return stop();
+    }
+
+    void nextSection()
+    {
+        ++m_section;
+        m_state = SectionState();
     }
 
     bool report(int percent)
@@ -205,7 +277,7 @@ private:
     // top of every page it runs onto: refused when they would crowd out the rows.
     bool everyPageFits()
     {
-        if (!m_doc->headerFits())
+        if (!m_doc->measure().headerFits())
             return definitionError(m_def.titleLine,
                                    QStringLiteral("the title is too long to stand at the top of every page"));
         for (const Section &s : m_def.sections) {
@@ -219,7 +291,7 @@ private:
                 if (c.caption.size() > longest->caption.size())
                     longest = &c;
             }
-            if (!m_doc->captionsFit(layout, captions))
+            if (!m_doc->measure().captionsFit(layout, captions))
                 return definitionError(longest->line, QStringLiteral("the column captions are too long to stand at "
                                                                      "the top of every page of the table"));
         }
@@ -230,7 +302,7 @@ private:
     {
         ReportDocument::TableLayout layout;
         for (const Column &c : s.columns) {
-            layout.percent.push_back(c.points > 0 ? m_doc->percentOf(c.points) : c.percent);
+            layout.percent.push_back(c.points > 0 ? m_doc->measure().percentOf(c.points) : c.percent);
             layout.align.push_back(c.align == Align::Right    ? Qt::AlignRight
                                    : c.align == Align::Center ? Qt::AlignHCenter
                                                               : Qt::AlignLeft);
@@ -304,8 +376,8 @@ private:
     bool next(Statement &st, Row &row)
     {
         if (st.next(row)) {
-            if ((++m_rowsDone & 63) == 0 &&
-                !report(m_totalRows ? int(qMin<qint64>(50, 50 * m_rowsDone / m_totalRows)) : 0))
+            if ((++m_rowsDone & 7) == 0 &&
+                !report(m_totalRows ? int(qMin<qint64>(99, 100 * m_rowsDone / m_totalRows)) : 0))
                 m_failed = true;
             return !m_failed;
         }
@@ -334,47 +406,12 @@ private:
         return row;
     }
 
-    bool textSection(const Section &s)
+    void textSection(const Section &s)
     {
         if (!s.heading.isEmpty())
             m_doc->heading(s.heading);
         for (const QString &p : s.paragraphs)
             m_doc->paragraph(p, ReportDocument::Note::Plain);
-        return true;
-    }
-
-    // Rows grouped by the group template: calls onGroup(first row) when a group
-    // starts and onEnd(last row, rows in group) when it ends.
-    template <class OnRow, class OnGroup, class OnGroupEnd>
-    bool eachRow(const Section &s, Statement &st, qint64 &count, OnRow onRow, OnGroup onGroup, OnGroupEnd onGroupEnd)
-    {
-        Row row, last;
-        QString key;
-        qint64 inGroup = 0;
-        bool first = true;
-        while (next(st, row)) {
-            if (s.group.isSet()) {
-                const QString k = s.group.value.render(row).trimmed();
-                if (first || k.compare(key, Qt::CaseInsensitive) != 0) {
-                    if (!first)
-                        onGroupEnd(last, inGroup);
-                    key = k;
-                    inGroup = 0;
-                    onGroup(row, k);
-                }
-            }
-            onRow(row);
-            ++count;
-            ++inGroup;
-            first = false;
-            last = std::move(row);
-            row = Row();
-        }
-        if (m_failed)
-            return false;
-        if (s.group.isSet() && !first)
-            onGroupEnd(last, inGroup);
-        return true;
     }
 
     QString groupTitle(const Section &s, const Row &row, const QString &key) const
@@ -382,143 +419,179 @@ private:
         return rendered(s.groupHeading, row, key.isEmpty() ? QStringLiteral("(none)") : key);
     }
 
-    bool cardSection(const Section &s, Statement &st)
+    void beginSection(const Section &s)
     {
+        SectionState &t = m_state;
         if (!s.heading.isEmpty())
             m_doc->heading(s.heading);
-        QStringList labels;
-        for (const CardEntry &e : s.entries)
-            labels << e.label;
-        const qreal labelWidth = s.labelWidth > 0 ? s.labelWidth : m_doc->labelWidthFor(labels);
-        qint64 count = 0;
-        const bool ok = eachRow(
-            s, st, count,
-            [&](const Row &row) {
-                ReportDocument::Card card;
-                card.title = rendered(s.title, row);
-                card.labelWidth = labelWidth;
-                card.fieldColumns = s.fieldColumns;
-                for (const CardEntry &e : s.entries) {
-                    bool any = false;
-                    const QString v = e.value.value.render(row, &any).trimmed();
-                    if (any || e.value.value.fieldNames().isEmpty())
-                        card.entries.push_back({e.label, v, e.kind == CardEntry::Kind::Line});
-                }
-                if (s.picture.isSet()) {
-                    card.withPicture = true;
-                    card.picturePath = s.picture.value.render(row).trimmed();
-                    card.pictureBox = s.pictureSize.isValid() ? s.pictureSize : QSizeF(216, 162);
-                }
-                m_doc->card(card);
-            },
-            [&](const Row &row, const QString &key) { m_doc->groupHeading(groupTitle(s, row, key)); },
-            [&](const Row &last, qint64 n) {
-                if (s.groupFooter.isSet())
-                    m_doc->paragraph(rendered(s.groupFooter, withCount(last, n, st)), ReportDocument::Note::Count);
-            });
-        if (!ok)
-            return false;
-        if (count == 0)
-            m_doc->paragraph(s.empty.isEmpty() ? QStringLiteral("There is nothing to list.") : s.empty,
-                             ReportDocument::Note::Empty);
-        else if (s.count.isSet())
-            m_doc->paragraph(rendered(s.count, withCount({}, count, st)), ReportDocument::Note::Count);
-        return true;
-    }
-
-    bool tableSection(const Section &s, Statement &st)
-    {
-        if (!s.heading.isEmpty())
-            m_doc->heading(s.heading);
-        const ReportDocument::TableLayout layout = tableLayout(s);
-        QStringList captions;
-        bool anySum = false;
-        int labelColumn = -1;
+        if (s.kind == SectionKind::Cards) {
+            QStringList labels;
+            for (const CardEntry &e : s.entries)
+                labels << e.label;
+            t.labelWidth = s.labelWidth > 0 ? s.labelWidth : m_doc->measure().labelWidthFor(labels);
+            return;
+        }
+        t.layout = tableLayout(s);
         for (size_t i = 0; i < s.columns.size(); ++i) {
             const Column &c = s.columns[i];
-            captions << c.caption;
-            anySum = anySum || c.sum != Sum::None;
-            if (labelColumn < 0 && c.sum == Sum::None)
-                labelColumn = int(i);
+            t.captions << c.caption;
+            t.anySum = t.anySum || c.sum != Sum::None;
+            if (t.labelColumn < 0 && c.sum == Sum::None)
+                t.labelColumn = int(i);
         }
-        std::vector<Total> totals(s.columns.size()), groupTotals(s.columns.size());
-        auto sumRow = [&](const std::vector<Total> &t, const QString &label) {
-            QStringList cells;
-            for (size_t i = 0; i < s.columns.size(); ++i)
-                cells << (s.columns[i].sum != Sum::None ? t[i].text() : int(i) == labelColumn ? label : QString());
-            return cells;
-        };
-        bool started = false;
-        qint64 count = 0;
-        const bool ok = eachRow(
-            s, st, count,
-            [&](const Row &row) {
-                if (!started) {
-                    m_doc->beginTable(layout, captions);
-                    started = true;
-                }
-                QStringList cells;
-                for (size_t i = 0; i < s.columns.size(); ++i) {
-                    cells << s.columns[i].value.value.render(row).trimmed();
-                    if (s.columns[i].sum != Sum::None) {
-                        totals[i].add(cells.last(), s.columns[i].sum);
-                        groupTotals[i].add(cells.last(), s.columns[i].sum);
-                    }
-                }
-                m_doc->tableRow(cells);
-            },
-            [&](const Row &row, const QString &key) {
-                if (!started) {
-                    m_doc->beginTable(layout, captions);
-                    started = true;
-                }
-                groupTotals.assign(s.columns.size(), Total());
-                m_doc->tableRow({groupTitle(s, row, key)}, ReportDocument::RowKind::Group);
-            },
-            [&](const Row &last, qint64 n) {
-                if (s.groupTotal.isSet())
-                    m_doc->tableRow(sumRow(groupTotals, rendered(s.groupTotal, withCount(last, n, st))),
-                                    ReportDocument::RowKind::Subtotal);
-            });
-        if (!ok)
-            return false;
-        if (count == 0) {
-            m_doc->paragraph(s.empty.isEmpty() ? QStringLiteral("There is nothing to list.") : s.empty,
-                             ReportDocument::Note::Empty);
-            return true;
+        t.totals.assign(s.columns.size(), Total());
+        t.groupTotals.assign(s.columns.size(), Total());
+    }
+
+    QStringList sumRow(const Section &s, const std::vector<Total> &totals, const QString &label) const
+    {
+        QStringList cells;
+        for (size_t i = 0; i < s.columns.size(); ++i)
+            cells << (s.columns[i].sum != Sum::None   ? totals[i].text()
+                      : int(i) == m_state.labelColumn ? label
+                                                      : QString());
+        return cells;
+    }
+
+    void startTable()
+    {
+        if (!m_state.started) {
+            m_doc->beginTable(m_state.layout, m_state.captions);
+            m_state.started = true;
         }
-        if (anySum)
-            m_doc->tableRow(sumRow(totals, s.totalLabel.isEmpty() ? QStringLiteral("Total") : s.totalLabel),
+    }
+
+    // Rows grouped by the group template: a heading where a group starts, its footer where it ends.
+    void groupEnd(const Section &s, const Statement &st)
+    {
+        SectionState &t = m_state;
+        if (s.kind == SectionKind::Cards) {
+            if (s.groupFooter.isSet())
+                m_doc->paragraph(rendered(s.groupFooter, withCount(t.last, t.inGroup, st)),
+                                 ReportDocument::Note::Count);
+        } else if (s.groupTotal.isSet()) {
+            m_doc->tableRow(sumRow(s, t.groupTotals, rendered(s.groupTotal, withCount(t.last, t.inGroup, st))),
+                            ReportDocument::RowKind::Subtotal);
+        }
+    }
+
+    void onRow(const Section &s, const Statement &st, Row &row)
+    {
+        SectionState &t = m_state;
+        const bool table = s.kind == SectionKind::Table;
+        if (s.group.isSet()) {
+            const QString k = s.group.value.render(row).trimmed();
+            if (t.first || k.compare(t.key, Qt::CaseInsensitive) != 0) {
+                if (!t.first)
+                    groupEnd(s, st);
+                t.key = k;
+                t.inGroup = 0;
+                if (table) {
+                    startTable();
+                    t.groupTotals.assign(s.columns.size(), Total());
+                    m_doc->tableRow({groupTitle(s, row, k)}, ReportDocument::RowKind::Group);
+                } else {
+                    m_doc->groupHeading(groupTitle(s, row, k));
+                }
+            }
+        }
+        if (table)
+            tableRow(s, row);
+        else
+            cardRow(s, row);
+        ++t.count;
+        ++t.inGroup;
+        t.first = false;
+        t.last = std::move(row);
+    }
+
+    void cardRow(const Section &s, const Row &row)
+    {
+        ReportDocument::Card card;
+        card.title = rendered(s.title, row);
+        card.labelWidth = m_state.labelWidth;
+        card.fieldColumns = s.fieldColumns;
+        for (const CardEntry &e : s.entries) {
+            bool any = false;
+            const QString v = e.value.value.render(row, &any).trimmed();
+            if (any || e.value.value.fieldNames().isEmpty())
+                card.entries.push_back({e.label, v, e.kind == CardEntry::Kind::Line});
+        }
+        if (s.picture.isSet()) {
+            card.withPicture = true;
+            card.picturePath = s.picture.value.render(row).trimmed();
+            card.pictureBox = s.pictureSize.isValid() ? s.pictureSize : QSizeF(216, 162);
+        }
+        m_doc->card(card);
+    }
+
+    void tableRow(const Section &s, const Row &row)
+    {
+        SectionState &t = m_state;
+        startTable();
+        QStringList cells;
+        for (size_t i = 0; i < s.columns.size(); ++i) {
+            cells << s.columns[i].value.value.render(row).trimmed();
+            if (s.columns[i].sum != Sum::None) {
+                t.totals[i].add(cells.last(), s.columns[i].sum);
+                t.groupTotals[i].add(cells.last(), s.columns[i].sum);
+            }
+        }
+        m_doc->tableRow(cells);
+    }
+
+    void endSection(const Section &s, const Statement &st)
+    {
+        SectionState &t = m_state;
+        if (s.group.isSet() && !t.first)
+            groupEnd(s, st);
+        const QString empty = s.empty.isEmpty() ? QStringLiteral("There is nothing to list.") : s.empty;
+        if (s.kind == SectionKind::Cards) {
+            if (t.count == 0)
+                m_doc->paragraph(empty, ReportDocument::Note::Empty);
+            else if (s.count.isSet())
+                m_doc->paragraph(rendered(s.count, withCount({}, t.count, st)), ReportDocument::Note::Count);
+            return;
+        }
+        if (t.count == 0) {
+            m_doc->paragraph(empty, ReportDocument::Note::Empty);
+            return;
+        }
+        if (t.anySum)
+            m_doc->tableRow(sumRow(s, t.totals, s.totalLabel.isEmpty() ? QStringLiteral("Total") : s.totalLabel),
                             ReportDocument::RowKind::Total);
         m_doc->endTable();
         for (size_t i = 0; i < s.columns.size(); ++i) {
-            const Total &t = totals[i];
-            if (t.skipped == 0)
+            const Total &total = t.totals[i];
+            if (total.skipped == 0)
                 continue;
             QStringList shown;
-            for (const QString &e : t.examples)
+            for (const QString &e : total.examples)
                 shown << quoted(e);
             const QString what =
                 s.columns[i].sum == Sum::WholeNumbers ? QStringLiteral("whole numbers") : QStringLiteral("numbers");
             m_doc->paragraph(
                 QStringLiteral("Not in the total of %1: %2 %3 not %4 (%5%6).")
                     .arg(quoted(s.columns[i].caption))
-                    .arg(t.skipped)
-                    .arg(t.skipped == 1 ? QStringLiteral("entry that is") : QStringLiteral("entries that are"), what,
-                         shown.join(QStringLiteral(", ")),
-                         t.skipped > shown.size() ? QStringLiteral(", ...") : QString()),
+                    .arg(total.skipped)
+                    .arg(total.skipped == 1 ? QStringLiteral("entry that is") : QStringLiteral("entries that are"),
+                         what, shown.join(QStringLiteral(", ")),
+                         total.skipped > shown.size() ? QStringLiteral(", ...") : QString()),
                 ReportDocument::Note::Remark);
         }
         if (s.count.isSet())
-            m_doc->paragraph(rendered(s.count, withCount({}, count, st)), ReportDocument::Note::Count);
-        return true;
+            m_doc->paragraph(rendered(s.count, withCount({}, t.count, st)), ReportDocument::Note::Count);
     }
 
-    const BuildOptions &m_o;
+    BuildOptions m_o;
     Definition m_def;
     ReadOnlyDatabase m_db;
     std::vector<Statement> m_statements;
-    ReportDocument *m_doc = nullptr;
+    std::unique_ptr<StreamPages> m_pages;
+    StreamPages *m_doc = nullptr;
+    size_t m_section = 0;
+    SectionState m_state;
+    bool m_stopped = false;
     QString m_error;
     bool m_cancelled = false;
     bool m_failed = false;
@@ -528,12 +601,97 @@ private:
     qint64 m_rowsDone = 0;
 };
 
-} // namespace
+Report::Report(std::unique_ptr<Runner> runner) : m_runner(std::move(runner)) {}
+Report::~Report() = default;
+
+int Report::pageCount() const
+{
+    return m_runner->pages().pageCount();
+}
+
+bool Report::complete() const
+{
+    return m_runner->pages().complete();
+}
+
+bool Report::paginateMore(int milliseconds)
+{
+    return m_runner->step(QDeadlineTimer(milliseconds));
+}
+
+int Report::percentDone() const
+{
+    return m_runner->percent();
+}
+
+QString Report::error() const
+{
+    return m_runner->cancelled() ? QString() : m_runner->error();
+}
+
+QSizeF Report::pageSize() const
+{
+    return m_runner->pages().pageSize();
+}
+
+void Report::paintPage(int index, QPainter &painter) const
+{
+    m_runner->pages().paintPage(index, painter);
+}
+
+QString Report::pageText(int index) const
+{
+    return m_runner->pages().pageText(index);
+}
+
+const StreamPages &Report::pages() const
+{
+    return m_runner->pages();
+}
+
+bool Report::paginate(const ProgressFn &progress, int pages)
+{
+    m_runner->setProgress(progress);
+    bool ok = true;
+    while (ok && !complete() && (pages < 0 || pageCount() < pages))
+        ok = m_runner->step(QDeadlineTimer(QDeadlineTimer::Forever), pages);
+    m_runner->setProgress({});
+    return ok;
+}
+
+bool Report::cancelled() const
+{
+    return m_runner->cancelled();
+}
+
+std::unique_ptr<Report> openReport(const BuildOptions &options, QString *error, bool *cancelled)
+{
+    auto runner = std::make_unique<Runner>(options);
+    const bool ok = runner->prepare();
+    runner->setProgress({}); // the caller's progress was for getting ready
+    if (cancelled)
+        *cancelled = runner->cancelled();
+    if (!ok) {
+        *error = runner->cancelled() ? QString() : runner->error();
+        return nullptr;
+    }
+    return std::unique_ptr<Report>(new Report(std::move(runner)));
+}
 
 BuildResult buildReport(const BuildOptions &options)
 {
-    Runner runner(options);
-    return runner.run();
+    BuildResult r;
+    r.report = openReport(options, &r.error, &r.cancelled);
+    if (!r.report)
+        return r;
+    if (!r.report->paginate(options.progress)) {
+        r.cancelled = r.report->cancelled();
+        r.error = r.report->error();
+        r.report.reset();
+        return r;
+    }
+    r.pages = r.report->pageCount();
+    return r;
 }
 
 QString reportPath(const QString &fileName)

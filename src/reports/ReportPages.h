@@ -1,8 +1,7 @@
 #pragma once
 
-// A report's pages as something that paints one page at a time: the preview
-// paints only the pages it shows, and printing or a PDF file goes page by page
-// through the printer, so nothing has to render every page up front.
+// Printing a report's pages and writing them to a PDF file, one page at a
+// time, so nothing has to render every page up front.
 
 #include "platform/Platform.h"
 #include "reports/ReportDocument.h"
@@ -13,28 +12,10 @@
 
 class QPagedPaintDevice;
 class QPainter;
-class QTextDocument;
 
 namespace tf::report {
 
 using PageSource = ReportPages;
-
-// The pages of a laid-out report document.
-class DocumentPages : public PageSource
-{
-public:
-    explicit DocumentPages(std::unique_ptr<QTextDocument> document);
-    ~DocumentPages() override;
-    int pageCount() const override;
-    QSizeF pageSize() const override;
-    void paintPage(int index, QPainter &painter) const override;
-    QString pageText(int index) const override;
-    QTextDocument *document() const { return m_doc.get(); }
-
-private:
-    std::unique_ptr<QTextDocument> m_doc;
-    qreal m_pxPerPoint = 1;
-};
 
 // Paints the pages from..to (from 0, inclusive) onto a printer or PDF writer
 // whose page layout is already set, one page at a time; false when the device

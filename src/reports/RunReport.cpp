@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QProgressDialog>
-#include <QTextDocument>
 #include <QWidget>
 
 namespace tf {
@@ -81,22 +80,37 @@ bool runReport(const QString &fileName, QWidget *parent)
         QPrinter printer(QPrinter::HighResolution);
         options.page = report::PageSetup::fromPrinter(printer.pageLayout());
     }
-    report::BuildResult result;
+    std::unique_ptr<report::Report> made;
+    QString error;
+    bool cancelled = false;
     {
         ProgressShown progress(parent);
         options.progress = [&progress](int percent) { return progress.update(percent); };
-        result = report::buildReport(options);
+        made = report::openReport(options, &error, &cancelled);
+        // A short report is counted whole; a long one opens at its first page after
+        // a second, and the preview counts the rest while the user reads.
+        QElapsedTimer clock;
+        clock.start();
+        while (made && !made->complete() && (made->pageCount() == 0 || clock.elapsed() < 1000)) {
+            if (!made->paginateMore(50)) {
+                error = made->error();
+                cancelled = error.isEmpty();
+                made.reset();
+            } else if (!progress.update(made->percentDone())) {
+                cancelled = true;
+                made.reset();
+            }
+        }
     }
     running = false;
     QWidget *shownOver = owner.data();
-    if (result.cancelled)
+    if (cancelled)
         return false;
-    if (!result.document) {
-        showMessage(shownOver, MessageIcon::Exclamation, result.error);
+    if (!made) {
+        showMessage(shownOver, MessageIcon::Exclamation, error);
         return false;
     }
-    report::DocumentPages pages(std::move(result.document));
-    platform().previewReport(ReportPreviewRequest{QStringLiteral("Print Preview"), &pages}, shownOver);
+    platform().previewReport(ReportPreviewRequest{QStringLiteral("Print Preview"), made.get()}, shownOver);
     return true;
 }
 

@@ -11,10 +11,12 @@
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tf {
@@ -98,7 +100,7 @@ private:
 
 } // namespace
 
-ReportPreview::ReportPreview(const QString &title, const ReportPages &pages, QWidget *parent)
+ReportPreview::ReportPreview(const QString &title, ReportPages &pages, QWidget *parent)
     : QDialog(parent), m_pages(pages)
 {
     setObjectName(QStringLiteral("reportPreview"));
@@ -117,6 +119,12 @@ ReportPreview::ReportPreview(const QString &title, const ReportPages &pages, QWi
     print->setObjectName(QStringLiteral("printReport"));
     auto *pdf = new QPushButton(QStringLiteral("Save as PDF..."), this);
     pdf->setObjectName(QStringLiteral("savePdf"));
+    m_counting = new QProgressBar(this);
+    m_counting->setObjectName(QStringLiteral("countingPages"));
+    m_counting->setRange(0, 100);
+    m_counting->setFormat(QStringLiteral("Counting pages %p%"));
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelReport"));
     auto *close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("closePreview"));
     bar->addWidget(m_previous);
@@ -124,6 +132,8 @@ ReportPreview::ReportPreview(const QString &title, const ReportPages &pages, QWi
     bar->addWidget(m_of);
     bar->addWidget(m_next);
     bar->addStretch();
+    bar->addWidget(m_counting);
+    bar->addWidget(m_cancel);
     bar->addWidget(print);
     bar->addWidget(pdf);
     bar->addWidget(close);
@@ -142,7 +152,73 @@ ReportPreview::ReportPreview(const QString &title, const ReportPages &pages, QWi
     connect(print, &QPushButton::clicked, this, &ReportPreview::print);
     connect(pdf, &QPushButton::clicked, this, &ReportPreview::savePdf);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    showCount();
     showPage(0);
+    if (!m_pages.complete()) {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, timer] {
+            countSome();
+            if (m_pages.complete() || m_countFailed)
+                timer->stop();
+        });
+        timer->start(0);
+    }
+}
+
+void ReportPreview::countSome()
+{
+    if (m_pages.complete() || m_countFailed)
+        return;
+    const int before = m_pages.pageCount();
+    if (!m_pages.paginateMore(40)) {
+        m_countFailed = true;
+        if (!m_pages.error().isEmpty())
+            showMessage(this, MessageIcon::Exclamation, m_pages.error());
+    }
+    showCount();
+    if (m_pages.complete())
+        m_view->setPage(currentPage()); // its header now tells the number of pages
+    else if (before == 0 && m_pages.pageCount() > 0)
+        showPage(0);
+}
+
+void ReportPreview::showCount()
+{
+    const bool counting = !m_pages.complete() && !m_countFailed;
+    m_counting->setVisible(counting);
+    m_cancel->setVisible(counting);
+    m_counting->setValue(m_pages.percentDone());
+    const int pages = m_pages.pageCount();
+    m_page->setRange(1, qMax(1, pages));
+    m_of->setText(counting ? QStringLiteral("of %1...").arg(pages) : QStringLiteral("of %1").arg(pages));
+    m_next->setEnabled(currentPage() + 1 < pages);
+}
+
+bool ReportPreview::countAll()
+{
+    if (m_pages.complete())
+        return true;
+    if (m_countFailed)
+        return false;
+    {
+        PageProgress progress(QStringLiteral("Counting the pages..."), this);
+        const auto fn = progress.fn();
+        while (!m_pages.complete()) {
+            if (!m_pages.paginateMore(50)) {
+                m_countFailed = true;
+                if (!m_pages.error().isEmpty())
+                    showMessage(this, MessageIcon::Exclamation, m_pages.error());
+                break;
+            }
+            if (!fn(m_pages.percentDone()))
+                break;
+        }
+    }
+    showCount();
+    if (m_pages.complete())
+        m_view->setPage(currentPage());
+    return m_pages.complete();
 }
 
 int ReportPreview::currentPage() const
@@ -163,6 +239,8 @@ void ReportPreview::showPage(int index)
 
 void ReportPreview::print()
 {
+    if (!countAll())
+        return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(m_pages.pageSize(), QPageSize::Point));
     printer.setFullPage(true);
@@ -184,6 +262,8 @@ void ReportPreview::print()
 
 void ReportPreview::savePdf()
 {
+    if (!countAll())
+        return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save as PDF");
     request.filter = QStringLiteral("PDF Files (*.pdf)|*.pdf");

@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRandomGenerator>
-#include <QTextDocument>
 #include <sqlite3.h>
 
 namespace tf::test {
@@ -286,14 +285,24 @@ report::BuildResult buildNamed(const QString &fileName, const report::ProgressFn
     return report::buildReport(o);
 }
 
-bool writePdf(QTextDocument *doc, const QString &path)
+QString reportText(const report::Report &report)
 {
-    QPdfWriter pdf(path);
-    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
-    pdf.setPageLayout(QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-                                  QMarginsF(0, 0, 0, 0)));
-    doc->print(&pdf);
-    return QFileInfo(path).size() > 0;
+    QString text;
+    for (int i = 0; i < report.pageCount(); ++i)
+        text += report.pageText(i);
+    return text;
+}
+
+bool everyPageHeaded(const report::Report &report, const QString &title, QString *why)
+{
+    for (int i = 0; i < report.pageCount(); ++i) {
+        const QString text = report.pageText(i);
+        if (!text.startsWith(QStringLiteral("%1\tPage %2 of %3\n").arg(title).arg(i + 1).arg(report.pageCount()))) {
+            *why = QStringLiteral("page %1 begins: %2").arg(i + 1).arg(text.left(80));
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace tf::test

@@ -22,7 +22,10 @@ bool generateTrips(const QString &databasePath, int trips);
 
 // Builds a report of the program folder with the fake platform's clock.
 report::BuildResult buildNamed(const QString &fileName, const report::ProgressFn &progress = {});
-// Writes the document as a PDF with the page the standard setup assumes.
-bool writePdf(QTextDocument *doc, const QString &path);
+// The text of every page, one after the other.
+QString reportText(const report::Report &report);
+// Whether every page begins with its own header ("Fishing Log\tPage 3 of 40");
+// the first that does not is named in `why`.
+bool everyPageHeaded(const report::Report &report, const QString &title, QString *why);
 
 } // namespace tf::test

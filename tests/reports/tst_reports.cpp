@@ -6,6 +6,7 @@
 #include "TestMain.h"
 #include "data/Schema.h"
 #include "reports/ReportPages.h"
+#include "reports/ReportStream.h"
 #include "reports/RunReport.h"
 #include "reports/frmPrintfish.h"
 #include "shell/ReportPreview.h"
@@ -72,6 +73,7 @@ private slots:
     void longReportShowsProgressAndCancels();
     void printfishWindow();
     void previewPaintsOnlyShownPages();
+    void previewOpensBeforeCountingEnds();
 
 private:
     static void definitions();
@@ -189,9 +191,9 @@ void TestReports::emptyDiary()
     QFETCH(QString, empty);
     Diary diary(false);
     const report::BuildResult r = buildNamed(file);
-    QVERIFY2(r.document, qPrintable(r.error));
+    QVERIFY2(r.report, qPrintable(r.error));
     QCOMPARE(r.pages, 1);
-    const QString text = r.document->toPlainText();
+    const QString text = reportText(*r.report);
     QVERIFY2(text.startsWith(title + QStringLiteral("\tPage 1 of 1\n\t") + kPrinted + QLatin1Char('\n')),
              qPrintable(text));
     QVERIFY2(text.contains(empty), qPrintable(text));
@@ -204,8 +206,8 @@ void TestReports::knownDiary()
     QFETCH(QStringList, filled);
     Diary diary(true);
     const report::BuildResult r = buildNamed(file);
-    QVERIFY2(r.document, qPrintable(r.error));
-    const QString text = r.document->toPlainText();
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString text = reportText(*r.report);
     QVERIFY(text.startsWith(title + QStringLiteral("\tPage 1 of 1\nPat Angler\t") + kPrinted + QLatin1Char('\n')));
     QVERIFY2(inOrder(text, filled), qPrintable(text));
 }
@@ -215,8 +217,8 @@ void TestReports::totalFishFigures()
 {
     Diary diary(true);
     const report::BuildResult r = buildNamed(QStringLiteral("totalfish.rpt"));
-    QVERIFY2(r.document, qPrintable(r.error));
-    const QString text = r.document->toPlainText();
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString text = reportText(*r.report);
     const QStringList expected = {
         "Trips\t7\tFish caught\t24\n",
         "With fish\t4\tWithout fish\t2\n",
@@ -251,35 +253,38 @@ void TestReports::pictures()
 {
     Diary diary(true);
     const report::BuildResult r = buildNamed(QStringLiteral("Bestfish.rpt"));
-    QVERIFY2(r.document, qPrintable(r.error));
-    const QString text = r.document->toPlainText();
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString text = reportText(*r.report);
     QVERIFY(text.contains(QStringLiteral("Picture not found:\n/no/such/folder/walleye.jpg")));
     QVERIFY(
         text.contains(QStringLiteral("Picture cannot be read:\n") + diary.scope.file(QStringLiteral("broken.jpg"))));
     QVERIFY(text.contains(QStringLiteral("No picture")));
     // The one photograph that exists is drawn, scaled into its box (3.2 x 2.4 in at 96 dpi) keeping its shape.
     int images = 0;
-    for (QTextBlock b = r.document->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat f = it.fragment().charFormat();
-            if (!f.isImageFormat())
-                continue;
-            ++images;
-            const QTextImageFormat image = f.toImageFormat();
-            QCOMPARE(qRound(image.width()), 307);
-            QCOMPARE(qRound(image.height()), 230);
-            const QImage pixels =
-                r.document->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
-            QVERIFY(!pixels.isNull());
-            QVERIFY(pixels.width() <= 640);
+    for (int page = 0; page < r.report->pageCount(); ++page) {
+        const auto doc = r.report->pages().pageDocument(page);
+        for (QTextBlock b = doc->document()->begin(); b.isValid(); b = b.next()) {
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                if (!f.isImageFormat())
+                    continue;
+                ++images;
+                const QTextImageFormat image = f.toImageFormat();
+                QCOMPARE(qRound(image.width()), 307);
+                QCOMPARE(qRound(image.height()), 230);
+                const QImage pixels =
+                    doc->document()->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+                QVERIFY(!pixels.isNull());
+                QVERIFY(pixels.width() <= 640);
+            }
         }
     }
     QCOMPARE(images, 1);
     const QString out = qEnvironmentVariable("TF_REPORT_PDF");
     if (!out.isEmpty()) { // for a look at the pages: TF_REPORT_PDF=<folder>, then pdftoppm
-        QVERIFY(writePdf(r.document.get(), out + QStringLiteral("/Bestfish.pdf")));
+        QVERIFY(report::writePdf(*r.report, out + QStringLiteral("/Bestfish.pdf")));
         const report::BuildResult log = buildNamed(QStringLiteral("log.rpt"));
-        QVERIFY(writePdf(log.document.get(), out + QStringLiteral("/log.pdf")));
+        QVERIFY(report::writePdf(*log.report, out + QStringLiteral("/log.pdf")));
     }
 }
 
@@ -291,7 +296,7 @@ void TestReports::reportsNeverWrite()
     const QDateTime changed = QFileInfo(db).lastModified();
     for (const QString &name : QDir(definitionsFolder()).entryList({QStringLiteral("*.rpt")})) {
         const report::BuildResult r = buildNamed(name);
-        QVERIFY2(r.document, qPrintable(r.error));
+        QVERIFY2(r.report, qPrintable(r.error));
     }
     QCOMPARE(readAll(db), before);
     QCOMPARE(QFileInfo(db).lastModified(), changed);
@@ -441,8 +446,11 @@ namespace {
 class CountedPages : public ReportPages
 {
 public:
-    explicit CountedPages(const ReportPages &pages) : m_pages(pages) {}
+    explicit CountedPages(ReportPages &pages) : m_pages(pages) {}
     int pageCount() const override { return m_pages.pageCount(); }
+    bool complete() const override { return m_pages.complete(); }
+    bool paginateMore(int milliseconds) override { return m_pages.paginateMore(milliseconds); }
+    int percentDone() const override { return m_pages.percentDone(); }
     QSizeF pageSize() const override { return m_pages.pageSize(); }
     void paintPage(int index, QPainter &painter) const override
     {
@@ -453,7 +461,7 @@ public:
     mutable QList<int> painted;
 
 private:
-    const ReportPages &m_pages;
+    ReportPages &m_pages;
 };
 
 } // namespace
@@ -464,8 +472,8 @@ void TestReports::previewPaintsOnlyShownPages()
     Diary diary(false);
     QVERIFY(generateTrips(diary.scope.file(kDatabaseFileName), 120));
     report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
-    QVERIFY2(r.document, qPrintable(r.error));
-    const report::DocumentPages pages(std::move(r.document));
+    QVERIFY2(r.report, qPrintable(r.error));
+    report::Report &pages = *r.report;
     QVERIFY(pages.pageCount() > 5);
     CountedPages counted(pages);
     ReportPreview preview(QStringLiteral("Print Preview"), counted);
@@ -485,6 +493,54 @@ void TestReports::previewPaintsOnlyShownPages()
     preview.showPage(pages.pageCount() + 10); // past the end: the last page
     QCOMPARE(preview.currentPage(), pages.pageCount() - 1);
     QVERIFY(!next->isEnabled());
+}
+
+// A long report opens at its first page: the preview counts the rest between
+// events, shows how far it has come, and puts the total in the headers when done;
+// Cancel stops it and closes the preview.
+void TestReports::previewOpensBeforeCountingEnds()
+{
+    Diary diary(false);
+    QVERIFY(generateTrips(diary.scope.file(kDatabaseFileName), 2000));
+    report::BuildOptions o;
+    o.definitionPath = report::reportPath(QStringLiteral("log.rpt"));
+    o.databasePath = programFile(kDatabaseFileName);
+    o.printedAt = platform().now();
+    for (const bool cancel : {false, true}) {
+        QString error;
+        const auto made = report::openReport(o, &error);
+        QVERIFY2(made, qPrintable(error));
+        QVERIFY(made->paginate({}, 1));
+        QVERIFY(!made->complete());
+        const int early = made->pageCount();
+        QVERIFY(early >= 1);
+        QVERIFY2(made->pageText(0).startsWith(QStringLiteral("Fishing Log\tPage 1\n")),
+                 qPrintable(made->pageText(0).left(60)));
+        ReportPreview preview(QStringLiteral("Print Preview"), *made);
+        auto *counting = preview.findChild<QWidget *>(QStringLiteral("countingPages"));
+        auto *stop = preview.findChild<QPushButton *>(QStringLiteral("cancelReport"));
+        auto *of = preview.findChildren<QLabel *>().value(0);
+        QVERIFY(counting && stop && of);
+        QVERIFY(!counting->isHidden());
+        QVERIFY2(of->text().endsWith(QStringLiteral("...")), qPrintable(of->text()));
+        if (cancel) {
+            QTimer::singleShot(0, stop, [stop] { stop->click(); });
+            QCOMPARE(preview.exec(), int(QDialog::Rejected));
+            QVERIFY(!made->complete()); // stopped where it was
+            continue;
+        }
+        preview.show();
+        QTRY_VERIFY_WITH_TIMEOUT(made->complete(), 60000);
+        QVERIFY(made->pageCount() > early);
+        QVERIFY(counting->isHidden());
+        QCOMPARE(of->text(), QStringLiteral("of %1").arg(made->pageCount()));
+        QVERIFY(made->pageText(made->pageCount() - 1)
+                    .startsWith(QStringLiteral("Fishing Log\tPage %1 of %1\n").arg(made->pageCount())));
+        int trips = 0;
+        for (int page = 0; page < made->pageCount(); page += 20) // a sample: every page is slow under sanitizers
+            trips += int(made->pageText(page).count(QStringLiteral("Fish caught\t")));
+        QVERIFY(trips > 0);
+    }
 }
 
 TF_TEST_MAIN(TestReports)
