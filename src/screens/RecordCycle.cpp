@@ -189,13 +189,11 @@ bool RecordCycle::hasTypedPendingRow() const
 {
     if (state() == CycleState::Browse)
         return false;
-    for (QWidget *w : m_binding.widgets()) {
-        if (qobject_cast<QLabel *>(w))
-            continue;
-        const QString typed = FieldBinding::widgetValue(w).toString();
-        if (typed != m_source->value(m_binding.fieldOf(w)).toString())
+    // Compared with what the fields held when the row was started (defaults of New included).
+    const QList<QWidget *> widgets = m_binding.widgets();
+    for (int i = 0; i < widgets.size(); ++i)
+        if (i >= m_snapshot.size() || FieldBinding::widgetValue(widgets[i]).toString() != m_snapshot[i])
             return true;
-    }
     return false;
 }
 
@@ -405,12 +403,23 @@ bool RecordCycle::startNew()
         return false;
     if (m_params.defaultsOfNew)
         m_params.defaultsOfNew();
+    takeSnapshot();
     return true;
 }
 
 bool RecordCycle::startEdit()
 {
-    return m_source->edit();
+    if (!m_source->edit())
+        return false;
+    takeSnapshot();
+    return true;
+}
+
+void RecordCycle::takeSnapshot()
+{
+    m_snapshot.clear();
+    for (QWidget *w : m_binding.widgets())
+        m_snapshot << FieldBinding::widgetValue(w).toString();
 }
 
 bool RecordCycle::writePending()

@@ -186,6 +186,7 @@ private:
     void reportProblem(const QString &text);
     QStringList missingColumns() const;
     bool isBarButton(QObject *watched) const;
+    void takeSnapshot();
 
     struct Lookup
     {
@@ -203,6 +204,7 @@ private:
     GridModel *m_model = nullptr;
     QPointer<QAbstractItemView> m_grid; // a window deletes its grid before the cycle
     QString m_problem;
+    QStringList m_snapshot; // what the fields held when the pending row was started
     // A second click of a double click must not land on the bar that took the first one's place.
     quint64 m_lastRelease = 0;
     bool m_swappedSinceRelease = false;

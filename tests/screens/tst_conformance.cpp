@@ -13,6 +13,7 @@
 #include "data/FieldBinding.h"
 #include "data/Schema.h"
 #include "screens/RecordCycle.h"
+#include "shell/PendingRows.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -61,6 +62,8 @@ private slots:
     void writeFailureKeepsTyping();
     void missingColumnIsReported_data() { screens(); }
     void missingColumnIsReported();
+    void typingIsKnownToExitAndBackup_data() { screens(); }
+    void typingIsKnownToExitAndBackup();
     void doubleClickOnSave_data() { screens(); }
     void doubleClickOnSave();
 
@@ -473,6 +476,25 @@ void TestConformance::missingColumnIsReported()
     QVERIFY(m_driver->click(p().saveButton));
     QVERIFY(m_driver->lastMessage().contains(QLatin1String("could not be saved")));
     QVERIFY(m_cycle->state() != CycleState::Browse);
+}
+
+// Exit & Backup closes every window; it asks first about a row with typing in it.
+void TestConformance::typingIsKnownToExitAndBackup()
+{
+    QVERIFY(openCycle());
+    seedRow(1);
+    m_driver->close();
+    QVERIFY(openCycle());
+    QVERIFY(PendingRows::describeAll().isEmpty());
+    QVERIFY(startNewOrEdit());
+    // A pending row with nothing typed is nothing to ask about.
+    QVERIFY(PendingRows::describeAll().isEmpty());
+    fillEveryField(QStringLiteral("typed"));
+    const QStringList pending = PendingRows::describeAll();
+    QCOMPARE(pending.size(), 1);
+    QVERIFY(!pending[0].isEmpty());
+    QVERIFY(m_driver->click(p().cancelButton));
+    QVERIFY(PendingRows::describeAll().isEmpty());
 }
 
 void TestConformance::doubleClickOnSave()

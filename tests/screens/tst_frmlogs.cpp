@@ -88,13 +88,11 @@ private slots:
     void sorting();
     void stateLayout_data();
     void stateLayout();
-    void newThenCancel();
     void newSetsTodayAndFocusesDate();
     void newWithOlderDateThenSave();
     void requiredLake_data();
     void requiredLake();
     void typedLakeStoredAsTyped();
-    void everyFieldIsStored();
     void editKeepsStoredValuesAndFocusesLake();
     void emptyDateStaysEmpty();
     void numberFilter_data();
@@ -104,13 +102,9 @@ private slots:
     void scrolling_data();
     void scrolling();
     void wheelScrollsPastLists();
-    void deleteLastRowRefused();
     void deleteAnswers_data();
     void deleteAnswers();
-    void failingWriteKeepsTheRow();
     void activationRecounts();
-    void closingThrowsPendingRowAway_data();
-    void closingThrowsPendingRowAway();
     void printHandsOverLogReport();
     void printShowsTheLogReport();
     void opensOtherWindowsByName();
@@ -419,23 +413,6 @@ void TestLogs::stateLayout()
     QVERIFY(get<QWidget>("Label2")->isVisible());
 }
 
-void TestLogs::newThenCancel()
-{
-    addTrip("2026-07-04", "First");
-    addTrip("2026-05-02", "Second");
-    QVERIFY(openLogs());
-    auto *grid = get<QTableView>("DBGrid1");
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 1)).center());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
-    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Never Saved"));
-    QTest::mouseClick(get<QPushButton>("cmdCancel"), Qt::LeftButton);
-    QCOMPARE(tripCount(), 2);
-    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("2 Fishing Logs"));
-    QCOMPARE(grid->currentIndex().row(), 1);
-    QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Second"));
-    QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Second"));
-}
-
 void TestLogs::newSetsTodayAndFocusesDate()
 {
     QVERIFY(execSql(m_db, "INSERT INTO Log (Date, Lake, Weather, Notes, \"Total Fish\") "
@@ -528,38 +505,6 @@ void TestLogs::typedLakeStoredAsTyped()
     QCOMPARE(fileValue("SELECT Lake FROM Log").toString(), QStringLiteral("Mystery Pond"));
     QCOMPARE(fileValue("SELECT count(*) FROM Lakes").toInt(), 2);
     QCOMPARE(itemsOf(lake), QStringList({"Acorn Lake", "Moose River"}));
-}
-
-void TestLogs::everyFieldIsStored()
-{
-    QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
-    get<QDateEdit>("DTPicker1")->setDate(QDate(2026, 9, 12));
-    const struct
-    {
-        const char *field;
-        const char *column;
-        const char *value;
-    } values[] = {{"DBCombo1", "Lake", "Acorn Lake"},     {"DBCombo2", "Ramp", "North Ramp"},
-                  {"Combo9", "Total Fish", "4"},          {"DBCombo3", "Fish Caught", "Pike"},
-                  {"DBCombo4", "Best Lure", "Spoon"},     {"Combo10", "Lure Color", "Shad"},
-                  {"Combo1", "Weather", "Overcast"},      {"Combo2", "Wind Direction", "Southwest"},
-                  {"Combo3", "Wind Speed", "Gusty"},      {"Combo4", "Air Temp", "'Teens"},
-                  {"Combo5", "Water Temp", "30's"},       {"Combo6", "Water Color", "Muddy"},
-                  {"Combo7", "Structure", "Lily Pads"},   {"Combo8", "Best Depth", "Top Water"},
-                  {"Combo12", "Location", "Lower River"}, {"Combo11", "Moon Phase", "Dark Moon"}};
-    for (const auto &v : values)
-        get<QComboBox>(v.field)->setEditText(QLatin1String(v.value));
-    get<QPlainTextEdit>("Text9")->setPlainText(QStringLiteral("Two lines\nof notes"));
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(tripCount(), 1);
-    QCOMPARE(fileValue("SELECT Date FROM Log").toString(), QStringLiteral("2026-09-12"));
-    for (const auto &v : values)
-        QCOMPARE(fileValue(QStringLiteral("SELECT \"%1\" FROM Log").arg(QLatin1String(v.column))).toString(),
-                 QLatin1String(v.value));
-    QCOMPARE(fileValue("SELECT Notes FROM Log").toString(), QStringLiteral("Two lines\nof notes"));
-    QCOMPARE(get<QLabel>("Label51")->text(), QStringLiteral("'Teens"));
-    QCOMPARE(get<QPlainTextEdit>("Text12")->toPlainText(), QStringLiteral("Two lines\nof notes"));
 }
 
 void TestLogs::editKeepsStoredValuesAndFocusesLake()
@@ -745,21 +690,6 @@ void TestLogs::wheelScrollsPastLists()
     QVERIFY(weather->currentText() != QStringLiteral("Rain"));
 }
 
-void TestLogs::deleteLastRowRefused()
-{
-    addTrip("2026-07-04", "Only");
-    QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdDelete"), Qt::LeftButton);
-    FakePlatform &fake = m_scope->fake();
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(fake.messages[0].text, QStringLiteral("This Log can not be deleted.\nYou can edit this Log.\n"
-                                                   "At least one record has to be present at all times."));
-    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
-    QCOMPARE(fake.messages[0].buttons, MessageButtons::Ok);
-    QVERIFY(fake.messages[0].title.isEmpty());
-    QCOMPARE(tripCount(), 1);
-}
-
 void TestLogs::deleteAnswers_data()
 {
     QTest::addColumn<int>("answer");
@@ -798,40 +728,6 @@ void TestLogs::deleteAnswers()
     }
 }
 
-void TestLogs::failingWriteKeepsTheRow()
-{
-    addTrip("2026-07-04", "Existing");
-    QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
-    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Locked Out Lake"));
-    get<QPlainTextEdit>("Text9")->setPlainText(QStringLiteral("precious notes"));
-
-    // Another program holds the file: the write waits out the busy timeout and fails.
-    sqlite3 *other = nullptr;
-    QCOMPARE(sqlite3_open_v2(m_db.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    FakePlatform &fake = m_scope->fake();
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
-    QVERIFY2(fake.messages[0].text.startsWith(QLatin1String("This Log could not be saved:\n")),
-             qPrintable(fake.messages[0].text));
-    QVERIFY2(fake.messages[0].text.contains(QLatin1String("locked")), qPrintable(fake.messages[0].text));
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
-    QVERIFY(get<QWidget>("jcSave")->isVisible());
-    QVERIFY(!get<QWidget>("cmdExit")->isEnabled());
-    QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Locked Out Lake"));
-    QCOMPARE(get<QPlainTextEdit>("Text9")->toPlainText(), QStringLiteral("precious notes"));
-    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
-
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
-    QCOMPARE(fileValue("SELECT Notes FROM Log WHERE Lake = 'Locked Out Lake'").toString(),
-             QStringLiteral("precious notes"));
-    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("2 Fishing Logs"));
-}
-
 void TestLogs::activationRecounts()
 {
     addTrip("2026-07-04", "First");
@@ -856,27 +752,6 @@ void TestLogs::activationRecounts()
     QApplication::setActiveWindow(m_logs);
     QVERIFY(m_logs->isActiveWindow());
     QCOMPARE(count->text(), QStringLiteral("2 Fishing Logs"));
-}
-
-void TestLogs::closingThrowsPendingRowAway_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::newRow("adding") << "cmdNew";
-    QTest::newRow("editing") << "cmdEdit";
-}
-
-void TestLogs::closingThrowsPendingRowAway()
-{
-    QFETCH(QString, command);
-    addTrip("2026-07-04", "Stored");
-    QVERIFY(openLogs());
-    QTest::mouseClick(m_logs->findChild<QPushButton *>(command), Qt::LeftButton);
-    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Half Done"));
-    m_logs->close();
-    releaseClosed();
-    QVERIFY(!m_logs);
-    QCOMPARE(tripCount(), 1);
-    QCOMPARE(fileValue("SELECT Lake FROM Log").toString(), QStringLiteral("Stored"));
 }
 
 void TestLogs::printHandsOverLogReport()
