@@ -39,6 +39,15 @@ void nextBlock(QTextCursor &c, bool &reuse, const QTextBlockFormat &block, const
     }
 }
 
+// Report text is set in plain Latin script: shaping it (ligatures, kerning
+// tables) costs most of the time a long report takes, for a look that hardly
+// differs. Scripts that need shaping are shaped all the same.
+QFont withoutShaping(QFont font)
+{
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
+}
+
 } // namespace
 
 PageSetup PageSetup::fromPrinter(const QPageLayout &layout)
@@ -64,13 +73,14 @@ PageSetup PageSetup::standard()
 }
 
 ReportDocument::ReportDocument(const PageSetup &page, const QFont &font, const PageHeader &header)
-    : m_doc(std::make_unique<QTextDocument>()), m_page(page), m_header(header), m_font(font), m_metrics(font)
+    : m_doc(std::make_unique<QTextDocument>()), m_page(page), m_header(header), m_font(withoutShaping(font)),
+      m_metrics(m_font)
 {
     m_pxPerPoint = qt_defaultDpiY() / 72.0;
     m_textWidth = px(page.printable.width() - page.margins.left() - page.margins.right());
     m_doc->setUndoRedoEnabled(false);
     m_doc->setUseDesignMetrics(true);
-    m_doc->setDefaultFont(font);
+    m_doc->setDefaultFont(m_font);
     QTextOption option = m_doc->defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_doc->setDefaultTextOption(option);

@@ -140,6 +140,10 @@ void ReportDocument::resumeTable(const TableLayout &layout, const QStringList &c
 qreal ReportDocument::layOutPage()
 {
     m_cursor.endEditBlock();
+    // A page is laid out to be drawn: its lines keep their glyphs, or drawing would shape every line again.
+    for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next())
+        if (QTextLayout *tl = b.layout())
+            tl->setCacheEnabled(true);
     m_doc->setTextWidth(px(m_page.printable.width()));
     const std::vector<Item> items = rootItems(m_doc.get());
     if (items.empty())

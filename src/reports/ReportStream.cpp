@@ -387,7 +387,9 @@ void StreamPages::paintPage(int index, QPainter &painter) const
     } else {
         context.clip = QRectF(0, 0, width, qMin(top + length, height));
     }
-    painter.setClipRect(context.clip);
+    // A page whose text ends inside it needs no clip: a clip costs the PDF writer on every piece of text.
+    if (cut || page.offset > 0 || layout->documentSize().height() > height)
+        painter.setClipRect(context.clip);
     layout->draw(&painter, context);
     painter.restore();
 }
