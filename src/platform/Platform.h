@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QImage>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -98,7 +99,8 @@ public:
     // and shows its preview; false when it could not (the user has been told why).
     virtual bool printReport(const QString &reportFile, QWidget *parent) = 0;
     // Prints a picture on the default printer; false when nothing was printed.
-    virtual bool printImage(const QImage &image, QWidget *parent) = 0;
+    // `where` is in inches from the page's top left corner; an empty one fits the picture to the page.
+    virtual bool printImage(const QImage &image, const QRectF &where, QWidget *parent) = 0;
     // Opens the help file at a page (empty: its default page).
     virtual bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) = 0;
 

@@ -353,8 +353,12 @@ bool frmPicture::storePendingPath()
 void frmPicture::print()
 {
     // The picture as shown: its own size, or the zoom size it is stretched to.
+    // At 200 twips from the page's corner, as large as it is on screen (15 twips to a pixel).
     const QImage &shown = Image1->image();
-    if (shown.isNull() || !platform().printImage(shown, this))
+    constexpr double kTwipsPerInch = 1440.0;
+    const QRectF where(200 / kTwipsPerInch, 200 / kTwipsPerInch, shown.width() * 15 / kTwipsPerInch,
+                       shown.height() * 15 / kTwipsPerInch);
+    if (shown.isNull() || !platform().printImage(shown, where, this))
         showMessage(this, MessageIcon::None, QStringLiteral("There was a problem printing to your printer."));
 }
 

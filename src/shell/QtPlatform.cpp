@@ -148,15 +148,21 @@ bool QtPlatform::printReport(const QString &reportFile, QWidget *parent)
     return runReport(reportFile, parent);
 }
 
-bool QtPlatform::printImage(const QImage &image, QWidget *parent)
+bool QtPlatform::printImage(const QImage &image, const QRectF &where, QWidget *parent)
 {
     Q_UNUSED(parent);
     QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
     if (!printer.isValid())
         return false;
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
+    if (!where.isEmpty()) {
+        const double dpi = printer.resolution();
+        painter.drawImage(QRectF(where.x() * dpi, where.y() * dpi, where.width() * dpi, where.height() * dpi), image);
+        return painter.end();
+    }
     const QRect page = painter.viewport();
     QSize size = image.size();
     size.scale(page.size(), Qt::KeepAspectRatio);

@@ -16,7 +16,7 @@ public:
     QDateTime now() const override;
     void previewReport(const ReportPreviewRequest &request, QWidget *parent) override;
     bool printReport(const QString &reportFile, QWidget *parent) override;
-    bool printImage(const QImage &image, QWidget *parent) override;
+    bool printImage(const QImage &image, const QRectF &where, QWidget *parent) override;
     bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) override;
     void beginWait() override;
     void endWait() override;

@@ -338,6 +338,8 @@ void TestPicture::printsWhatIsShown()
     click("cmdPrint");
     QCOMPARE(fake().printedImages.size(), 1);
     QCOMPARE(fake().printedImages[0].size(), QSize(226, 169));
+    // At (200, 200) twips, the size shown on screen in twips (15 to a pixel).
+    QCOMPARE(fake().printedPlaces[0], QRectF(200 / 1440.0, 200 / 1440.0, 226 * 15 / 1440.0, 169 * 15 / 1440.0));
     QVERIFY(fake().messages.isEmpty());
 }
 

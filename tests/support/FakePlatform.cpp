@@ -49,9 +49,10 @@ bool FakePlatform::printReport(const QString &reportFile, QWidget *parent)
     return reportMaker ? reportMaker(reportFile, parent) : true;
 }
 
-bool FakePlatform::printImage(const QImage &image, QWidget *)
+bool FakePlatform::printImage(const QImage &image, const QRectF &where, QWidget *)
 {
     printedImages.append(image);
+    printedPlaces.append(where);
     return printResult;
 }
 

@@ -34,7 +34,7 @@ public:
     QDateTime now() const override { return m_now; }
     void previewReport(const ReportPreviewRequest &request, QWidget *parent) override;
     bool printReport(const QString &reportFile, QWidget *parent) override;
-    bool printImage(const QImage &image, QWidget *parent) override;
+    bool printImage(const QImage &image, const QRectF &where, QWidget *parent) override;
     bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) override;
     void beginWait() override;
     void endWait() override;
@@ -57,6 +57,7 @@ public:
     QList<QString> previewTitles;
     QList<QString> previewTexts; // the text of every page of each previewed report
     QList<QImage> printedImages;
+    QList<QRectF> printedPlaces;              // where on the page each picture went, in inches
     QList<QPair<QString, QWidget *>> reports; // report file and the window that asked
     QList<QPair<QString, QString>> helpRequests;
     int waitDepth = 0;
