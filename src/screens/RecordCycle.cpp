@@ -21,6 +21,10 @@
 
 namespace tf {
 
+namespace {
+const char *const kBarButtonProperty = "tfCycleBarButton";
+} // namespace
+
 void ScreenParams::useBars(QWidget *menu, QWidget *save)
 {
     const auto button = [](QWidget *bar, const char *name) {
@@ -86,8 +90,10 @@ RecordCycle::RecordCycle(ScreenParams params, CycleHooks hooks)
 
     for (QWidget *bar : {p.menuBar, p.saveBar})
         if (bar)
-            for (QAbstractButton *b : bar->findChildren<QAbstractButton *>())
+            for (QAbstractButton *b : bar->findChildren<QAbstractButton *>()) {
+                b->setProperty(kBarButtonProperty, true);
                 b->installEventFilter(this);
+            }
 
     // Exit & Backup closes every window: it asks first when this one holds typing.
     PendingRows::add(this, [this]() -> QString {
@@ -522,10 +528,9 @@ void RecordCycle::syncGrid(int row)
 
 bool RecordCycle::isBarButton(QObject *watched) const
 {
-    for (QWidget *bar : {m_params.menuBar, m_params.saveBar})
-        if (bar && bar->isAncestorOf(qobject_cast<QWidget *>(watched)))
-            return true;
-    return false;
+    // Marked when the filter was installed: the bars may already be gone while
+    // their buttons are being destroyed, so no pointer to a bar is followed here.
+    return watched->property(kBarButtonProperty).toBool();
 }
 
 bool RecordCycle::eventFilter(QObject *watched, QEvent *event)
