@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
 
 namespace tf::stats {
@@ -149,17 +150,23 @@ std::int32_t TripLog::Groups::idOf(const QString &value)
     } else {
         id = *it;
     }
-    ++spellings[size_t(id)][spelling];
+    Spellings &s = spellings[size_t(id)];
+    if (s.firstCount == 0 || s.first == spelling) {
+        s.first = spelling;
+        ++s.firstCount;
+    } else {
+        ++s.others[spelling];
+    }
     return id;
 }
 
 void TripLog::Groups::settleNames()
 {
     names.clear();
-    for (const QHash<QString, int> &counts : spellings) {
-        QString best;
-        int bestCount = -1;
-        for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
+    for (const Spellings &counts : spellings) {
+        QString best = counts.first;
+        int bestCount = counts.firstCount;
+        for (auto it = counts.others.constBegin(); it != counts.others.constEnd(); ++it)
             if (it.value() > bestCount || (it.value() == bestCount && it.key() < best)) {
                 best = it.key();
                 bestCount = it.value();
@@ -175,6 +182,29 @@ std::int32_t TripLog::Groups::find(const QString &value) const
     const std::int32_t id = idOfKey.value(groupKey(value), -1);
     // The window offers the empty group by its shown name.
     return id < 0 && value == kNoneGroup ? idOfKey.value(QString(), -1) : id;
+}
+
+// Most trips first, then by name ignoring case. The names are folded once: a
+// log of many different lakes has as many rows, and folding in every
+// comparison would cost more than everything else the figures need.
+static void sortRows(std::vector<GroupRow> &rows)
+{
+    std::vector<QString> keys;
+    keys.reserve(rows.size());
+    for (const GroupRow &r : rows)
+        keys.push_back(r.group.toCaseFolded());
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (rows[a].figures.trips != rows[b].figures.trips)
+            return rows[a].figures.trips > rows[b].figures.trips;
+        return keys[a] < keys[b];
+    });
+    std::vector<GroupRow> sorted;
+    sorted.reserve(rows.size());
+    for (size_t i : order)
+        sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
 }
 
 // ---- Loading ---------------------------------------------------------------------------
@@ -370,12 +400,7 @@ Result TripLog::compute(const Filter &filter) const
         const Dimension d = Dimension(int(Dimension::Lake) + i);
         for (size_t g = 0; g < byText[size_t(i)].size(); ++g)
             put(d, m_groups[size_t(i)].names.at(qsizetype(g)), byText[size_t(i)][g]);
-        std::vector<GroupRow> &rows = result.breakdowns[size_t(d)].rows;
-        std::sort(rows.begin(), rows.end(), [](const GroupRow &a, const GroupRow &b) {
-            if (a.figures.trips != b.figures.trips)
-                return a.figures.trips > b.figures.trips;
-            return a.group.compare(b.group, Qt::CaseInsensitive) < 0;
-        });
+        sortRows(result.breakdowns[size_t(d)].rows);
     }
     return result;
 }

@@ -163,9 +163,18 @@ private:
 
     struct Groups
     {
-        QHash<QString, std::int32_t> idOfKey;       // case-folded, trimmed text -> group
-        std::vector<QHash<QString, int>> spellings; // per group: spelling -> count
-        QStringList names;                          // settled after loading
+        QHash<QString, std::int32_t> idOfKey; // case-folded, trimmed text -> group
+        // Per group: its first spelling and how often it came, and only when a
+        // group is written more than one way, the count of every spelling. Most
+        // groups have one spelling; a hash for each of them would be most of the work.
+        struct Spellings
+        {
+            QString first;
+            int firstCount = 0;
+            QHash<QString, int> others;
+        };
+        std::vector<Spellings> spellings;
+        QStringList names; // settled after loading
         std::int32_t idOf(const QString &value);
         void settleNames();
         std::int32_t find(const QString &value) const; // -1 when unknown

@@ -5,6 +5,7 @@
 #include "shell/WindowChrome.h"
 #include "stats/StatsChart.h"
 
+#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -17,7 +18,7 @@
 #include <QSaveFile>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace tf {
@@ -45,6 +46,61 @@ QString share(const stats::Figures &f)
     const std::optional<double> s = f.blankShare();
     return s ? QStringLiteral("%1% (%2)").arg(QString::number(*s * 100, 'f', 0)).arg(f.blank) : QStringLiteral("-");
 }
+
+} // namespace
+
+// The rows of one breakdown for a table view: a log of many lakes has many
+// rows, so they are read on demand instead of made into items up front.
+class BreakdownModel : public QAbstractTableModel
+{
+public:
+    BreakdownModel(QStringList headers, QObject *parent) : QAbstractTableModel(parent), m_headers(std::move(headers)) {}
+
+    void setRows(std::vector<stats::GroupRow> rows)
+    {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 6; }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
+            return m_headers[section];
+        return {};
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= int(m_rows.size()))
+            return {};
+        if (role == Qt::TextAlignmentRole && index.column() > 0)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        if (role != Qt::DisplayRole)
+            return {};
+        const stats::GroupRow &row = m_rows[size_t(index.row())];
+        switch (index.column()) {
+        case 0:
+            return row.group.size() > 200 ? row.group.left(199) + QChar(0x2026) : row.group;
+        case 1:
+            return QString::number(row.figures.trips);
+        case 2:
+            return QString::number(row.figures.known);
+        case 3:
+            return QString::number(row.figures.fish);
+        case 4:
+            return perTrip(row.figures.fishPerTrip());
+        default:
+            return share(row.figures);
+        }
+    }
+
+private:
+    QStringList m_headers;
+    std::vector<stats::GroupRow> m_rows;
+};
+
+namespace {
 
 QString capitalised(const QString &text)
 {
@@ -191,17 +247,25 @@ QWidget *frmStatistics::makeBreakdownPage(Page &page)
     auto *splitter = new QSplitter(this);
     page.chart = new StatsChart(splitter);
     page.chart->setObjectName(QStringLiteral("cht_") + key);
-    page.table = new QTableWidget(0, 6, splitter);
+    page.table = new QTableView(splitter);
     page.table->setObjectName(QStringLiteral("tbl_") + key);
-    page.table->setHorizontalHeaderLabels(
+    page.model = new BreakdownModel(
         {stats::dimensionTitle(page.dimension).mid(3, 1).toUpper() + stats::dimensionTitle(page.dimension).mid(4),
          QStringLiteral("Trips"), QStringLiteral("Known catch"), QStringLiteral("Fish"),
-         QStringLiteral("Fish per trip"), QStringLiteral("Blank trips")});
+         QStringLiteral("Fish per trip"), QStringLiteral("Blank trips")},
+        page.table);
+    page.table->setModel(page.model);
     page.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     page.table->setSelectionBehavior(QAbstractItemView::SelectRows);
     page.table->verticalHeader()->hide();
-    page.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns sized once by what fits a header, not by measuring every row of a large log.
+    page.table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    page.table->horizontalHeader()->setStretchLastSection(false);
     page.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < 6; ++c)
+        page.table->setColumnWidth(c, page.table->fontMetrics().horizontalAdvance(
+                                          page.model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                                          24);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     // The chart first: an exported chart is as wide as it is here.
@@ -300,24 +364,7 @@ void frmStatistics::showBreakdowns()
     for (Page &page : m_pages) {
         const stats::Breakdown &b = m_result.by(page.dimension);
         page.chart->setBreakdown(b, barsFor(page.dimension), chartTitle(page.dimension, b.rows.size()));
-        QTableWidget *t = page.table;
-        t->setRowCount(int(b.rows.size()));
-        for (int r = 0; r < int(b.rows.size()); ++r) {
-            const stats::GroupRow &row = b.rows[size_t(r)];
-            const QStringList cells{row.group,
-                                    QString::number(row.figures.trips),
-                                    QString::number(row.figures.known),
-                                    QString::number(row.figures.fish),
-                                    perTrip(row.figures.fishPerTrip()),
-                                    share(row.figures)};
-            for (int c = 0; c < cells.size(); ++c) {
-                auto *item = new QTableWidgetItem(c == 0 && cells[c].size() > 200 ? cells[c].left(199) + QChar(0x2026)
-                                                                                  : cells[c]);
-                if (c > 0)
-                    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                t->setItem(r, c, item);
-            }
-        }
+        page.model->setRows(b.rows);
     }
 }
 

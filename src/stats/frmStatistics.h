@@ -20,9 +20,11 @@ class QDateEdit;
 class QLabel;
 class QPushButton;
 class QTabWidget;
-class QTableWidget;
+class QTableView;
 
 namespace tf {
+
+class BreakdownModel;
 
 class StatsChart;
 
@@ -42,7 +44,8 @@ private:
     {
         stats::Dimension dimension;
         StatsChart *chart = nullptr;
-        QTableWidget *table = nullptr;
+        QTableView *table = nullptr;
+        BreakdownModel *model = nullptr;
     };
 
     QWidget *makeGlancePage();
