@@ -116,10 +116,10 @@ QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &capti
 {
     QGroupBox *bar = makeBar(parent, QLatin1String(name), caption);
     QList<QAbstractButton *> row;
-    for (const ButtonSpec &spec : buttons) {
-        QPushButton *b = barButton(bar, spec.name, spec.caption, spec.toolTip);
-        if (spec.command)
-            QObject::connect(b, &QPushButton::clicked, bar, [command = spec.command] { command(); });
+    for (const ButtonSpec &decl : buttons) {
+        QPushButton *b = barButton(bar, decl.name, decl.caption, decl.toolTip);
+        if (decl.command)
+            QObject::connect(b, &QPushButton::clicked, bar, [command = decl.command] { command(); });
         row << b;
     }
     look::rowOfButtons(bar, row);
@@ -144,10 +144,10 @@ QAbstractButton *button(const QWidget *parent, const char *name)
     return parent ? parent->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
 }
 
-QWidget *makeField(QWidget *parent, const FieldSpec &spec)
+QWidget *makeField(QWidget *parent, const FieldSpec &decl)
 {
-    const QString name = QLatin1String(spec.name);
-    switch (spec.kind) {
+    const QString name = QLatin1String(decl.name);
+    switch (decl.kind) {
     case FieldKind::MultiLine: {
         auto *text = new QPlainTextEdit(parent);
         text->setObjectName(name);
@@ -158,8 +158,8 @@ QWidget *makeField(QWidget *parent, const FieldSpec &spec)
     case FieldKind::ValueList:
     case FieldKind::Lookup:
         return look::makeList(parent, name,
-                              spec.values.isEmpty() && spec.kind == FieldKind::ValueList ? valueList(spec.column)
-                                                                                         : spec.values);
+                              decl.values.isEmpty() && decl.kind == FieldKind::ValueList ? valueList(decl.column)
+                                                                                         : decl.values);
     case FieldKind::Date: {
         auto *date = new DateField(parent);
         date->setObjectName(name);
@@ -172,7 +172,7 @@ QWidget *makeField(QWidget *parent, const FieldSpec &spec)
     auto *line = new QLineEdit(parent);
     line->setObjectName(name);
     line->setMaxLength(kNoLengthLimit);
-    if (spec.kind == FieldKind::Number)
+    if (decl.kind == FieldKind::Number)
         line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
     return line;
 }
@@ -183,13 +183,13 @@ QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const Fi
     QList<QWidget *> made;
     QWidget *previous = nullptr;
     int row = 0;
-    for (const FieldSpec &spec : fields) {
-        QWidget *field = makeField(form, spec);
-        const bool fillsRest = spec.kind == FieldKind::MultiLine && geometry && &spec == &fields.back();
-        place(form, geometry, row++, look::makeCaption(form, spec.caption), field, fillsRest);
-        cycle.bind(field, spec.column);
-        if (spec.kind == FieldKind::Lookup)
-            cycle.addLookup(static_cast<QComboBox *>(field), spec.lookupTable, spec.lookupColumn);
+    for (const FieldSpec &decl : fields) {
+        QWidget *field = makeField(form, decl);
+        const bool fillsRest = decl.kind == FieldKind::MultiLine && geometry && &decl == &fields.back();
+        place(form, geometry, row++, look::makeCaption(form, decl.caption), field, fillsRest);
+        cycle.bind(field, decl.column);
+        if (decl.kind == FieldKind::Lookup)
+            cycle.addLookup(static_cast<QComboBox *>(field), decl.lookupTable, decl.lookupColumn);
         if (previous)
             QWidget::setTabOrder(previous, field);
         previous = field;
@@ -203,10 +203,10 @@ QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const La
 {
     QList<QLabel *> made;
     int row = 0;
-    for (const LabelSpec &spec : labels) {
-        QLabel *value = look::makeValue(panel, QLatin1String(spec.name));
-        place(panel, geometry, row++, look::makeCaption(panel, spec.caption), value, false);
-        cycle.bind(value, spec.column);
+    for (const LabelSpec &decl : labels) {
+        QLabel *value = look::makeValue(panel, QLatin1String(decl.name));
+        place(panel, geometry, row++, look::makeCaption(panel, decl.caption), value, false);
+        cycle.bind(value, decl.column);
         made << value;
     }
     return made;

@@ -104,7 +104,7 @@ QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const La
 void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warning);
 
 // One field made alone (not bound): for screens that place a field themselves.
-QWidget *makeField(QWidget *parent, const FieldSpec &spec);
+QWidget *makeField(QWidget *parent, const FieldSpec &decl);
 
 } // namespace kit
 } // namespace tf

@@ -216,8 +216,8 @@ frmGear::frmGear(QWidget *parent) : QWidget(parent)
 
     std::array<kit::ButtonSpec, kListCount> selectors;
     for (int i = 0; i < kListCount; ++i) {
-        const ListSpec &spec = gearLists()[i];
-        selectors[i] = {spec.selector, spec.selectorCaption, spec.selectorTip,
+        const ListSpec &decl = gearLists()[i];
+        selectors[i] = {decl.selector, decl.selectorCaption, decl.selectorTip,
                         [this, i] { showList(static_cast<List>(i)); }};
     }
     QGroupBox *select = kit::makeButtonBar(this, "jcSelect", QStringLiteral("Select"), selectors);
@@ -245,28 +245,28 @@ frmGear::frmGear(QWidget *parent) : QWidget(parent)
 
 void frmGear::buildList(List list)
 {
-    const ListSpec &spec = gearLists()[list];
+    const ListSpec &decl = gearLists()[list];
     auto *panel = new QWidget(this);
-    panel->setObjectName(QLatin1String(spec.panel));
+    panel->setObjectName(QLatin1String(decl.panel));
     panel->setGeometry(kListRect);
 
     auto *grid = new QTableView(panel);
-    grid->setObjectName(QLatin1String(spec.grid));
+    grid->setObjectName(QLatin1String(decl.grid));
     grid->setGeometry(kGridRect);
     look::styleGrid(grid);
-    grid->horizontalHeader()->setDefaultSectionSize((kGridRect.width() - 8) / int(spec.columns.size()));
+    grid->horizontalHeader()->setDefaultSectionSize((kGridRect.width() - 8) / int(decl.columns.size()));
 
-    const auto name = [&spec](const char *role) { return QByteArray(role) + spec.suffix; };
+    const auto name = [&decl](const char *role) { return QByteArray(role) + decl.suffix; };
     const QByteArray commands[] = {name("cmdNew"), name("cmdEdit"), name("cmdDelete"), name("cmdPrint")};
-    const kit::ButtonSpec menu[] = {{commands[0].constData(), "New", spec.tips[0]},
-                                    {commands[1].constData(), "Edit", spec.tips[1]},
-                                    {commands[2].constData(), "Delete", spec.tips[2]},
+    const kit::ButtonSpec menu[] = {{commands[0].constData(), "New", decl.tips[0]},
+                                    {commands[1].constData(), "Edit", decl.tips[1]},
+                                    {commands[2].constData(), "Delete", decl.tips[2]},
                                     {commands[3].constData(), "Print", QStringLiteral(" Print Preview ")}};
-    QGroupBox *menuBar = kit::makeButtonBar(panel, spec.menuBar, QStringLiteral("Menu"), menu);
+    QGroupBox *menuBar = kit::makeButtonBar(panel, decl.menuBar, QStringLiteral("Menu"), menu);
     menuBar->setGeometry(kBarRect);
     // The save bar takes the menu bar's place while a row is added or changed.
     QGroupBox *saveBar = kit::makeSaveBar(panel, QStringLiteral("Click Save or Cancel before you can Exit."),
-                                          spec.saveBar, QStringLiteral("Menu"), name("Label1").constData());
+                                          decl.saveBar, QStringLiteral("Menu"), name("Label1").constData());
     saveBar->setGeometry(kBarRect);
     QAbstractButton *save = kit::button(saveBar, "cmdSave");
     QAbstractButton *cancel = kit::button(saveBar, "cmdCancel");
@@ -280,18 +280,18 @@ void frmGear::buildList(List list)
 
     ScreenParams p;
     p.window = this;
-    p.recordSource = spec.table;
+    p.recordSource = decl.table;
     p.title = kTitle;
     p.countLabel = Label22;
-    p.countText = spec.countText;
-    p.recordNoun = spec.noun;
-    p.deleteSubject = [this, &spec] {
+    p.countText = decl.countText;
+    p.recordNoun = decl.noun;
+    p.deleteSubject = [this, &decl] {
         QStringList named;
-        for (const char *field : spec.deleteFields)
+        for (const char *field : decl.deleteFields)
             named << findChild<QLineEdit *>(QLatin1String(field))->text();
-        return spec.deleteLead + named.join(QStringLiteral(" and ")) + QStringLiteral("?");
+        return decl.deleteLead + named.join(QStringLiteral(" and ")) + QStringLiteral("?");
     };
-    p.reportFile = spec.reportFile;
+    p.reportFile = decl.reportFile;
     p.menuBar = menuBar;
     p.saveBar = saveBar;
     p.newButton = kit::button(menuBar, commands[0].constData());
@@ -305,8 +305,8 @@ void frmGear::buildList(List list)
     // At most one list is ever out of browse state: the others cannot be reached meanwhile.
     p.offWhileEditing = {jcSelect};
     p.grid = grid;
-    p.gridColumns = spec.columns;
-    p.gridAcceptsTyping = spec.gridAcceptsTyping;
+    p.gridColumns = decl.columns;
+    p.gridAcceptsTyping = decl.gridAcceptsTyping;
     // Every text box of the window, on all three panels, is locked while browsing.
     p.readOnly = ReadOnlyMeans::LockTextBoxes;
     p.editModeLabel = editMode;
@@ -323,14 +323,14 @@ void frmGear::buildList(List list)
             if (frame->property(kPanelLook).isValid())
                 frame->setStyleSheet(frame->property(kPanelLook).toString() + (editing ? QString() : kLockedLook));
     };
-    if (!spec.noneFields.empty())
+    if (!decl.noneFields.empty())
         hooks.checkBeforeSave = [this, list] { return fillNoneFields(list); };
     auto *cycle = new RecordCycle(p, hooks);
 
     int y = 0;
-    const int groupHeight = (kListRect.height() - kGroupGap * (int(spec.groups.size()) - 1)) / int(spec.groups.size());
+    const int groupHeight = (kListRect.height() - kGroupGap * (int(decl.groups.size()) - 1)) / int(decl.groups.size());
     const kit::FormGeometry rows{40, 30, 12, 112, 24, 12, 10};
-    for (const GroupSpec &group : spec.groups) {
+    for (const GroupSpec &group : decl.groups) {
         QWidget *frame = makeGroup(panel, group, QRect(kFieldsX, y, kFieldsWidth, groupHeight));
         kit::addFields(*cycle, frame, group.fields, &rows);
         y += groupHeight + kGroupGap;
@@ -339,12 +339,12 @@ void frmGear::buildList(List list)
     ListParts &parts = m_lists[list];
     parts.panel = panel;
     parts.cycle = cycle;
-    parts.focusField = panel->findChild<QWidget *>(QLatin1String(spec.focusField));
+    parts.focusField = panel->findChild<QWidget *>(QLatin1String(decl.focusField));
     ScreenParams &late = cycle->configure();
     late.focusOnNew = late.focusOnEdit = parts.focusField;
-    if (spec.requiredField) {
-        late.requiredField = panel->findChild<QWidget *>(QLatin1String(spec.requiredField));
-        late.requiredMessage = spec.requiredMessage;
+    if (decl.requiredField) {
+        late.requiredField = panel->findChild<QWidget *>(QLatin1String(decl.requiredField));
+        late.requiredMessage = decl.requiredMessage;
     }
     // Back in browse state, the list's focus field has the focus again.
     for (QAbstractButton *b : {save, cancel})

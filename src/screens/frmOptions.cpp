@@ -187,62 +187,62 @@ frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
     setOrdinaryFrame(this);
 }
 
-QWidget *frmOptions::buildList(const ListSpec &spec)
+QWidget *frmOptions::buildList(const ListSpec &decl)
 {
     auto *panel = new QWidget;
-    panel->setObjectName(QLatin1String(spec.panel));
+    panel->setObjectName(QLatin1String(decl.panel));
 
     auto *grid = new QTableView(panel);
-    grid->setObjectName(QLatin1String(spec.grid));
+    grid->setObjectName(QLatin1String(decl.grid));
     look::styleGrid(grid);
 
     const kit::ButtonSpec menu[] = {
-        {spec.newButton, "New", {}}, {spec.editButton, "Edit", {}}, {spec.deleteButton, "Delete", {}}};
-    QGroupBox *menuBar = kit::makeButtonBar(panel, spec.menuBar, QStringLiteral("Menu"), menu);
-    QGroupBox *saveBar = kit::makeSaveBar(panel, kNote, spec.saveBar, QStringLiteral("Menu"),
-                                          QByteArray(spec.saveBar).append("Note").constData());
-    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdSave"))->setObjectName(QLatin1String(spec.saveButton));
-    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdCancel"))->setObjectName(QLatin1String(spec.cancelButton));
+        {decl.newButton, "New", {}}, {decl.editButton, "Edit", {}}, {decl.deleteButton, "Delete", {}}};
+    QGroupBox *menuBar = kit::makeButtonBar(panel, decl.menuBar, QStringLiteral("Menu"), menu);
+    QGroupBox *saveBar = kit::makeSaveBar(panel, kNote, decl.saveBar, QStringLiteral("Menu"),
+                                          QByteArray(decl.saveBar).append("Note").constData());
+    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdSave"))->setObjectName(QLatin1String(decl.saveButton));
+    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdCancel"))->setObjectName(QLatin1String(decl.cancelButton));
     for (QGroupBox *bar : {menuBar, saveBar})
         bar->setFixedHeight(72);
 
-    QGroupBox *group = makeBar(panel, QString::fromLatin1(spec.panel) + QStringLiteral("Group"), spec.groupCaption);
+    QGroupBox *group = makeBar(panel, QString::fromLatin1(decl.panel) + QStringLiteral("Group"), decl.groupCaption);
     group->setStyleSheet(group->styleSheet() + formlook::lockedFieldRules());
 
     ScreenParams p;
     p.window = this;
-    p.recordSource = spec.table;
-    p.title = spec.title;
-    p.requiredMessage = spec.requiredMessage;
-    p.recordNoun = spec.noun;
-    p.newButton = kit::button(menuBar, spec.newButton);
-    p.editButton = kit::button(menuBar, spec.editButton);
-    p.deleteButton = kit::button(menuBar, spec.deleteButton);
-    p.saveButton = kit::button(saveBar, spec.saveButton);
-    p.cancelButton = kit::button(saveBar, spec.cancelButton);
+    p.recordSource = decl.table;
+    p.title = decl.title;
+    p.requiredMessage = decl.requiredMessage;
+    p.recordNoun = decl.noun;
+    p.newButton = kit::button(menuBar, decl.newButton);
+    p.editButton = kit::button(menuBar, decl.editButton);
+    p.deleteButton = kit::button(menuBar, decl.deleteButton);
+    p.saveButton = kit::button(saveBar, decl.saveButton);
+    p.cancelButton = kit::button(saveBar, decl.cancelButton);
     p.menuBar = menuBar;
     p.saveBar = saveBar;
     p.grid = grid;
-    p.gridColumns = {{spec.gridCaption, spec.column}};
-    p.gridAcceptsTyping = spec.gridAcceptsTyping;
+    p.gridColumns = {{decl.gridCaption, decl.column}};
+    p.gridAcceptsTyping = decl.gridAcceptsTyping;
     p.readOnly = ReadOnlyMeans::LockTextBoxes;
     CycleHooks hooks;
     // The grid keeps its rows where they are; nothing here is counted.
     hooks.afterDelete = AfterDelete::FirstWithoutRequery;
     hooks.layoutChanged = [this](bool) { formlook::restyleFields(this); };
     const qsizetype index = m_cycles.size();
-    hooks.checkBeforeSave = [this, &spec, index] {
-        return nameIsNew(spec, m_cycles[index], findChild<QLineEdit *>(QLatin1String(spec.nameField)));
+    hooks.checkBeforeSave = [this, &decl, index] {
+        return nameIsNew(decl, m_cycles[index], findChild<QLineEdit *>(QLatin1String(decl.nameField)));
     };
     auto *cycle = new RecordCycle(p, hooks);
-    const kit::FieldSpec field[] = {{spec.nameField, "Name:", spec.column}};
+    const kit::FieldSpec field[] = {{decl.nameField, "Name:", decl.column}};
     auto *name = static_cast<QLineEdit *>(kit::addFields(*cycle, group, field).first());
     ScreenParams &c = cycle->configure();
     c.requiredField = c.focusOnNew = c.focusOnEdit = name;
     c.deleteSubject = [name] { return name->text() + QStringLiteral(" ?"); };
     m_cycles << cycle;
 
-    if (spec.focusAfterSave)
+    if (decl.focusAfterSave)
         for (QAbstractButton *b : {p.saveButton, p.cancelButton})
             connect(b, &QAbstractButton::clicked, this, [cycle, name] {
                 if (cycle->state() == CycleState::Browse)
@@ -265,13 +265,13 @@ QWidget *frmOptions::buildList(const ListSpec &spec)
 // fed by it, and the two could never be told apart. Letter case and blanks
 // around the name do not make another entry (the lists sort and match without
 // regard to case either). Changing an entry may keep its own name.
-bool frmOptions::nameIsNew(const ListSpec &spec, RecordCycle *cycle, QLineEdit *name)
+bool frmOptions::nameIsNew(const ListSpec &decl, RecordCycle *cycle, QLineEdit *name)
 {
     const QString typed = name->text().trimmed();
     if (typed.isEmpty())
         return true;
     QString error;
-    const auto items = readLookupList(programDatabasePath(), spec.table, spec.column, &error);
+    const auto items = readLookupList(programDatabasePath(), decl.table, decl.column, &error);
     if (!items) {
         // Saving will meet the same trouble and say what it is.
         return true;
@@ -281,7 +281,7 @@ bool frmOptions::nameIsNew(const ListSpec &spec, RecordCycle *cycle, QLineEdit *
         if (item.trimmed().compare(typed, Qt::CaseInsensitive) == 0)
             ++same;
     if (cycle->state() == CycleState::Editing &&
-        cycle->source()->value(spec.column).toString().trimmed().compare(typed, Qt::CaseInsensitive) == 0)
+        cycle->source()->value(decl.column).toString().trimmed().compare(typed, Qt::CaseInsensitive) == 0)
         --same;
     if (same <= 0)
         return true;

@@ -28,8 +28,8 @@ public:
 
 private:
     struct ListSpec;
-    QWidget *buildList(const ListSpec &spec);
-    bool nameIsNew(const ListSpec &spec, RecordCycle *cycle, QLineEdit *name);
+    QWidget *buildList(const ListSpec &decl);
+    bool nameIsNew(const ListSpec &decl, RecordCycle *cycle, QLineEdit *name);
 
     QStackedWidget *m_lists = nullptr;
     QList<RecordCycle *> m_cycles;
