@@ -72,6 +72,8 @@ public:
     virtual void paintPage(int index, QPainter &painter) const = 0;
     // The text of a page, in reading order.
     virtual QString pageText(int index) const = 0;
+    // Pages may be painted on several threads at once (each with its own painter).
+    virtual bool paintsConcurrently() const { return false; }
 };
 
 struct ReportPreviewRequest

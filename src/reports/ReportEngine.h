@@ -40,6 +40,7 @@ public:
     QSizeF pageSize() const override;
     void paintPage(int index, QPainter &painter) const override;
     QString pageText(int index) const override;
+    bool paintsConcurrently() const override { return true; }
 
     // Counts on until complete (pages < 0) or until that many pages are ready;
     // false when cancelled (progress returned false) or on an error.

@@ -1,10 +1,17 @@
 #include "reports/ReportPages.h"
 
+#include "reports/PdfFile.h"
+
 #include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
+#include <QThread>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace tf::report {
 
@@ -33,15 +40,89 @@ bool printPages(const PageSource &pages, QPagedPaintDevice &device, const Progre
     return painter.end();
 }
 
-bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress)
+namespace {
+
+std::unique_ptr<PdfPage> paintOne(const PageSource &pages, PdfFonts &fonts, int index)
+{
+    auto page = std::make_unique<PdfPage>(fonts, pages.pageSize());
+    QPainter painter(page.get());
+    pages.paintPage(index, painter);
+    painter.end();
+    return page;
+}
+
+// Pages are painted on worker threads, a few ahead of the one being written,
+// and written in order on this thread, which also reports progress.
+bool writePages(const PageSource &pages, PdfFile &pdf, const ProgressFn &progress)
+{
+    const int count = pages.pageCount();
+    const int workers =
+        pages.paintsConcurrently() && pages.complete() && count > 1 ? qBound(1, QThread::idealThreadCount(), 4) : 0;
+    auto report = [&](int written) { return !progress || progress(count ? 100 * written / count : 100); };
+    if (workers == 0) {
+        for (int i = 0; i < count; ++i)
+            if (!pdf.addPage(*paintOne(pages, pdf.fonts(), i)) || !report(i + 1))
+                return false;
+        return true;
+    }
+    std::mutex lock;
+    std::condition_variable changed;
+    std::map<int, std::unique_ptr<PdfPage>> painted;
+    int next = 0, written = 0;
+    bool stop = false;
+    const int ahead = 3 * workers;
+    auto work = [&] {
+        for (;;) {
+            int index = 0;
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                changed.wait(hold, [&] { return stop || next >= count || next < written + ahead; });
+                if (stop || next >= count)
+                    return;
+                index = next++;
+            }
+            auto page = paintOne(pages, pdf.fonts(), index);
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                painted[index] = std::move(page);
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < workers; ++i)
+        threads.emplace_back(work);
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i) {
+        std::unique_ptr<PdfPage> page;
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            changed.wait(hold, [&] { return painted.count(i) > 0; });
+            page = std::move(painted[i]);
+            painted.erase(i);
+            written = i + 1;
+        }
+        changed.notify_all();
+        ok = pdf.addPage(*page) && report(i + 1);
+    }
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        stop = true;
+    }
+    changed.notify_all();
+    for (std::thread &t : threads)
+        t.join();
+    return ok;
+}
+
+} // namespace
+
+bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress, const QString &title)
 {
     bool ok = false;
     {
-        QPdfWriter pdf(path);
-        pdf.setCreator(QStringLiteral("Tallyfin"));
-        pdf.setPageLayout(QPageLayout(QPageSize(pages.pageSize(), QPageSize::Point), QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-        ok = printPages(pages, pdf, progress);
+        PdfFile pdf(path);
+        ok = pdf.open() && writePages(pages, pdf, progress) && pdf.finish(title);
     }
     if (!ok)
         QFile::remove(path);

@@ -23,7 +23,8 @@ using PageSource = ReportPages;
 bool printPages(const PageSource &pages, QPagedPaintDevice &device, const ProgressFn &progress, int from = 0,
                 int to = -1);
 
-// Writes every page to a PDF file; on cancel or failure no file is left behind.
-bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress = {});
+// Writes every page to a PDF file (its title, when given, in the file's
+// properties); on cancel or failure no file is left behind.
+bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress = {}, const QString &title = {});
 
 } // namespace tf::report

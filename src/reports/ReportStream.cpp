@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QThread>
 
 namespace tf::report {
 
@@ -42,6 +43,7 @@ StreamPages::StreamPages(const PageSetup &page, const QFont &font, const PageHea
 {
     m_pxPerPoint = m_reference->pixelsPerPoint();
     m_pages.push_back(Page{});
+    m_pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
 }
 
 StreamPages::~StreamPages() = default;
@@ -69,11 +71,11 @@ std::unique_ptr<ReportDocument> StreamPages::newDocument() const
 
 void StreamPages::begin(Op op, bool keepWithNext, int repeat)
 {
-    if (!m_chunk) {
-        m_chunk = newDocument();
-        if (m_table >= 0)
-            m_chunk->resumeTable(m_tables[size_t(m_table)].layout, m_tables[size_t(m_table)].captions, false);
+    if (m_stretchFrom < 0) {
+        m_stretchFrom = m_file.pos();
+        m_stretchTable = m_table;
     }
+    ++m_unsent;
     PendingUnit p;
     p.unit.start = m_file.pos();
     p.unit.keepWithNext = keepWithNext;
@@ -93,7 +95,6 @@ void StreamPages::subtitle(const QString &text)
     begin(Op::Subtitle, false, -1);
     m_out << text;
     done();
-    m_chunk->subtitle(text);
 }
 
 void StreamPages::heading(const QString &text)
@@ -101,7 +102,6 @@ void StreamPages::heading(const QString &text)
     begin(Op::Heading, true, -1);
     m_out << text;
     done();
-    m_chunk->heading(text);
 }
 
 void StreamPages::groupHeading(const QString &text)
@@ -109,7 +109,6 @@ void StreamPages::groupHeading(const QString &text)
     begin(Op::GroupHeading, true, m_table);
     m_out << text;
     done();
-    m_chunk->groupHeading(text);
 }
 
 void StreamPages::paragraph(const QString &text, ReportDocument::Note kind)
@@ -117,7 +116,6 @@ void StreamPages::paragraph(const QString &text, ReportDocument::Note kind)
     begin(Op::Paragraph, false, -1);
     m_out << text << quint8(kind);
     done();
-    m_chunk->paragraph(text, kind);
 }
 
 void StreamPages::card(const ReportDocument::Card &card)
@@ -125,18 +123,19 @@ void StreamPages::card(const ReportDocument::Card &card)
     begin(Op::Card, false, -1);
     m_out << card;
     done();
-    m_chunk->card(card);
 }
 
 void StreamPages::beginTable(const ReportDocument::TableLayout &layout, const QStringList &captions)
 {
     const int index = int(m_tables.size());
-    m_tables.push_back({layout, captions, 0});
+    {
+        QMutexLocker lock(&m_tablesLock);
+        m_tables.push_back({layout, captions, 0});
+    }
     begin(Op::BeginTable, true, -1);
     m_pending.back().unit.opens = index;
     m_out << qint32(index);
     done();
-    m_chunk->beginTable(layout, captions);
     m_table = index;
 }
 
@@ -145,14 +144,11 @@ void StreamPages::tableRow(const QStringList &cells, ReportDocument::RowKind kin
     begin(Op::TableRow, false, m_table);
     m_out << cells << quint8(kind);
     done();
-    m_chunk->tableRow(cells, kind);
 }
 
 void StreamPages::endTable()
 {
     m_out << quint8(Op::EndTable);
-    if (m_chunk)
-        m_chunk->endTable();
     m_table = -1;
 }
 
@@ -163,35 +159,68 @@ bool StreamPages::flush(bool last)
                       .arg(m_file.errorString());
         return false;
     }
-    if (m_chunk) {
-        qreal header = 0;
-        std::vector<ReportDocument::UnitShape> shapes = m_chunk->measureUnits(&header);
-        m_chunk.reset();
+    // The stretch since the last flush is measured on a thread of its own
+    // while the rows after it are read; results are taken in order.
+    if (m_stretchFrom >= 0) {
+        const qint64 from = m_stretchFrom, to = m_file.pos();
+        const int tableIndex = m_stretchTable;
+        const size_t units = m_unsent;
+        m_stretchFrom = -1;
+        m_unsent = 0;
+        auto task = std::make_shared<std::packaged_task<Measured()>>([this, from, to, tableIndex, units] {
+            auto doc = newDocument();
+            if (tableIndex >= 0) {
+                const Table t = table(tableIndex);
+                doc->resumeTable(t.layout, t.captions, false);
+            }
+            replay(*doc, from, to);
+            Measured m;
+            m.shapes = doc->measureUnits(&m.header);
+            m.shapes.resize(units);
+            return m;
+        });
+        m_measuring.push_back(task->get_future());
+        // Threads that stay keep their fonts: a fresh thread would load them again.
+        m_pool.start([task] { (*task)(); });
+    }
+    const size_t inFlight = size_t(qMax(1, QThread::idealThreadCount()));
+    while (!m_measuring.empty() &&
+           (last || m_measuring.size() > inFlight ||
+            m_measuring.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
+        Measured m = m_measuring.front().get();
+        m_measuring.pop_front();
         if (m_headerHeight < 0) {
-            m_headerHeight = header;
+            m_headerHeight = m.header;
             m_avail = m_reference->bodyRoom() - m_headerHeight - 2;
         }
-        // The newest units are the ones not yet measured, in the same order.
+        // The oldest units not yet measured are this stretch's, in the same order.
         size_t next = 0;
         for (PendingUnit &p : m_pending) {
             if (p.measured)
                 continue;
-            if (next < shapes.size())
-                p.shape = std::move(shapes[next++]);
+            if (next == m.shapes.size())
+                break; // the next stretch's
+            p.shape = std::move(m.shapes[next++]);
             p.measured = true;
-            if (p.unit.opens >= 0)
+            if (p.unit.opens >= 0) {
+                QMutexLocker lock(&m_tablesLock);
                 m_tables[size_t(p.unit.opens)].captionHeight = p.shape.height;
+            }
         }
     }
     // A unit is placed once every unit it is kept with has been measured.
-    while (!m_pending.empty()) {
+    size_t measured = 0;
+    while (measured < m_pending.size() && m_pending[measured].measured)
+        ++measured;
+    while (measured > 0) {
         size_t v = 0;
-        while (v + 1 < m_pending.size() && m_pending[v].unit.keepWithNext)
+        while (v + 1 < measured && m_pending[v].unit.keepWithNext)
             ++v;
-        if (!last && m_pending[v].unit.keepWithNext)
+        if (m_pending[v].unit.keepWithNext && !(last && measured == m_pending.size()))
             break;
         place(0);
         m_pending.pop_front();
+        --measured;
     }
     if (last) {
         m_pages.back().end = m_file.pos();
@@ -274,11 +303,21 @@ QSizeF StreamPages::pageSize() const
     return m_setup.printable;
 }
 
+StreamPages::Table StreamPages::table(int index) const
+{
+    QMutexLocker lock(&m_tablesLock);
+    return m_tables[size_t(index)];
+}
+
 void StreamPages::replay(ReportDocument &doc, qint64 from, qint64 to) const
 {
-    if (!m_reader.seek(from))
-        return;
-    const QByteArray bytes = m_reader.read(to - from);
+    QByteArray bytes;
+    {
+        QMutexLocker lock(&m_readLock);
+        if (!m_reader.seek(from))
+            return;
+        bytes = m_reader.read(to - from);
+    }
     QDataStream in(bytes);
     while (!in.atEnd() && in.status() == QDataStream::Ok) {
         quint8 op = 0;
@@ -311,7 +350,7 @@ void StreamPages::replay(ReportDocument &doc, qint64 from, qint64 to) const
         case Op::BeginTable: {
             qint32 index = 0;
             in >> index;
-            const Table &t = m_tables[size_t(index)];
+            const Table t = table(index);
             doc.beginTable(t.layout, t.captions);
             break;
         }

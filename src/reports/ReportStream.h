@@ -11,8 +11,11 @@
 #include "reports/ReportDocument.h"
 
 #include <QFile>
+#include <QMutex>
 #include <QTemporaryFile>
+#include <QThreadPool>
 #include <deque>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -38,8 +41,8 @@ public:
     // Measures what has come since the last call and chooses its page breaks;
     // `last`: the body is complete, so the last page is closed too.
     bool flush(bool last);
-    // Pieces not yet measured; the engine flushes when there are enough.
-    size_t pending() const { return m_pending.size(); }
+    // Pieces not yet sent to be measured; the engine flushes when there are enough.
+    size_t pending() const { return m_unsent; }
     // Measures without a body (widths, whether the header and captions fit).
     const ReportDocument &measure() const { return *m_reference; }
     QString error() const override { return m_error; }
@@ -84,7 +87,13 @@ private:
         qreal captionHeight = 0;
     };
 
+    struct Measured
+    {
+        std::vector<ReportDocument::UnitShape> shapes;
+        qreal header = 0;
+    };
     std::unique_ptr<ReportDocument> newDocument() const;
+    Table table(int index) const;
     void begin(Op op, bool keepWithNext, int repeat);
     void done();
     void replay(ReportDocument &doc, qint64 from, qint64 to) const;
@@ -97,11 +106,12 @@ private:
     QFont m_font;
     PageHeader m_header;
     std::unique_ptr<ReportDocument> m_reference;
-    std::unique_ptr<ReportDocument> m_chunk;
     QTemporaryFile m_file;
     mutable QFile m_reader;
+    mutable QMutex m_readLock; // pages are painted on several threads at once
     QDataStream m_out;
     std::vector<Table> m_tables;
+    mutable QMutex m_tablesLock; // stretches are measured on other threads as tables are added
     int m_table = -1;
     std::deque<PendingUnit> m_pending;
     std::vector<Page> m_pages;
@@ -112,6 +122,12 @@ private:
     bool m_complete = false;
     bool m_anyUnit = false;
     QString m_error;
+    qint64 m_stretchFrom = -1; // where the units not yet sent to be measured begin
+    int m_stretchTable = -1;   // the table they begin inside
+    size_t m_unsent = 0;       // how many units that stretch holds
+    std::deque<std::future<Measured>> m_measuring;
+    // Last, so its threads are waited for before anything they read goes away.
+    QThreadPool m_pool;
 };
 
 } // namespace tf::report

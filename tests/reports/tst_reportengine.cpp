@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace tf;
@@ -35,6 +36,74 @@ int pdfPages(const QByteArray &pdf)
     return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/"));
 }
 
+// The text of each page of a PDF file as a reader would copy it: the glyphs of
+// every text run, through their font's table back to characters. Reads only
+// the plain form our files are written in.
+QStringList pdfPageTexts(const QByteArray &pdf)
+{
+    QHash<int, QByteArray> dict, data;
+    static const QRegularExpression objectStart(QStringLiteral("(\\d+) 0 obj\n"));
+    for (auto it = objectStart.globalMatch(QString::fromLatin1(pdf)); it.hasNext();) {
+        const auto m = it.next();
+        const int number = m.captured(1).toInt();
+        const qsizetype at = m.capturedEnd();
+        const qsizetype stream = pdf.indexOf("stream\n", at), end = pdf.indexOf("endobj", at);
+        if (stream < 0 || stream > end) {
+            dict[number] = pdf.mid(at, end - at);
+            continue;
+        }
+        const QByteArray d = pdf.mid(at, stream - at);
+        dict[number] = d;
+        static const QRegularExpression length(QStringLiteral("/Length (\\d+)"));
+        QByteArray bytes = pdf.mid(stream + 7, length.match(QString::fromLatin1(d)).captured(1).toInt());
+        if (d.contains("/FlateDecode"))
+            bytes = qUncompress(QByteArray::fromHex("00100000") + bytes);
+        data[number] = bytes;
+    }
+    auto ref = [](const QByteArray &d, const char *key) {
+        static const QRegularExpression any(QStringLiteral("(\\d+) 0 R"));
+        const qsizetype at = d.indexOf(key);
+        return at < 0 ? 0 : any.match(QString::fromLatin1(d.mid(at))).captured(1).toInt();
+    };
+    QStringList pages;
+    static const QRegularExpression kid(QStringLiteral("(\\d+) 0 R"));
+    const QByteArray kids = dict.value(2).mid(dict.value(2).indexOf("/Kids"));
+    for (auto k = kid.globalMatch(QString::fromLatin1(kids)); k.hasNext();) {
+        const QByteArray page = dict.value(k.next().captured(1).toInt());
+        // Each font's glyphs back to characters.
+        QHash<QString, QHash<QString, QString>> fonts;
+        static const QRegularExpression fontRef(QStringLiteral("/(F\\d+) (\\d+) 0 R"));
+        for (auto f = fontRef.globalMatch(QString::fromLatin1(page)); f.hasNext();) {
+            const auto m = f.next();
+            const QByteArray cmap = data.value(ref(dict.value(m.captured(2).toInt()), "/ToUnicode"));
+            static const QRegularExpression pair(QStringLiteral("<([0-9A-F]{4})> <([0-9A-F]+)>"));
+            for (auto p = pair.globalMatch(QString::fromLatin1(cmap)); p.hasNext();) {
+                const auto e = p.next();
+                QString chars;
+                for (int i = 0; i + 4 <= e.captured(2).size(); i += 4)
+                    chars += QChar(e.captured(2).mid(i, 4).toUShort(nullptr, 16));
+                fonts[m.captured(1)][e.captured(1)] = chars;
+            }
+        }
+        QString text;
+        static const QRegularExpression run(QStringLiteral("/(F\\d+) 1 Tf [^<]*<([0-9A-F]*)> Tj"));
+        const QByteArray content = data.value(ref(page, "/Contents"));
+        for (auto r = run.globalMatch(QString::fromLatin1(content)); r.hasNext();) {
+            const auto m = r.next();
+            for (int i = 0; i + 4 <= m.captured(2).size(); i += 4)
+                text += fonts[m.captured(1)].value(m.captured(2).mid(i, 4), QStringLiteral("?"));
+        }
+        pages << text;
+    }
+    return pages;
+}
+
+QString withoutBlanks(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    return text;
+}
+
 } // namespace
 
 class TestReportEngine : public QObject
@@ -55,6 +124,7 @@ private slots:
     void helpExampleWorks();
     void tallTableRow();
     void pdfGoesPageByPage();
+    void pdfKeepsEveryScript();
     void refusesWhatNoPageHolds_data();
     void refusesWhatNoPageHolds();
 };
@@ -414,6 +484,11 @@ void TestReportEngine::pdfGoesPageByPage()
         return true;
     }));
     QCOMPARE(pdfPages(readAll(pdf)), r.pages);
+    // Painted on several threads, every page is in its place with its own text, which a reader can copy.
+    const QStringList texts = pdfPageTexts(readAll(pdf));
+    QCOMPARE(texts.size(), r.pages);
+    for (int i = 0; i < r.pages; ++i)
+        QCOMPARE(withoutBlanks(texts[i]), withoutBlanks(pages.pageText(i)));
     QCOMPARE(seen.size(), r.pages);
     QCOMPARE(seen.last(), 100);
     QVERIFY(std::is_sorted(seen.begin(), seen.end()));
@@ -421,6 +496,31 @@ void TestReportEngine::pdfGoesPageByPage()
     QVERIFY(QFile::remove(pdf));
     QVERIFY(!report::writePdf(pages, pdf, [](int p) { return p < 50; }));
     QVERIFY(!QFileInfo::exists(pdf));
+}
+
+// Text the embedded fonts cannot set as it is (scripts that need shaping,
+// characters from other fonts) is drawn as outlines; the rest stays text.
+void TestReportEngine::pdfKeepsEveryScript()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    const QString db = scope.file(kDatabaseFileName);
+    makeDatabase(db);
+    QVERIFY(execSql(db, QStringLiteral("INSERT INTO Log (Date, Lake, Notes, Fish1) VALUES ('2025-05-01', "
+                                       "'Озеро Ладога', 'بحيرة هادئة', '鯉 🎣 Åsa')")));
+    const report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString pdf = scope.file(QStringLiteral("scripts.pdf"));
+    QVERIFY(report::writePdf(*r.report, pdf, {}, QStringLiteral("Fishing Log")));
+    const QByteArray bytes = readAll(pdf);
+    const QStringList texts = pdfPageTexts(bytes);
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].contains(QStringLiteral("ОзероЛадога")) || texts[0].contains(QStringLiteral("Озеро Ладога")),
+             qPrintable(texts[0]));
+    QVERIFY(texts[0].contains(QStringLiteral("Åsa")));
+    QVERIFY(!texts[0].contains(QStringLiteral("?")));
+    QVERIFY(bytes.endsWith("%%EOF\n"));
+    QVERIFY(bytes.contains("/Title <FEFF"));
 }
 
 void TestReportEngine::refusesWhatNoPageHolds_data()
