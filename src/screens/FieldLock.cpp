@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTextEdit>
 
 namespace tf::FieldLock {
@@ -46,6 +47,15 @@ protected:
     }
 };
 
+// Style rules that tell read-only text boxes apart (":read-only") are not
+// applied again when read-only changes; polishing the box anew applies them.
+void repolish(QWidget *w)
+{
+    w->style()->unpolish(w);
+    w->style()->polish(w);
+    w->update();
+}
+
 } // namespace
 
 bool isTextBox(const QWidget *w)
@@ -69,10 +79,13 @@ void setLocked(QWidget *field, bool locked)
     field->setProperty(kLockedProperty, locked);
     if (auto *line = qobject_cast<QLineEdit *>(field)) {
         line->setReadOnly(locked);
+        repolish(line);
     } else if (auto *text = qobject_cast<QTextEdit *>(field)) {
         text->setReadOnly(locked);
+        repolish(text);
     } else if (auto *plain = qobject_cast<QPlainTextEdit *>(field)) {
         plain->setReadOnly(locked);
+        repolish(plain);
     } else if (auto *spin = qobject_cast<QAbstractSpinBox *>(field)) {
         spin->setReadOnly(locked);
         field->removeEventFilter(&LockFilter::instance());

@@ -2,7 +2,8 @@
 
 // Locking fields against typing in browse state: text boxes become read-only,
 // lists and date pickers keep their drop-down shut and their value unchanged,
-// and Tab still moves through them.
+// and Tab still moves through them. A locked text box takes the look its
+// window's style rules give ":read-only" at once.
 
 class QWidget;
 

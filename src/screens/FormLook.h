@@ -6,20 +6,19 @@
 // buttons, and locked text boxes that read as values rather than as boxes
 // waiting for typing.
 
+#include "shell/WindowChrome.h"
+
 #include <QString>
 
 class QHBoxLayout;
-class QToolButton;
 class QWidget;
 
 namespace tf::formlook {
 
 void darkWindow(QWidget *window);
 // cmdMinimize and cmdExit, added at the right end of `row`.
-void addWindowButtons(QWidget *window, QHBoxLayout *row, QToolButton **minimize, QToolButton **exit);
+WindowButtons addWindowButtons(QWidget *window, QHBoxLayout *row);
 // Style rules for a group of fields that are locked outside adding and editing.
 QString lockedFieldRules();
-// Style rules do not follow a change of read-only on their own: call this after locking or unlocking.
-void restyleFields(QWidget *root);
 
 } // namespace tf::formlook

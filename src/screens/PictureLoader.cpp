@@ -1,5 +1,7 @@
 #include "screens/PictureLoader.h"
 
+#include "platform/Platform.h"
+
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPaintEvent>
@@ -130,6 +132,18 @@ QImage read(const QString &path, const QSize &size, QString *why)
     if (scaled && image.size() != size)
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+std::optional<QString> askForFile(QWidget *parent)
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Picture");
+    request.filter = QStringLiteral("All Files (*.*)|*.*|");
+    request.existingOnly = true;
+    std::optional<QString> chosen = platform().openFileName(request, parent);
+    if (chosen && chosen->isEmpty())
+        return std::nullopt;
+    return chosen;
 }
 
 } // namespace PictureLoader

@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 namespace tf {
 
@@ -31,6 +32,9 @@ QSize uprightSize(const QString &path, QString *why = nullptr);
 // its own size. A null image, with the reason in `why`, when the file is missing,
 // not a file, unreadable, not a picture, cut short or too large.
 QImage read(const QString &path, const QSize &size = {}, QString *why = nullptr);
+
+// Asks for an existing file of any kind ("Select Picture"); nullopt when the user chooses none.
+std::optional<QString> askForFile(QWidget *parent);
 
 } // namespace PictureLoader
 

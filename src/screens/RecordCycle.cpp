@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <utility>
 
 namespace tf {
 
@@ -25,10 +26,10 @@ namespace {
 const char *const kBarButtonProperty = "tfCycleBarButton";
 } // namespace
 
-void ScreenParams::useBars(QWidget *menu, QWidget *save)
+void ScreenParams::useBars(QWidget *menu, QWidget *save, const char *suffix)
 {
-    const auto button = [](QWidget *bar, const char *name) {
-        return bar ? bar->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
+    const auto button = [suffix](QWidget *bar, const char *name) {
+        return bar ? bar->findChild<QAbstractButton *>(QLatin1String(name) + QLatin1String(suffix)) : nullptr;
     };
     menuBar = menu;
     saveBar = save;
@@ -261,6 +262,7 @@ bool RecordCycle::save()
     setEditingLayout(false);
     moveToLastModified();
     recount();
+    focus(m_params.focusAfterSave);
     return true;
 }
 
@@ -268,8 +270,8 @@ void RecordCycle::cancel()
 {
     if (state() == CycleState::Browse)
         return;
-    setEditingLayout(false);
-    m_source->cancelUpdate();
+    discardPending();
+    focus(m_params.focusAfterSave);
 }
 
 void RecordCycle::deleteRecord()
@@ -291,11 +293,7 @@ void RecordCycle::deleteRecord()
     switch (m_hooks.afterDelete) {
     case AfterDelete::RequeryThenFirst:
         m_source->requery();
-        recount();
-        m_source->moveFirst();
-        if (m_source->bof())
-            m_source->moveNext();
-        break;
+        [[fallthrough]];
     case AfterDelete::FirstWithoutRequery:
         recount();
         m_source->moveFirst();
@@ -320,10 +318,22 @@ void RecordCycle::print()
 
 void RecordCycle::activate()
 {
+    const bool first = !std::exchange(m_activatedBefore, true);
     if (m_hooks.activated)
         m_hooks.activated();
-    else
+    else if (!m_hooks.rereadWhenActivated)
         recount();
+    else if (!first)
+        reread();
+}
+
+void RecordCycle::reread()
+{
+    if (state() != CycleState::Browse || !m_source->isOpen())
+        return;
+    const auto shown = m_source->bookmark();
+    if (m_source->requery() && shown)
+        m_source->setBookmark(*shown);
 }
 
 bool RecordCycle::sortBy(const QString &recordSource)
@@ -430,13 +440,9 @@ void RecordCycle::takeSnapshot()
 
 bool RecordCycle::writePending()
 {
-    QString failure;
-    if (!m_binding.write())
-        failure = m_source->errorText();
-    else if (!m_source->update())
-        failure = m_source->errorText();
-    else
+    if (m_binding.write() && m_source->update())
         return true;
+    const QString failure = m_source->errorText();
     const QString what = m_params.recordNoun.isEmpty() ? QStringLiteral("record") : m_params.recordNoun;
     warn(QStringList{QStringLiteral("This %1 could not be saved:").arg(what), failure,
                      QStringLiteral("Your entries are still here. Click Save to try again, or Cancel.")}

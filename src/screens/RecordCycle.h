@@ -11,9 +11,8 @@
 // window, says once when its database cannot be used, and throws a pending
 // row away when the window closes.
 //
-// Screens whose steps come in another order (or with extra steps) leave the
-// button out of ScreenParams, connect it to their own handler and build it from
-// the public steps below; small additions go through CycleHooks.
+// What a screen adds to the cycle goes through CycleHooks; a command the cycle
+// does not know (sort, e-mail, picture) is the screen's own button and handler.
 
 #include "data/DataSource.h"
 #include "data/FieldBinding.h"
@@ -62,6 +61,7 @@ struct ScreenParams
     QWidget *focusOnNew = nullptr;
     std::function<void()> defaultsOfNew; // puts the new row's defaults into the fields
     QWidget *focusOnEdit = nullptr;
+    QWidget *focusAfterSave = nullptr; // back in browse state after Save or Cancel, ready for the next change
 
     // Count caption: the row count as a plain integer, then countText.
     QLabel *countLabel = nullptr; // none: no count caption
@@ -85,8 +85,9 @@ struct ScreenParams
     QWidget *exitButton = nullptr;
     QWidget *minimizeButton = nullptr;
     // Takes New, Edit, Delete and Print (cmdNew, ...) from a menu bar and Save
-    // and Cancel (cmdSave, cmdCancel) from a save bar, by their names.
-    void useBars(QWidget *menu, QWidget *save);
+    // and Cancel (cmdSave, cmdCancel) from a save bar, by their names, each
+    // ended by `suffix` in a window with several lists (cmdNewrod).
+    void useBars(QWidget *menu, QWidget *save, const char *suffix = "");
     // Bars and buttons besides the grid, Exit and Minimize that are off while adding or editing.
     QList<QWidget *> offWhileEditing;
 
@@ -114,6 +115,10 @@ struct CycleHooks
     std::function<void(int count)> showCount;
     // Replaces the recount when the window becomes active.
     std::function<void()> activated;
+    // Instead of recounting, coming back to the window reads the rows again,
+    // keeping the row shown, for screens whose rows another window changes; the
+    // first activation is the window coming up with what it has just read.
+    bool rereadWhenActivated = false;
     AfterDelete afterDelete = AfterDelete::RequeryThenFirst;
 };
 
@@ -141,7 +146,6 @@ public:
     // Adding or editing with something typed: what Exit & Backup must ask about.
     bool hasTypedPendingRow() const;
     DataSource *source() const { return m_source.get(); }
-    GridModel *gridModel() const { return m_model; }
     const FieldBinding &binding() const { return m_binding; }
     const CycleHooks &hooks() const { return m_hooks; }
     const ScreenParams &params() const { return m_params; }
@@ -149,7 +153,7 @@ public:
     // focus fields, panels, the defaults of New) are filled in here before open().
     ScreenParams &configure() { return m_params; }
 
-    // The commands, each in the order of steps every screen follows by default.
+    // The commands.
     void newRecord();
     void editRecord();
     bool save();
@@ -159,8 +163,13 @@ public:
     void activate();
     // A sort button: another record source, requeried at once (first row current).
     bool sortBy(const QString &recordSource);
+    // Shows the count of rows in the file now (countLabel or showCount).
+    void recount();
 
-    // Steps, for screens that put them together differently.
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
     void setEditingLayout(bool editing);
     void setFieldsLocked(bool locked);
     void showCurrent();
@@ -170,15 +179,12 @@ public:
     bool writePending(); // fields into the pending row, then update; warns on failure
     void moveToLastModified();
     void discardPending();
+    // Reads the rows again, keeping the row shown while it exists; nothing while
+    // adding or editing, and a file another program holds keeps the rows there are.
+    void reread();
     int rowCount() const; // the rows of the record source in the file now
-    void recount();
     bool refuseLastRow(); // true (after the refusal) when only one row is left
     bool confirmDelete();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     void warn(const QString &text);
     void focus(QWidget *w);
     void syncGrid(int row);
@@ -211,6 +217,7 @@ private:
     bool m_swallowRelease = false;
     bool m_syncing = false;
     bool m_shownOnce = false;
+    bool m_activatedBefore = false;
 };
 
 } // namespace tf

@@ -25,10 +25,11 @@ namespace {
 // The toolkit cuts a line of text at 32,767 characters; the file has no such limit.
 constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
 
-QPushButton *barButton(QGroupBox *bar, const char *name, const QString &caption, const QString &toolTip)
+QPushButton *barButton(QGroupBox *bar, const char *name, const char *suffix, const QString &caption,
+                       const QString &toolTip)
 {
     auto *b = new QPushButton(caption, bar);
-    b->setObjectName(QLatin1String(name));
+    b->setObjectName(QLatin1String(name) + QLatin1String(suffix));
     b->setToolTip(toolTip);
     b->setCursor(Qt::PointingHandCursor);
     return b;
@@ -112,12 +113,13 @@ void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warnin
     }
 }
 
-QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons)
+QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons,
+                         const char *suffix)
 {
     QGroupBox *bar = makeBar(parent, QLatin1String(name), caption);
     QList<QAbstractButton *> row;
     for (const ButtonSpec &decl : buttons) {
-        QPushButton *b = barButton(bar, decl.name, decl.caption, decl.toolTip);
+        QPushButton *b = barButton(bar, decl.name, suffix, decl.caption, decl.toolTip);
         if (decl.command)
             QObject::connect(b, &QPushButton::clicked, bar, [command = decl.command] { command(); });
         row << b;
@@ -126,14 +128,13 @@ QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &capti
     return bar;
 }
 
-QGroupBox *makeSaveBar(QWidget *parent, const QString &note, const char *name, const QString &caption,
-                       const char *noteName)
+QGroupBox *makeSaveBar(QWidget *parent, const SaveBarSpec &spec)
 {
-    QGroupBox *bar = makeBar(parent, QLatin1String(name), caption);
-    QPushButton *save = barButton(bar, "cmdSave", QStringLiteral("Save"), QString());
-    QPushButton *cancel = barButton(bar, "cmdCancel", QStringLiteral("Cancel"), QString());
-    auto *label = new QLabel(note, bar);
-    label->setObjectName(QLatin1String(noteName));
+    QGroupBox *bar = makeBar(parent, QLatin1String(spec.name), QStringLiteral("Menu"));
+    QPushButton *save = barButton(bar, "cmdSave", spec.suffix, QStringLiteral("Save"), spec.saveTip);
+    QPushButton *cancel = barButton(bar, "cmdCancel", spec.suffix, QStringLiteral("Cancel"), spec.cancelTip);
+    auto *label = new QLabel(spec.note, bar);
+    label->setObjectName(QLatin1String(spec.noteName));
     look::saveBarLayout(bar, save, cancel, label);
     bar->hide();
     return bar;

@@ -6,7 +6,7 @@
 //
 //     const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Log "}, ...};
 //     jcMenu = kit::makeButtonBar(this, "jcMenu", "Menu", menu);
-//     jcSave = kit::makeSaveBar(this, "Click Save or Cancel before you can Exit.");
+//     jcSave = kit::makeSaveBar(this);
 //     const kit::FieldSpec fields[] = {
 //         {"DTPicker1", "Date Fished:", "Date", kit::FieldKind::Date},
 //         {"DBCombo1", "Lake / River:", "Lake", kit::FieldKind::Lookup, {}, "Lakes", "Lakes"},
@@ -42,11 +42,22 @@ struct ButtonSpec
 };
 
 // A captioned bar of push buttons in a row, each with its name, caption and tool tip.
-QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption,
-                         std::span<const ButtonSpec> buttons);
-// The save bar: Save (cmdSave), Cancel (cmdCancel) and the note beside them.
-QGroupBox *makeSaveBar(QWidget *parent, const QString &note, const char *name = "jcSave",
-                       const QString &caption = QStringLiteral("Menu"), const char *noteName = "Label1");
+// A window with several lists ends the names of each list's buttons with the
+// list's suffix (cmdNew + "rod"), as it does for the list's save bar.
+QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons,
+                         const char *suffix = "");
+
+struct SaveBarSpec
+{
+    const char *name = "jcSave";
+    const char *noteName = "Label1";
+    QString note = QStringLiteral("Click Save or Cancel before you can Exit.");
+    const char *suffix = ""; // Save is cmdSave + suffix, Cancel cmdCancel + suffix
+    QString saveTip = {};
+    QString cancelTip = {};
+};
+// The save bar "Menu": Save, Cancel and the note beside them; hidden until the cycle shows it.
+QGroupBox *makeSaveBar(QWidget *parent, const SaveBarSpec &spec = {});
 // A button of a bar (or window) by name; nullptr when there is none.
 QAbstractButton *button(const QWidget *parent, const char *name);
 

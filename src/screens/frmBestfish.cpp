@@ -236,12 +236,8 @@ void frmBestfish::choosePicture()
     DataSource *source = m_cycle->source();
     if (m_cycle->state() != CycleState::Browse || !source->hasCurrent())
         return;
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select Picture");
-    request.filter = QStringLiteral("All Files (*.*)|*.*|");
-    request.existingOnly = true;
-    const std::optional<QString> chosen = platform().openFileName(request, this);
-    if (!chosen || chosen->isEmpty())
+    const std::optional<QString> chosen = PictureLoader::askForFile(this);
+    if (!chosen)
         return;
     QImage image = PictureLoader::read(*chosen, kPictureSize);
     if (image.isNull())

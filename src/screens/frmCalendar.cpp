@@ -23,14 +23,8 @@ frmCalendar::frmCalendar(QWidget *parent) : QWidget(parent)
 
     QGroupBox *jcFrames1 =
         makeBar(this, QStringLiteral("jcFrames1"), QStringLiteral("Select a Date to add a new Reminder"));
-    MonthView1 = new QCalendarWidget(jcFrames1);
-    MonthView1->setObjectName(QStringLiteral("MonthView1"));
     // Only days the reminders' date picker can show.
-    MonthView1->setDateRange(frmReminders::firstDay(), frmReminders::lastDay());
-    MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    MonthView1->setGridVisible(true);
-    MonthView1->setAutoFillBackground(true);
-    MonthView1->setPalette(QPalette());
+    MonthView1 = frmReminders::makeMonthView(jcFrames1);
     MonthView1->setSelectedDate(platform().today());
     auto *inside = new QVBoxLayout(jcFrames1);
     inside->addWidget(MonthView1);

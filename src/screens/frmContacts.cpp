@@ -80,9 +80,7 @@ frmContacts::frmContacts(QWidget *parent) : QWidget(parent)
                      {QStringLiteral("State"), QStringLiteral("State")}};
     p.gridAcceptsTyping = true;
     p.readOnly = ReadOnlyMeans::LockTextBoxes;
-    CycleHooks hooks;
-    hooks.layoutChanged = [this](bool) { formlook::restyleFields(this); };
-    m_cycle = new RecordCycle(p, hooks);
+    m_cycle = new RecordCycle(p);
     DBGrid1->setColumnWidth(0, 100);
     DBGrid1->setColumnWidth(1, 110);
     DBGrid1->setColumnWidth(2, 80);
@@ -115,9 +113,7 @@ void frmContacts::buildBars()
     QGroupBox *jcMenu = kit::makeButtonBar(this, "jcMenu", QStringLiteral("Menu"), menu);
     jcMenu->setGeometry(x, 460, w, 72);
     // The save bar takes the menu bar's place while a contact is being added or changed.
-    kit::makeSaveBar(this, QStringLiteral("Click Save or Cancel before you can Exit."), "jcSave",
-                     QStringLiteral("Menu"), "Label13")
-        ->setGeometry(jcMenu->geometry());
+    kit::makeSaveBar(this, {.noteName = "Label13"})->setGeometry(jcMenu->geometry());
 }
 
 void frmContacts::buildFields()

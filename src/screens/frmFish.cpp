@@ -105,7 +105,10 @@ frmFish::frmFish(QWidget *parent) : QWidget(parent)
     p.lockLists = true;
     p.editModeLabel = Label24;
     CycleHooks hooks;
-    hooks.activated = [this] { refreshFromFile(); };
+    // Another window (the fishing log above all) may have changed, added or
+    // deleted trips: the heading names the trip as it is stored now, and a trip
+    // deleted elsewhere cannot be chosen.
+    hooks.rereadWhenActivated = true;
     m_cycle = new RecordCycle(p, hooks);
     m_cycle->bind(Label3, QStringLiteral("Date"));
     m_cycle->bind(Label5, QStringLiteral("Lake"));
@@ -113,14 +116,7 @@ frmFish::frmFish(QWidget *parent) : QWidget(parent)
     DBGrid1->setColumnWidth(1, 110);
 
     buildGroups();
-    m_cycle->configure().focusOnEdit = DBCombo1;
-    // After Save or Cancel the species of the first fish has the focus again,
-    // ready for the next Edit.
-    for (const char *name : {"cmdSave", "cmdCancel"})
-        connect(kit::button(this, name), &QAbstractButton::clicked, this, [this] {
-            if (m_cycle->state() == CycleState::Browse)
-                DBCombo1->setFocus(Qt::OtherFocusReason);
-        });
+    m_cycle->configure().focusOnEdit = m_cycle->configure().focusAfterSave = DBCombo1;
     // Tabbing through the fields brings each one into view.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { keepInView(now); });
 }
@@ -141,9 +137,7 @@ void frmFish::buildBars()
     };
     QGroupBox *jcMenu = kit::makeButtonBar(this, "jcMenu", QStringLiteral("Menu"), menu);
     jcMenu->setGeometry(x, 460, w, 72);
-    kit::makeSaveBar(this, QStringLiteral("Click Save or Cancel before you can Exit."), "jcSave",
-                     QStringLiteral("Menu"), "Label8")
-        ->setGeometry(jcMenu->geometry());
+    kit::makeSaveBar(this, {.noteName = "Label8"})->setGeometry(jcMenu->geometry());
 }
 
 void frmFish::buildGroups()
@@ -221,26 +215,6 @@ void frmFish::shareListItems()
     };
     share("DBCombo1", {"DBCombo4", "DBCombo6", "DBCombo8", "DBCombo10"});
     share("DBCombo2", {"DBCombo3", "DBCombo5", "DBCombo7", "DBCombo9"});
-}
-
-// Another window (the fishing log above all) may have changed, added or
-// deleted trips since this one last read them. Coming back here reads them
-// again, so the heading names the trip as it is stored now and a trip deleted
-// elsewhere cannot be chosen; the trip shown stays shown while it exists.
-void frmFish::refreshFromFile()
-{
-    DataSource *source = m_cycle->source();
-    // The first activation is the window coming up with what it has just read.
-    const bool first = !m_activatedBefore;
-    m_activatedBefore = true;
-    if (first || m_cycle->state() != CycleState::Browse || !source->isOpen())
-        return;
-    const auto shown = source->bookmark();
-    // A file another program holds just now keeps the rows this window has.
-    if (!source->requery())
-        return;
-    if (shown)
-        source->setBookmark(*shown);
 }
 
 void frmFish::keepInView(QWidget *field)

@@ -32,7 +32,6 @@ private:
     void buildBars();
     void buildGroups();
     void shareListItems();
-    void refreshFromFile();
     void keepInView(QWidget *field);
 
     WindowChrome *m_chrome = nullptr;
@@ -41,7 +40,6 @@ private:
     QWidget *m_content = nullptr;
     QScrollBar *m_scroll = nullptr;
     QComboBox *DBCombo1 = nullptr;
-    bool m_activatedBefore = false;
 };
 
 } // namespace tf

@@ -37,12 +37,10 @@ constexpr int kFieldsWidth = 354;
 constexpr int kGroupGap = 10;
 
 const QString kTitle = QStringLiteral("The fishing gear log");
-const char *const kPanelLook = "tfPanelLook";
-// Locked text boxes read as values, not as places to type. (A style sheet
-// follows a change of read-only only when it is set again.)
+// Locked text boxes read as values, not as places to type.
 const QString kLockedLook =
-    QStringLiteral("QLineEdit, QPlainTextEdit { background: rgba(255, 255, 255, 22); color: white;"
-                   " border: 1px solid rgba(200, 225, 255, 90); border-radius: 3px; }");
+    QStringLiteral("QLineEdit:read-only, QPlainTextEdit:read-only { background: rgba(255, 255, 255, 22);"
+                   " color: white; border: 1px solid rgba(200, 225, 255, 90); border-radius: 3px; }");
 
 struct GroupSpec
 {
@@ -186,7 +184,7 @@ const std::array<ListSpec, frmGear::kListCount> &gearLists()
 QWidget *makeGroup(QWidget *panel, const GroupSpec &group, const QRect &geometry)
 {
     QFrame *frame = look::makePanel(panel, QLatin1String(group.name), geometry);
-    frame->setProperty(kPanelLook, frame->styleSheet());
+    frame->setStyleSheet(frame->styleSheet() + kLockedLook);
     auto *heading = new QLabel(group.caption, frame);
     heading->setGeometry(12, 6, geometry.width() - 24, 24);
     heading->setStyleSheet(QStringLiteral("QLabel { color: rgb(240, 214, 140); font-weight: bold; font-size: 12pt;"
@@ -257,23 +255,19 @@ void frmGear::buildList(List list)
     grid->horizontalHeader()->setDefaultSectionSize((kGridRect.width() - 8) / int(decl.columns.size()));
 
     const auto name = [&decl](const char *role) { return QByteArray(role) + decl.suffix; };
-    const QByteArray commands[] = {name("cmdNew"), name("cmdEdit"), name("cmdDelete"), name("cmdPrint")};
-    const kit::ButtonSpec menu[] = {{commands[0].constData(), "New", decl.tips[0]},
-                                    {commands[1].constData(), "Edit", decl.tips[1]},
-                                    {commands[2].constData(), "Delete", decl.tips[2]},
-                                    {commands[3].constData(), "Print", QStringLiteral(" Print Preview ")}};
-    QGroupBox *menuBar = kit::makeButtonBar(panel, decl.menuBar, QStringLiteral("Menu"), menu);
+    const kit::ButtonSpec menu[] = {{"cmdNew", "New", decl.tips[0]},
+                                    {"cmdEdit", "Edit", decl.tips[1]},
+                                    {"cmdDelete", "Delete", decl.tips[2]},
+                                    {"cmdPrint", "Print", QStringLiteral(" Print Preview ")}};
+    QGroupBox *menuBar = kit::makeButtonBar(panel, decl.menuBar, QStringLiteral("Menu"), menu, decl.suffix);
     menuBar->setGeometry(kBarRect);
     // The save bar takes the menu bar's place while a row is added or changed.
-    QGroupBox *saveBar = kit::makeSaveBar(panel, QStringLiteral("Click Save or Cancel before you can Exit."),
-                                          decl.saveBar, QStringLiteral("Menu"), name("Label1").constData());
+    QGroupBox *saveBar = kit::makeSaveBar(panel, {.name = decl.saveBar,
+                                                  .noteName = name("Label1").constData(),
+                                                  .suffix = decl.suffix,
+                                                  .saveTip = QStringLiteral(" Save the information  "),
+                                                  .cancelTip = QStringLiteral(" Do not Save ")});
     saveBar->setGeometry(kBarRect);
-    QAbstractButton *save = kit::button(saveBar, "cmdSave");
-    QAbstractButton *cancel = kit::button(saveBar, "cmdCancel");
-    save->setObjectName(QLatin1String(name("cmdSave")));
-    save->setToolTip(QStringLiteral(" Save the information  "));
-    cancel->setObjectName(QLatin1String(name("cmdCancel")));
-    cancel->setToolTip(QStringLiteral(" Do not Save "));
     QLabel *editMode = look::makeEditModeLabel(saveBar, QLatin1String(name("LabelMode")), QStringLiteral("Edit Mode"));
     if (auto *row = qobject_cast<QHBoxLayout *>(saveBar->layout()))
         row->insertWidget(2, editMode);
@@ -292,14 +286,7 @@ void frmGear::buildList(List list)
         return decl.deleteLead + named.join(QStringLiteral(" and ")) + QStringLiteral("?");
     };
     p.reportFile = decl.reportFile;
-    p.menuBar = menuBar;
-    p.saveBar = saveBar;
-    p.newButton = kit::button(menuBar, commands[0].constData());
-    p.editButton = kit::button(menuBar, commands[1].constData());
-    p.deleteButton = kit::button(menuBar, commands[2].constData());
-    p.printButton = kit::button(menuBar, commands[3].constData());
-    p.saveButton = save;
-    p.cancelButton = cancel;
+    p.useBars(menuBar, saveBar, decl.suffix);
     p.exitButton = m_chrome->exitButton();
     p.minimizeButton = m_chrome->minimizeButton();
     // At most one list is ever out of browse state: the others cannot be reached meanwhile.
@@ -318,11 +305,6 @@ void frmGear::buildList(List list)
         if (list == Rods && m_current == Rods)
             m_lists[Rods].cycle->recount();
     };
-    hooks.layoutChanged = [this](bool editing) {
-        for (QFrame *frame : findChildren<QFrame *>())
-            if (frame->property(kPanelLook).isValid())
-                frame->setStyleSheet(frame->property(kPanelLook).toString() + (editing ? QString() : kLockedLook));
-    };
     if (!decl.noneFields.empty())
         hooks.checkBeforeSave = [this, list] { return fillNoneFields(list); };
     auto *cycle = new RecordCycle(p, hooks);
@@ -339,19 +321,13 @@ void frmGear::buildList(List list)
     ListParts &parts = m_lists[list];
     parts.panel = panel;
     parts.cycle = cycle;
-    parts.focusField = panel->findChild<QWidget *>(QLatin1String(decl.focusField));
     ScreenParams &late = cycle->configure();
-    late.focusOnNew = late.focusOnEdit = parts.focusField;
+    late.focusOnNew = late.focusOnEdit = late.focusAfterSave =
+        panel->findChild<QWidget *>(QLatin1String(decl.focusField));
     if (decl.requiredField) {
         late.requiredField = panel->findChild<QWidget *>(QLatin1String(decl.requiredField));
         late.requiredMessage = decl.requiredMessage;
     }
-    // Back in browse state, the list's focus field has the focus again.
-    for (QAbstractButton *b : {save, cancel})
-        connect(b, &QAbstractButton::clicked, this, [cycle, focus = parts.focusField] {
-            if (cycle->state() == CycleState::Browse)
-                focus->setFocus(Qt::OtherFocusReason);
-        });
 }
 
 bool frmGear::load()

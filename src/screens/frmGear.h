@@ -40,7 +40,6 @@ private:
     {
         QWidget *panel = nullptr;
         QAbstractButton *selector = nullptr;
-        QWidget *focusField = nullptr;
         RecordCycle *cycle = nullptr;
     };
 

@@ -104,8 +104,7 @@ void frmLogs::buildBars()
     QGroupBox *jcMenu = kit::makeButtonBar(this, "jcMenu", QStringLiteral("Menu"), menu);
     jcMenu->setGeometry(x, 460, w, 72);
     // The save bar takes the menu bar's place while a trip is being added or changed.
-    kit::makeSaveBar(this, QStringLiteral("Click Save or Cancel before you can Exit."))
-        ->setGeometry(jcMenu->geometry());
+    kit::makeSaveBar(this)->setGeometry(jcMenu->geometry());
 }
 
 bool frmLogs::load()

@@ -45,8 +45,7 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
                                     {"cmdPrint", "Print", " Print Preview "}};
     QGroupBox *jcFrames4 = kit::makeButtonBar(this, "jcFrames4", QStringLiteral("Menu"), menu);
     // Takes the menu bar's place while a membership is being added or changed.
-    QGroupBox *jcFrames2 = kit::makeSaveBar(this, QStringLiteral("Click Save or Cancel before you can Exit."),
-                                            "jcFrames2", QStringLiteral("Menu"), "Label7");
+    QGroupBox *jcFrames2 = kit::makeSaveBar(this, {.name = "jcFrames2", .noteName = "Label7"});
     for (QGroupBox *bar : {jcFrames4, jcFrames2})
         bar->setFixedHeight(72);
 
@@ -59,11 +58,9 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     Label8->hide();
     form->addRow(Label8);
 
-    QToolButton *minimize = nullptr;
-    QToolButton *exit = nullptr;
     auto *top = new QHBoxLayout;
     top->addWidget(Label6, 1);
-    formlook::addWindowButtons(this, top, &minimize, &exit);
+    const WindowButtons corner = formlook::addWindowButtons(this, top);
     auto *left = new QVBoxLayout;
     left->addWidget(gridCaption);
     left->addWidget(DBGrid1, 1);
@@ -88,8 +85,8 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     p.deleteSubject = [this] { return Text1->text() + QStringLiteral(" ?"); };
     p.reportFile = QStringLiteral("memberships.rpt");
     p.useBars(jcFrames4, jcFrames2);
-    p.exitButton = exit;
-    p.minimizeButton = minimize;
+    p.exitButton = corner.exit;
+    p.minimizeButton = corner.minimize;
     p.grid = DBGrid1;
     p.gridColumns = {{QStringLiteral("Organization"), QStringLiteral("Organization")},
                      {QStringLiteral("Member Number"), QStringLiteral("Member Number")},
@@ -100,7 +97,6 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     CycleHooks hooks;
     // Delete leaves the others where they are; the count comes from the file.
     hooks.afterDelete = AfterDelete::FirstWithoutRequery;
-    hooks.layoutChanged = [this](bool) { formlook::restyleFields(this); };
     m_cycle = new RecordCycle(p, hooks);
     DBGrid1->setColumnWidth(0, 140);
     DBGrid1->setColumnWidth(1, 125);
@@ -119,13 +115,8 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     c.requiredField = Text1;
     c.focusOnNew = Text1;
     c.focusOnEdit = Text1;
+    c.focusAfterSave = Text1;
     c.lockedFields = made;
-    // After Save and Cancel the focus is back on the organisation, ready for the next change.
-    for (QAbstractButton *b : {c.saveButton, c.cancelButton})
-        connect(b, &QAbstractButton::clicked, this, [this] {
-            if (m_cycle->state() == CycleState::Browse)
-                Text1->setFocus(Qt::OtherFocusReason);
-        });
 
     resize(780, 500);
     setOrdinaryFrame(this);

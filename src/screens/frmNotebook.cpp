@@ -101,7 +101,8 @@ frmNotebook::frmNotebook(QWidget *parent) : QWidget(parent)
     p.lockedFields = {Text1};
     p.editModeLabel = Label9;
     CycleHooks hooks;
-    hooks.activated = [this] { refreshFromFile(); };
+    // Another window may have changed, added or deleted trips (the date and lake are the fishing log's to change).
+    hooks.rereadWhenActivated = true;
     m_cycle = new RecordCycle(p, hooks);
     m_cycle->bind(Label3, QStringLiteral("Date"));
     m_cycle->bind(Label5, QStringLiteral("Lake"));
@@ -122,9 +123,7 @@ void frmNotebook::buildBars()
     const kit::ButtonSpec menu[] = {{"cmdEdit", "Edit", " Edit this Page "}, {"cmdPrint", "Print", " Print Preview "}};
     QGroupBox *jcFrames4 = kit::makeButtonBar(this, "jcFrames4", QStringLiteral("Menu"), menu);
     jcFrames4->setGeometry(x, 460, w, 72);
-    kit::makeSaveBar(this, QStringLiteral("Click Save or Cancel before you can Exit."), "jcFrames2",
-                     QStringLiteral("Menu"), "Label8")
-        ->setGeometry(jcFrames4->geometry());
+    kit::makeSaveBar(this, {.name = "jcFrames2", .noteName = "Label8"})->setGeometry(jcFrames4->geometry());
 }
 
 bool frmNotebook::load()
@@ -136,25 +135,6 @@ bool frmNotebook::load()
 QString frmNotebook::databaseProblem() const
 {
     return m_cycle->problem();
-}
-
-// Another window may have changed, added or deleted trips since this one read
-// them (the date and lake are the fishing log's to change). Coming back here
-// reads them again; the trip shown stays shown while it exists.
-void frmNotebook::refreshFromFile()
-{
-    DataSource *source = m_cycle->source();
-    // The first activation is the window coming up with what it has just read.
-    const bool first = !m_activatedBefore;
-    m_activatedBefore = true;
-    if (first || m_cycle->state() != CycleState::Browse || !source->isOpen())
-        return;
-    const auto shown = source->bookmark();
-    // A file another program holds just now keeps the rows this window has.
-    if (!source->requery())
-        return;
-    if (shown)
-        source->setBookmark(*shown);
 }
 
 void frmNotebook::closeEvent(QCloseEvent *event)

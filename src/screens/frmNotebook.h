@@ -29,11 +29,9 @@ protected:
 
 private:
     void buildBars();
-    void refreshFromFile();
 
     WindowChrome *m_chrome = nullptr;
     RecordCycle *m_cycle = nullptr;
-    bool m_activatedBefore = false;
 };
 
 } // namespace tf

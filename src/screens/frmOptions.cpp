@@ -33,21 +33,12 @@ struct frmOptions::ListSpec
     const char *grid;
     QString gridCaption;
     bool gridAcceptsTyping;
-    const char *menuBar;
-    const char *newButton, *editButton, *deleteButton;
-    const char *saveBar;
-    const char *saveButton, *cancelButton;
+    const char *suffix; // ends the names of the list's bars and commands: jcMenulake, cmdNewlake, cmdSavelake, ...
     QString requiredMessage;
     QString noun; // "This Fish can not be deleted."
     QString title;
     bool focusAfterSave; // the name field gets the focus back after Save and Cancel
 };
-
-namespace {
-
-const QString kNote = QStringLiteral(" Must Save or Cancel before exiting. ");
-
-} // namespace
 
 frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
 {
@@ -55,90 +46,17 @@ frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
     formlook::darkWindow(this);
 
     static const ListSpec lists[] = {
-        {"cmdLakes",
-         "Lakes / Rivers",
-         "PicLakes",
-         "Lakes / Rivers Fished",
-         "Lakes",
-         "Lakes",
-         "Text1",
-         "DBGrid1",
-         "Lakes / Rivers Fished",
-         false,
-         "jcMenulake",
-         "cmdNewlake",
-         "cmdEditlake",
-         "cmdDeletelake",
-         "jcSavelake",
-         "cmdSavelake",
-         "cmdCancellake",
-         "Please enter a Lake or River or click Cancel.",
-         "Lake / River",
-         "The list of lakes and rivers",
-         false},
-        {"cmdLaunch",
-         "Marinas / Ramps",
-         "PicLaunch",
-         "Marinas / Launch Areas",
-         "Ramps",
-         "Ramps",
-         "Text3",
-         "DBGrid3",
-         "Marinas / Launch Ramps Used",
-         true,
-         "jcMenulaunch",
-         "cmdNewlaunch",
-         "cmdEditlaunch",
-         "cmdDeletelaunch",
-         "jcSavelaunch",
-         "cmdSavelaunch",
-         "cmdCancellaunch",
-         "Please enter a Marina or Launch Area or click Cancel.",
-         "Ramp",
-         "The list of marinas and launch areas",
-         true},
-        {"cmdFish",
-         "Fish Species",
-         "PicFish",
-         "Fish Species",
-         "Fish",
-         "Fish",
-         "Text2",
-         "DBGrid2",
-         "Fish Species",
-         true,
-         "jcMenutrail",
-         "cmdNewtrail",
-         "cmdEdittrail",
-         "cmdDeletetrail",
-         "jcSavetrail",
-         "cmdSavetrail",
-         "cmdCanceltrail",
-         "Please enter a Fish or click Cancel.",
-         "Fish",
-         "The list of fish species",
-         false},
-        {"cmdBait",
-         "Lures / Bait",
-         "PicLures",
-         "Lures / Bait Used",
-         "Lures",
-         "Lure",
-         "Text4",
-         "DBGrid4",
-         "Lures / Bait Used",
-         true,
-         "jcMenudiv",
-         "cmdNewdiv",
-         "cmdEditdiv",
-         "cmdDeletediv",
-         "jcSavediv",
-         "cmdSavediv",
-         "cmdCanceldiv",
-         "Please enter a Lure/Bait or click Cancel.",
-         "Lure / Bait",
-         "The list of lures and baits",
-         true},
+        {"cmdLakes", "Lakes / Rivers", "PicLakes", "Lakes / Rivers Fished", "Lakes", "Lakes", "Text1", "DBGrid1",
+         "Lakes / Rivers Fished", false, "lake", "Please enter a Lake or River or click Cancel.", "Lake / River",
+         "The list of lakes and rivers", false},
+        {"cmdLaunch", "Marinas / Ramps", "PicLaunch", "Marinas / Launch Areas", "Ramps", "Ramps", "Text3", "DBGrid3",
+         "Marinas / Launch Ramps Used", true, "launch", "Please enter a Marina or Launch Area or click Cancel.", "Ramp",
+         "The list of marinas and launch areas", true},
+        {"cmdFish", "Fish Species", "PicFish", "Fish Species", "Fish", "Fish", "Text2", "DBGrid2", "Fish Species", true,
+         "trail", "Please enter a Fish or click Cancel.", "Fish", "The list of fish species", false},
+        {"cmdBait", "Lures / Bait", "PicLures", "Lures / Bait Used", "Lures", "Lure", "Text4", "DBGrid4",
+         "Lures / Bait Used", true, "div", "Please enter a Lure/Bait or click Cancel.", "Lure / Bait",
+         "The list of lures and baits", true},
     };
 
     auto *Label5 = new QLabel(QStringLiteral("Database Options"), this);
@@ -162,11 +80,9 @@ frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
     QGroupBox *jcSelect = kit::makeButtonBar(this, "jcSelect", QStringLiteral("Select"), selectors);
     jcSelect->setFixedHeight(72);
 
-    QToolButton *minimize = nullptr;
-    QToolButton *exit = nullptr;
     auto *top = new QHBoxLayout;
     top->addWidget(Label5, 1);
-    formlook::addWindowButtons(this, top, &minimize, &exit);
+    const WindowButtons corner = formlook::addWindowButtons(this, top);
     auto *page = new QVBoxLayout(this);
     page->addLayout(top);
     page->addWidget(Label6);
@@ -175,8 +91,8 @@ frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
 
     for (RecordCycle *cycle : std::as_const(m_cycles)) {
         ScreenParams &p = cycle->configure();
-        p.exitButton = exit;
-        p.minimizeButton = minimize;
+        p.exitButton = corner.exit;
+        p.minimizeButton = corner.minimize;
         // One list at a time is out of browse state: the others stay out of reach until Save or Cancel.
         p.offWhileEditing = {jcSelect};
     }
@@ -196,13 +112,14 @@ QWidget *frmOptions::buildList(const ListSpec &decl)
     grid->setObjectName(QLatin1String(decl.grid));
     look::styleGrid(grid);
 
-    const kit::ButtonSpec menu[] = {
-        {decl.newButton, "New", {}}, {decl.editButton, "Edit", {}}, {decl.deleteButton, "Delete", {}}};
-    QGroupBox *menuBar = kit::makeButtonBar(panel, decl.menuBar, QStringLiteral("Menu"), menu);
-    QGroupBox *saveBar = kit::makeSaveBar(panel, kNote, decl.saveBar, QStringLiteral("Menu"),
-                                          QByteArray(decl.saveBar).append("Note").constData());
-    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdSave"))->setObjectName(QLatin1String(decl.saveButton));
-    saveBar->findChild<QAbstractButton *>(QStringLiteral("cmdCancel"))->setObjectName(QLatin1String(decl.cancelButton));
+    const kit::ButtonSpec menu[] = {{"cmdNew", "New", {}}, {"cmdEdit", "Edit", {}}, {"cmdDelete", "Delete", {}}};
+    const QByteArray menuName = "jcMenu" + QByteArray(decl.suffix);
+    const QByteArray saveName = "jcSave" + QByteArray(decl.suffix);
+    QGroupBox *menuBar = kit::makeButtonBar(panel, menuName.constData(), QStringLiteral("Menu"), menu, decl.suffix);
+    QGroupBox *saveBar = kit::makeSaveBar(panel, {.name = saveName.constData(),
+                                                  .noteName = (saveName + "Note").constData(),
+                                                  .note = QStringLiteral(" Must Save or Cancel before exiting. "),
+                                                  .suffix = decl.suffix});
     for (QGroupBox *bar : {menuBar, saveBar})
         bar->setFixedHeight(72);
 
@@ -215,13 +132,7 @@ QWidget *frmOptions::buildList(const ListSpec &decl)
     p.title = decl.title;
     p.requiredMessage = decl.requiredMessage;
     p.recordNoun = decl.noun;
-    p.newButton = kit::button(menuBar, decl.newButton);
-    p.editButton = kit::button(menuBar, decl.editButton);
-    p.deleteButton = kit::button(menuBar, decl.deleteButton);
-    p.saveButton = kit::button(saveBar, decl.saveButton);
-    p.cancelButton = kit::button(saveBar, decl.cancelButton);
-    p.menuBar = menuBar;
-    p.saveBar = saveBar;
+    p.useBars(menuBar, saveBar, decl.suffix);
     p.grid = grid;
     p.gridColumns = {{decl.gridCaption, decl.column}};
     p.gridAcceptsTyping = decl.gridAcceptsTyping;
@@ -229,7 +140,6 @@ QWidget *frmOptions::buildList(const ListSpec &decl)
     CycleHooks hooks;
     // The grid keeps its rows where they are; nothing here is counted.
     hooks.afterDelete = AfterDelete::FirstWithoutRequery;
-    hooks.layoutChanged = [this](bool) { formlook::restyleFields(this); };
     const qsizetype index = m_cycles.size();
     hooks.checkBeforeSave = [this, &decl, index] {
         return nameIsNew(decl, m_cycles[index], findChild<QLineEdit *>(QLatin1String(decl.nameField)));
@@ -239,15 +149,10 @@ QWidget *frmOptions::buildList(const ListSpec &decl)
     auto *name = static_cast<QLineEdit *>(kit::addFields(*cycle, group, field).first());
     ScreenParams &c = cycle->configure();
     c.requiredField = c.focusOnNew = c.focusOnEdit = name;
+    if (decl.focusAfterSave)
+        c.focusAfterSave = name;
     c.deleteSubject = [name] { return name->text() + QStringLiteral(" ?"); };
     m_cycles << cycle;
-
-    if (decl.focusAfterSave)
-        for (QAbstractButton *b : {p.saveButton, p.cancelButton})
-            connect(b, &QAbstractButton::clicked, this, [cycle, name] {
-                if (cycle->state() == CycleState::Browse)
-                    name->setFocus(Qt::OtherFocusReason);
-            });
 
     auto *side = new QVBoxLayout;
     side->addWidget(group);

@@ -4,7 +4,6 @@
 #include "screens/RecordCycle.h"
 #include "screens/ScreenKit.h"
 #include "screens/ScreenLook.h"
-#include "shell/Art.h"
 #include "shell/WindowChrome.h"
 
 #include <QFormLayout>
@@ -73,16 +72,11 @@ frmPatterns::frmPatterns(QWidget *parent) : QWidget(parent)
                                     {"cmdDelete", "Delete", " Delete this Pattern "},
                                     {"cmdPrint", "Print", " Pattern Reports "}};
     QGroupBox *jcFrames4 = kit::makeButtonBar(this, "jcFrames4", QStringLiteral("Menu"), menu);
-    QGroupBox *jcFrames3 =
-        kit::makeSaveBar(this, QStringLiteral("Click Save or Cancel before you can Exit."), "jcFrames3");
+    QGroupBox *jcFrames3 = kit::makeSaveBar(this, {.name = "jcFrames3"});
     for (QGroupBox *bar : {jcSort, jcFrames4, jcFrames3})
         bar->setMinimumHeight(64);
 
-    QToolButton *cmdMinimize =
-        makePictureButton(this, "cmdMinimize", QStringLiteral(" Minimize "), art::minimizeButton());
-    QToolButton *cmdExit = makePictureButton(this, "cmdExit", QStringLiteral(" Close "), art::closeButton());
-    connect(cmdMinimize, &QToolButton::clicked, this, &QWidget::showMinimized);
-    connect(cmdExit, &QToolButton::clicked, this, &QWidget::close);
+    const WindowButtons buttons = makeWindowButtons(this);
 
     ScreenParams p;
     p.window = this;
@@ -92,8 +86,8 @@ frmPatterns::frmPatterns(QWidget *parent) : QWidget(parent)
     p.recordNoun = QStringLiteral("Pattern");
     p.reportFile = QStringLiteral("patterns.rpt");
     p.useBars(jcFrames4, jcFrames3);
-    p.exitButton = cmdExit;
-    p.minimizeButton = cmdMinimize;
+    p.exitButton = buttons.exit;
+    p.minimizeButton = buttons.minimize;
     p.offWhileEditing = {jcSort};
     p.grid = DBGrid1;
     p.gridColumns = {{QStringLiteral("Lake / River"), QStringLiteral("Lake")},
@@ -111,8 +105,8 @@ frmPatterns::frmPatterns(QWidget *parent) : QWidget(parent)
 
     auto *corner = new QHBoxLayout;
     corner->addStretch(1);
-    corner->addWidget(cmdMinimize);
-    corner->addWidget(cmdExit);
+    corner->addWidget(buttons.minimize);
+    corner->addWidget(buttons.exit);
     auto *left = new QVBoxLayout;
     left->addWidget(gridCaption);
     left->addWidget(DBGrid1, 1);

@@ -302,12 +302,8 @@ void frmPicture::selectPicture()
 {
     if (!m_open || !m_source->hasCurrent())
         return;
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select Picture");
-    request.filter = QStringLiteral("All Files (*.*)|*.*|");
-    request.existingOnly = true;
-    const std::optional<QString> chosen = platform().openFileName(request, this);
-    if (!chosen || chosen->isEmpty())
+    const std::optional<QString> chosen = PictureLoader::askForFile(this);
+    if (!chosen)
         return;
     // The trip keeps the new path even when the file shows nothing; it is written
     // when the user moves to another trip or closes the window.

@@ -7,7 +7,6 @@
 #include "screens/RecordCycle.h"
 #include "screens/ScreenKit.h"
 #include "screens/ScreenLook.h"
-#include "shell/Art.h"
 #include "shell/Bar.h"
 #include "shell/WindowChrome.h"
 
@@ -127,6 +126,18 @@ void darkBackground(QWidget *window)
 
 } // namespace
 
+QCalendarWidget *frmReminders::makeMonthView(QWidget *parent)
+{
+    auto *view = new QCalendarWidget(parent);
+    view->setObjectName(QStringLiteral("MonthView1"));
+    view->setDateRange(firstDay(), lastDay());
+    view->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    view->setGridVisible(true);
+    view->setAutoFillBackground(true);
+    view->setPalette(QPalette());
+    return view;
+}
+
 QString reminderDayText(const QDate &day)
 {
     return QLocale().toString(day, dayFormat());
@@ -153,14 +164,14 @@ frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
                                     {"cmdDelete", "Delete", " Delete this Reminder "},
                                     {"cmdPrint", "Print", " Print Preview "}};
     QGroupBox *jcFrames3 = kit::makeButtonBar(this, "jcFrames3", QStringLiteral("Menu"), menu);
-    QGroupBox *jcFrames4 = kit::makeSaveBar(this, QStringLiteral("Must Save or Cancel before exiting. "), "jcFrames4",
-                                            QStringLiteral("Menu"), "Label2");
+    QGroupBox *jcFrames4 = kit::makeSaveBar(
+        this,
+        {.name = "jcFrames4", .noteName = "Label2", .note = QStringLiteral("Must Save or Cancel before exiting. ")});
     auto *cmdSort = new QPushButton(QStringLiteral("  Sort"), this);
     cmdSort->setObjectName(QStringLiteral("cmdSort"));
     cmdSort->setToolTip(QStringLiteral(" Sort by Date "));
     styleButton(cmdSort);
-    QToolButton *cmdExit = makePictureButton(this, "cmdExit", QStringLiteral(" Close "), art::closeButton());
-    connect(cmdExit, &QToolButton::clicked, this, &QWidget::close);
+    QToolButton *cmdExit = makeWindowButtons(this, false).exit;
 
     auto *jcFrames5 = new QGroupBox(QStringLiteral("Reminder"), this);
     jcFrames5->setObjectName(QStringLiteral("jcFrames5"));
@@ -187,10 +198,7 @@ frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
     p.readOnly = ReadOnlyMeans::LockNamedFields;
     CycleHooks hooks;
     // The date picker is switched off rather than locked while browsing.
-    hooks.layoutChanged = [this](bool editing) {
-        if (DTPicker1)
-            DTPicker1->setEnabled(editing);
-    };
+    hooks.layoutChanged = [this](bool editing) { DTPicker1->setEnabled(editing); };
     hooks.rowShown = [this] { followRow(); };
     hooks.afterDelete = AfterDelete::FirstWithoutRequery;
     m_cycle = new RecordCycle(p, hooks);
@@ -236,13 +244,7 @@ void frmReminders::buildFields(QWidget *group)
     for (QLabel *caption : form->findChildren<QLabel *>())
         caption->setPalette(palette());
 
-    MonthView1 = new QCalendarWidget(group);
-    MonthView1->setObjectName(QStringLiteral("MonthView1"));
-    MonthView1->setDateRange(firstDay(), lastDay());
-    MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    MonthView1->setGridVisible(true);
-    MonthView1->setAutoFillBackground(true);
-    MonthView1->setPalette(QPalette());
+    MonthView1 = makeMonthView(group);
 
     auto *column = new QVBoxLayout(group);
     column->addWidget(Label3, 0, Qt::AlignRight);
@@ -278,7 +280,7 @@ bool frmReminders::load()
 // The month view shows the day of the date picker (and so of the current reminder).
 void frmReminders::followRow()
 {
-    if (!MonthView1 || !DTPicker1 || DTPicker1->isEmpty())
+    if (DTPicker1->isEmpty())
         return;
     MonthView1->setSelectedDate(DTPicker1->date());
 }

@@ -35,6 +35,8 @@ public:
     // The days the date picker and the month view can show.
     static QDate firstDay() { return QDate(100, 1, 1); }
     static QDate lastDay() { return QDate(9999, 12, 31); }
+    // A month view (MonthView1) of those days.
+    static QCalendarWidget *makeMonthView(QWidget *parent);
 
 private:
     void buildFields(QWidget *group);

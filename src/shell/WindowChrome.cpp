@@ -122,6 +122,18 @@ QToolButton *makePictureButton(QWidget *parent, const char *name, const QString 
     return b;
 }
 
+WindowButtons makeWindowButtons(QWidget *window, bool withMinimize)
+{
+    WindowButtons b;
+    if (withMinimize) {
+        b.minimize = makePictureButton(window, "cmdMinimize", QStringLiteral(" Minimize "), art::minimizeButton());
+        QObject::connect(b.minimize, &QToolButton::clicked, window, &QWidget::showMinimized);
+    }
+    b.exit = makePictureButton(window, "cmdExit", QStringLiteral(" Close "), art::closeButton());
+    QObject::connect(b.exit, &QToolButton::clicked, window, &QWidget::close);
+    return b;
+}
+
 const QPolygon &shapedOutline()
 {
     static const QPolygon outline = [] {
@@ -165,13 +177,12 @@ WindowChrome::WindowChrome(QWidget *window) : QObject(window), m_window(window),
     // Moves without a button held tell the window the pointer is back on the background.
     window->setMouseTracking(true);
 
-    m_minimize = makePictureButton(window, "cmdMinimize", QStringLiteral(" Minimize "), art::minimizeButton());
-    m_exit = makePictureButton(window, "cmdExit", QStringLiteral(" Close "), art::closeButton());
+    const WindowButtons buttons = makeWindowButtons(window);
+    m_minimize = buttons.minimize;
+    m_exit = buttons.exit;
     // Top right, inside the painted frame.
     m_exit->move(kShapedClientSize.width() - 30 - m_exit->width(), 26);
     m_minimize->move(m_exit->x() - 4 - m_minimize->width(), 26);
-    connect(m_minimize, &QToolButton::clicked, window, &QWidget::showMinimized);
-    connect(m_exit, &QToolButton::clicked, window, &QWidget::close);
 
     applyShape();
     window->installEventFilter(this);

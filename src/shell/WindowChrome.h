@@ -33,6 +33,15 @@ QString windowCaption(const QString &windowName);
 // The name a window goes by: its objectName, else its class name without namespace.
 QString windowName(const QWidget *window);
 
+// Minimize (cmdMinimize) and Close (cmdExit): the picture buttons of a window's
+// top right corner, wired to the window. Windows without a Minimize leave it out.
+struct WindowButtons
+{
+    QToolButton *minimize = nullptr;
+    QToolButton *exit = nullptr;
+};
+WindowButtons makeWindowButtons(QWidget *window, bool withMinimize = true);
+
 class WindowChrome : public QObject
 {
     Q_OBJECT
