@@ -44,7 +44,8 @@ void ScreenTest::textTable(std::initializer_list<std::array<const char *, 3>> ro
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("toolTip");
     for (const auto &[name, text, tip] : rows)
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text) << QString::fromLatin1(tip);
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text)
+                            << (tip ? QString::fromLatin1(tip) : QString());
 }
 
 void ScreenTest::checkText() const
@@ -55,7 +56,8 @@ void ScreenTest::checkText() const
     const QWidget *w = get(name);
     QVERIFY2(w, qPrintable(name));
     QCOMPARE(shownText(w), text);
-    QCOMPARE(w->toolTip(), toolTip);
+    if (!toolTip.isNull()) // no tip given: the row checks the text alone
+        QCOMPARE(w->toolTip(), toolTip);
 }
 
 QString shownText(const QWidget *w)

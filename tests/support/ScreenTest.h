@@ -49,8 +49,8 @@ protected:
     const QList<RecordedMessage> &messages() const { return fake().messages; }
     QString lastMessage() const { return fake().lastMessageText(); }
 
-    // A table of the texts controls show: name, text, tool tip. checkText() checks
-    // the current row on the driver's window.
+    // A table of the texts controls show: name, text, tool tip (nullptr: not
+    // checked). checkText() checks the current row on the driver's window.
     static void textTable(std::initializer_list<std::array<const char *, 3>> rows);
     void checkText() const;
 
