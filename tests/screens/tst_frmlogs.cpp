@@ -97,6 +97,8 @@ private:
     void addTrip(const QString &date, const QString &lake, const QString &ramp = {});
 
     QPointer<frmLogs> m_logs;
+
+    void finish() override { WindowRegistry::undefine(QStringLiteral("frmSearch")); }
 };
 
 void TestLogs::addTrip(const QString &date, const QString &lake, const QString &ramp)
@@ -721,7 +723,6 @@ void TestLogs::opensOtherWindowsByName()
     QWidget *search = WindowRegistry::find(QStringLiteral("frmSearch"));
     QVERIFY(search && search->isVisible());
     QVERIFY(!(m_logs->windowState() & Qt::WindowMinimized));
-    WindowRegistry::undefine(QStringLiteral("frmSearch"));
 }
 
 void TestLogs::closingRestoresOpener()

@@ -25,6 +25,7 @@ void ScreenTest::init()
 void ScreenTest::cleanup()
 {
     m_driver.reset(); // closes and releases every window
+    finish();
     m_scope.reset();
 }
 
@@ -38,7 +39,7 @@ int ScreenTest::rows(const QString &table) const
     return value(QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table))).toInt();
 }
 
-void ScreenTest::textTable(std::initializer_list<std::array<const char *, 3>> rows)
+void textTable(std::initializer_list<std::array<const char *, 3>> rows)
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
@@ -48,12 +49,12 @@ void ScreenTest::textTable(std::initializer_list<std::array<const char *, 3>> ro
                             << (tip ? QString::fromLatin1(tip) : QString());
 }
 
-void ScreenTest::checkText() const
+void checkText(const QWidget *window)
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
     QFETCH(QString, toolTip);
-    const QWidget *w = get(name);
+    const QWidget *w = window ? window->findChild<QWidget *>(name) : nullptr;
     QVERIFY2(w, qPrintable(name));
     QCOMPARE(shownText(w), text);
     if (!toolTip.isNull()) // no tip given: the row checks the text alone

@@ -15,11 +15,17 @@ class QComboBox;
 
 namespace tf::test {
 
+// A table of the texts controls show: name, text, tool tip (nullptr: not
+// checked). checkText(window) checks the current row's control in window.
+void textTable(std::initializer_list<std::array<const char *, 3>> rows);
+void checkText(const QWidget *window);
+
 class ScreenTest : public QObject
 {
     Q_OBJECT
 protected:
     virtual void prepare() {}
+    virtual void finish() {} // once the windows are closed
 
     FakePlatform &fake() const { return m_scope->fake(); }
     ScreenDriver &ui() const { return *m_driver; }
@@ -49,10 +55,8 @@ protected:
     const QList<RecordedMessage> &messages() const { return fake().messages; }
     QString lastMessage() const { return fake().lastMessageText(); }
 
-    // A table of the texts controls show: name, text, tool tip (nullptr: not
-    // checked). checkText() checks the current row on the driver's window.
-    static void textTable(std::initializer_list<std::array<const char *, 3>> rows);
-    void checkText() const;
+    static void textTable(std::initializer_list<std::array<const char *, 3>> rows) { tf::test::textTable(rows); }
+    void checkText() const { tf::test::checkText(ui().window()); }
 
 private slots:
     void init();
