@@ -4,7 +4,7 @@
 // not show (a stored time of day, the earliest dates), the required field, the
 // last row, the delete prompt and the row that becomes current, the count,
 // everything off while editing, closing with a pending row, a write that
-// fails, a column the file lacks, long texts, and a double click on Save.
+// fails, a column the file lacks, long texts, a double click on Save, and Print.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -64,6 +64,8 @@ private slots:
     void typingIsKnownToExitAndBackup();
     void doubleClickOnSave_data() { screens(); }
     void doubleClickOnSave();
+    void printHandsOverItsReport_data() { screens(); }
+    void printHandsOverItsReport();
 
 private:
     void screens();
@@ -88,25 +90,26 @@ void TestConformance::screens()
     QTest::addColumn<QString>("window");
     QTest::addColumn<int>("cycle");
     QTest::addColumn<QString>("selector"); // the button that brings that cycle's list into view
-    const auto row = [](const char *window, int cycle = 0, const char *selector = "") {
+    QTest::addColumn<QString>("report");   // what its Print hands over, if it prints
+    const auto row = [](const char *window, int cycle, const char *selector, const char *report) {
         QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(window)).arg(cycle)))
-            << QString::fromLatin1(window) << cycle << QString::fromLatin1(selector);
+            << QString::fromLatin1(window) << cycle << QString::fromLatin1(selector) << QString::fromLatin1(report);
     };
-    row("frmLogs");
-    row("frmFish");
-    row("frmNotebook");
-    row("frmBestfish");
-    row("frmGear", 0, "cmdRods");
-    row("frmGear", 1, "cmdBoat");
-    row("frmGear", 2, "cmdGear");
-    row("frmPatterns");
-    row("frmReminders");
-    row("frmContacts");
-    row("frmMember");
-    row("frmOptions", 0, "cmdLakes");
-    row("frmOptions", 1, "cmdLaunch");
-    row("frmOptions", 2, "cmdFish");
-    row("frmOptions", 3, "cmdBait");
+    row("frmLogs", 0, "", "log.rpt");
+    row("frmFish", 0, "", ""); // its Print asks which report first
+    row("frmNotebook", 0, "", "diary.rpt");
+    row("frmBestfish", 0, "", "Bestfish.rpt");
+    row("frmGear", 0, "cmdRods", "rods.rpt");
+    row("frmGear", 1, "cmdBoat", "boat.rpt");
+    row("frmGear", 2, "cmdGear", "equipment.rpt");
+    row("frmPatterns", 0, "", "patterns.rpt");
+    row("frmReminders", 0, "", "reminder.rpt");
+    row("frmContacts", 0, "", "contacts.rpt");
+    row("frmMember", 0, "", "memberships.rpt");
+    row("frmOptions", 0, "cmdLakes", "");
+    row("frmOptions", 1, "cmdLaunch", "");
+    row("frmOptions", 2, "cmdFish", "");
+    row("frmOptions", 3, "cmdBait", "");
 }
 
 RecordCycle *TestConformance::openCycle()
@@ -508,6 +511,26 @@ void TestConformance::doubleClickOnSave()
     send(newButton, QEvent::MouseButtonPress, 101000);
     send(newButton, QEvent::MouseButtonRelease, 101050);
     QCOMPARE(m_cycle->state(), CycleState::Adding);
+}
+
+// Print hands the screen's own report to the platform, asked for by this window, and only while browsing.
+void TestConformance::printHandsOverItsReport()
+{
+    QFETCH(QString, report);
+    QVERIFY(openCycle());
+    if (report.isEmpty())
+        QSKIP("this list prints no report of its own");
+    seedRow(1);
+    ui().close();
+    QVERIFY(openCycle());
+    QVERIFY(startNewOrEdit());
+    QVERIFY(!ui().click(p().printButton));
+    QVERIFY(ui().click(p().cancelButton));
+    QVERIFY(ui().click(p().printButton));
+    QCOMPARE(fake().reports.size(), 1);
+    QCOMPARE(fake().reports[0].first, report);
+    QCOMPARE(fake().reports[0].second, p().window);
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
 }
 
 TF_TEST_MAIN(TestConformance)

@@ -1,6 +1,6 @@
 // The gear log as a user meets it: the selector and its count colours, the
 // "None" names of rods and boats, the required item name, each list's delete
-// prompt and report, Activate counting rods only, typing in the boats grid,
+// prompt, Activate counting rods only, typing in the boats grid,
 // what any text box takes, writes that fail, and opening from the control panel.
 
 #include "ScreenTest.h"
@@ -48,8 +48,8 @@ private slots:
     void selector();
     void emptyNames_data();
     void emptyNames();
-    void deleteAndPrint_data();
-    void deleteAndPrint();
+    void deletePrompts_data();
+    void deletePrompts();
     void editingShutsTheRestOff();
     void activateCountsRodsOnly();
     void anyTextIsKept_data();
@@ -233,30 +233,25 @@ void TestGear::emptyNames()
     QCOMPARE(grid->model()->index(0, 0).data().toString(), stored.section(QLatin1Char('|'), 0, 0));
 }
 
-void TestGear::deleteAndPrint_data()
+void TestGear::deletePrompts_data()
 {
     QTest::addColumn<frmGear::List>("list");
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<QString>("refusal");
-    QTest::addColumn<QString>("report");
     QTest::newRow("rods") << frmGear::Rods
                           << "Are you sure you want to delete the Reel and Rod named First and Ugly Stik?"
-                          << "This Rod and Reel can not be deleted.\nYou can edit this Rod and Reel.\n"
-                          << "rods.rpt";
+                          << "This Rod and Reel can not be deleted.\nYou can edit this Rod and Reel.\n";
     QTest::newRow("boats") << frmGear::Boats << "Are you sure you want to delete the Boat named First?"
-                           << "This Boat and Motor can not be deleted.\nYou can edit this Boat and Motor.\n"
-                           << "boat.rpt";
+                           << "This Boat and Motor can not be deleted.\nYou can edit this Boat and Motor.\n";
     QTest::newRow("equipment") << frmGear::Equipment << "Are you sure you want to delete the gear named First?"
-                               << "This Accessory can not be deleted.\nYou can edit this Accessory.\n"
-                               << "equipment.rpt";
+                               << "This Accessory can not be deleted.\nYou can edit this Accessory.\n";
 }
 
-void TestGear::deleteAndPrint()
+void TestGear::deletePrompts()
 {
     QFETCH(frmGear::List, list);
     QFETCH(QString, prompt);
     QFETCH(QString, refusal);
-    QFETCH(QString, report);
     addRow(list, "First");
     addRow(list, "Second");
     QVERIFY(sql("UPDATE Rods SET \"Rod Make\" = 'Ugly Stik'"));
@@ -274,9 +269,6 @@ void TestGear::deleteAndPrint()
     QCOMPARE(fake.messages.size(), 2);
     QCOMPARE(fake.messages[1].text, refusal + QStringLiteral("At least one record has to be present at all times."));
     QCOMPARE(rows(list), 1);
-    ui().click(command("cmdPrint", list));
-    QCOMPARE(fake.reports.size(), 1);
-    QCOMPARE(fake.reports[0].first, report);
 }
 
 void TestGear::editingShutsTheRestOff()

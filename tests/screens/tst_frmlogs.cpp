@@ -83,7 +83,6 @@ private slots:
     void deleteAnswers_data();
     void deleteAnswers();
     void activationRecounts();
-    void printHandsOverLogReport();
     void printShowsTheLogReport();
     void opensOtherWindowsByName();
     void closingRestoresOpener();
@@ -680,18 +679,6 @@ void TestLogs::activationRecounts()
     QApplication::setActiveWindow(m_logs);
     QVERIFY(m_logs->isActiveWindow());
     QCOMPARE(count->text(), QStringLiteral("2 Fishing Logs"));
-}
-
-void TestLogs::printHandsOverLogReport()
-{
-    addTrip("2026-07-04", "Stored");
-    QVERIFY(openLogs());
-    QVERIFY(click("cmdPrint"));
-    const auto &reports = fake().reports;
-    QCOMPARE(reports.size(), 1);
-    QCOMPARE(reports[0].first, QStringLiteral("log.rpt"));
-    QCOMPARE(windowName(reports[0].second), QStringLiteral("frmLogs"));
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
 }
 
 // Through the report engine itself, with the program's own definition.

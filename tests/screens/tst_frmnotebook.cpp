@@ -1,6 +1,6 @@
 // The fishing notebook as a user meets it: its texts and shape, the trip
-// following the grid, notes locked outside Edit, the required notes, the diary
-// report, bringing the log back on closing, long notes, a trip changed in the
+// following the grid, notes locked outside Edit, the required notes,
+// bringing the log back on closing, long notes, a trip changed in the
 // log at the same time, and a write that fails.
 
 #include "ScreenTest.h"
@@ -31,7 +31,6 @@ private slots:
     void tripFollowsTheGrid();
     void requiredNotes_data();
     void requiredNotes();
-    void printsTheDiary();
     void closingBringsBackTheLog();
     void longNotesComeBackWhole();
     void sameTripInTheLogAtOnce();
@@ -137,17 +136,6 @@ void TestNotebook::requiredNotes()
     QCOMPARE(stored, QStringLiteral("stored notes"));
     QVERIFY(click("cmdCancel"));
     QCOMPARE(notes()->toPlainText(), QStringLiteral("stored notes"));
-}
-
-void TestNotebook::printsTheDiary()
-{
-    addTrip("2026-07-04", "Lake", "notes");
-    QVERIFY(openNotebook());
-    QVERIFY(click("cmdPrint"));
-    const auto &reports = fake().reports;
-    QCOMPARE(reports.size(), 1);
-    QCOMPARE(reports[0].first, QStringLiteral("diary.rpt"));
-    QCOMPARE(reports[0].second, m_book.data());
 }
 
 void TestNotebook::closingBringsBackTheLog()

@@ -1,6 +1,6 @@
 // The fishing patterns screen beyond the common cycle: its texts, the fixed
 // lists, the count in the window title, fields locked while browsing, typed
-// values and the month sort, the delete prompt and print.
+// values and the month sort, and the delete prompt.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -38,7 +38,6 @@ private slots:
     void fieldsLockedWhileBrowsing();
     void typedMonthKeptAndSortedAsText();
     void deletePromptNamesTheLake();
-    void printHandsOverPatternReport();
 
 private:
     frmPatterns *openPatterns() { return m_w = open<frmPatterns>(); }
@@ -158,15 +157,6 @@ void TestPatterns::deletePromptNamesTheLake()
     QCOMPARE(fake().messages.last().title, QStringLiteral("Delete Information"));
     QCOMPARE(fake().lastMessageText(), QStringLiteral("Are you sure you want to delete this Pattern for Clear Lake ?"));
     QCOMPARE(value("SELECT count(*) FROM Patterns").toInt(), 2);
-}
-
-void TestPatterns::printHandsOverPatternReport()
-{
-    addPattern("Clear Lake", "May");
-    QVERIFY(openPatterns());
-    QVERIFY(click("cmdPrint"));
-    QCOMPARE(fake().reports.size(), 1);
-    QCOMPARE(fake().reports[0].first, QStringLiteral("patterns.rpt"));
 }
 
 TF_TEST_MAIN(TestPatterns)

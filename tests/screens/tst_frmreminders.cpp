@@ -1,7 +1,7 @@
 // The reminders screen beyond the common cycle: its texts, the month view kept
 // with the current reminder, dates at the edges of the calendar, dates typed
 // into the grid, starting a reminder for a given day, closing with
-// a reminder pending, sort, delete prompt and print.
+// a reminder pending, sort, and the delete prompt.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -41,7 +41,6 @@ private slots:
     void closingWhileEditingThrowsItAway();
     void sortPutsLatestFirst();
     void deletePromptNamesTheDate();
-    void printHandsOverReminderReport();
     void closingRestoresOpener();
 
 private:
@@ -294,15 +293,6 @@ void TestReminders::deletePromptNamesTheDate()
     QCOMPARE(fake().lastMessageText(),
              QStringLiteral("Are you sure you want to delete this Reminder for 12/24/2026 ?"));
     QCOMPARE(rows("Reminders"), 2);
-}
-
-void TestReminders::printHandsOverReminderReport()
-{
-    addReminder("2026-12-24", "Buy line");
-    QVERIFY(openReminders());
-    QVERIFY(click("cmdPrint"));
-    QCOMPARE(fake().reports.size(), 1);
-    QCOMPARE(fake().reports[0].first, QStringLiteral("reminder.rpt"));
 }
 
 void TestReminders::closingRestoresOpener()
