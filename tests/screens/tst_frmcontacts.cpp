@@ -1,6 +1,5 @@
-// The contacts screen beyond the common cycle: its texts, the sort bar, the
-// delete prompt, and the e-mail command with
-// addresses that try to smuggle in headers or recipients.
+// The contacts screen beyond the common cycle: its texts, the sort bar, and
+// the e-mail command with addresses that try to smuggle in headers or recipients.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -36,7 +35,6 @@ private slots:
     void texts_data();
     void texts();
     void sorting();
-    void deletePrompt();
     void emailWithoutAddress();
     void hostileAddresses_data();
     void hostileAddresses();
@@ -100,24 +98,6 @@ void TestContacts::sorting()
     QCOMPARE(column(0), QStringList({"Ann", "Bob", "carl", "Abe"}));
     QCOMPARE(get<QTableView>("DBGrid1")->currentIndex().row(), 3);
     QCOMPARE(get<QLabel>("Label1")->text(), QStringLiteral("4 Contacts are saved."));
-}
-
-void TestContacts::deletePrompt()
-{
-    addContact("Ann", "OH");
-    addContact("Bob", "MI");
-    QVERIFY(open<frmContacts>());
-    QVERIFY(chooseRow("DBGrid1", 1));
-    ui().answerNext(MessageAnswer::Yes);
-    QVERIFY(click("cmdDelete"));
-    QCOMPARE(messages().size(), 1);
-    QCOMPARE(messages()[0].text, QStringLiteral("Are you sure you want to delete Bob?"));
-    QCOMPARE(messages()[0].title, QStringLiteral("Delete Contact"));
-    QCOMPARE(get<QLabel>("Label1")->text(), QStringLiteral("1 Contacts are saved."));
-    QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("Ann"));
-    QVERIFY(click("cmdDelete"));
-    QCOMPARE(lastMessage(), QStringLiteral("This Contact can not be deleted.\nYou can edit this Contact.\n"
-                                           "At least one record has to be present at all times."));
 }
 
 void TestContacts::emailWithoutAddress()

@@ -1,6 +1,6 @@
 // The gear log as a user meets it: the selector and its count colours, the
-// "None" names of rods and boats, the required item name, each list's delete
-// prompt, Activate counting rods only, typing in the boats grid,
+// "None" names of rods and boats, the required item name, Activate counting
+// rods only, typing in the boats grid,
 // what any text box takes, writes that fail, and opening from the control panel.
 
 #include "ScreenTest.h"
@@ -48,8 +48,6 @@ private slots:
     void selector();
     void emptyNames_data();
     void emptyNames();
-    void deletePrompts_data();
-    void deletePrompts();
     void editingShutsTheRestOff();
     void activateCountsRodsOnly();
     void anyTextIsKept_data();
@@ -231,44 +229,6 @@ void TestGear::emptyNames()
     QCOMPARE(QApplication::focusWidget(), get<QWidget>(kInfo[list].nameField));
     auto *grid = get<QTableView>(QByteArray("DBGrid" + QByteArray::number(list + 1)).constData());
     QCOMPARE(grid->model()->index(0, 0).data().toString(), stored.section(QLatin1Char('|'), 0, 0));
-}
-
-void TestGear::deletePrompts_data()
-{
-    QTest::addColumn<frmGear::List>("list");
-    QTest::addColumn<QString>("prompt");
-    QTest::addColumn<QString>("refusal");
-    QTest::newRow("rods") << frmGear::Rods
-                          << "Are you sure you want to delete the Reel and Rod named First and Ugly Stik?"
-                          << "This Rod and Reel can not be deleted.\nYou can edit this Rod and Reel.\n";
-    QTest::newRow("boats") << frmGear::Boats << "Are you sure you want to delete the Boat named First?"
-                           << "This Boat and Motor can not be deleted.\nYou can edit this Boat and Motor.\n";
-    QTest::newRow("equipment") << frmGear::Equipment << "Are you sure you want to delete the gear named First?"
-                               << "This Accessory can not be deleted.\nYou can edit this Accessory.\n";
-}
-
-void TestGear::deletePrompts()
-{
-    QFETCH(frmGear::List, list);
-    QFETCH(QString, prompt);
-    QFETCH(QString, refusal);
-    addRow(list, "First");
-    addRow(list, "Second");
-    QVERIFY(sql("UPDATE Rods SET \"Rod Make\" = 'Ugly Stik'"));
-    QVERIFY(openGear());
-    m_gear->showList(list);
-    FakePlatform &fake = ScreenTest::fake();
-    fake.messageAnswers.enqueue(MessageAnswer::Yes);
-    ui().click(command("cmdDelete", list));
-    QCOMPARE(fake.messages[0].text, prompt);
-    QCOMPARE(fake.messages[0].title, QStringLiteral("Delete Information"));
-    QCOMPARE(rows(list), 1);
-    QCOMPARE(get<QLineEdit>(kInfo[list].nameField)->text(), QStringLiteral("Second"));
-    QVERIFY(countCaption().startsWith(QLatin1String("1 ")));
-    ui().click(command("cmdDelete", list));
-    QCOMPARE(fake.messages.size(), 2);
-    QCOMPARE(fake.messages[1].text, refusal + QStringLiteral("At least one record has to be present at all times."));
-    QCOMPARE(rows(list), 1);
 }
 
 void TestGear::editingShutsTheRestOff()

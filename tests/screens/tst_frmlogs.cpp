@@ -1,7 +1,6 @@
 // The fishing log driven as a user does: what it shows on opening, its lists,
-// the layout in each state, New, Edit, Save, Cancel and Delete with their
-// warnings, sorting, the Number Fish Caught filter, scrolling, activation, the
-// windows it opens, Print, closing, and a database it cannot read.
+// the layout in each state, New, Edit and Save with their warnings, sorting, the Number Fish Caught filter, scrolling,
+// activation, the windows it opens, Print, closing, and a database it cannot read.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -80,8 +79,6 @@ private slots:
     void scrolling_data();
     void scrolling();
     void wheelScrollsPastLists();
-    void deleteAnswers_data();
-    void deleteAnswers();
     void activationRecounts();
     void printShowsTheLogReport();
     void opensOtherWindowsByName();
@@ -615,44 +612,6 @@ void TestLogs::wheelScrollsPastLists()
     turn(weather);
     QCOMPARE(bar->value(), value);
     QVERIFY(weather->currentText() != QStringLiteral("Rain"));
-}
-
-void TestLogs::deleteAnswers_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("left");
-    QTest::newRow("No") << int(MessageAnswer::No) << 2;
-    QTest::newRow("Yes") << int(MessageAnswer::Yes) << 1;
-}
-
-void TestLogs::deleteAnswers()
-{
-    QFETCH(int, answer);
-    QFETCH(int, left);
-    addTrip("2026-07-04", "Newer");
-    addTrip("2026-05-02", "Older");
-    QVERIFY(openLogs());
-    auto *grid = get<QTableView>("DBGrid1");
-    QVERIFY(ScreenDriver::chooseRow(grid, 0));
-    FakePlatform &fake = ScreenTest::fake();
-    fake.messageAnswers.enqueue(MessageAnswer(answer));
-    QVERIFY(click("cmdDelete"));
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(fake.messages[0].text,
-             QStringLiteral("Are you sure you want to delete ") + shownDate(QDate(2026, 7, 4)) + QStringLiteral(" ?"));
-    QCOMPARE(fake.messages[0].title, QStringLiteral("Delete Information"));
-    QCOMPARE(fake.messages[0].icon, MessageIcon::Question);
-    QCOMPARE(fake.messages[0].buttons, MessageButtons::YesNo);
-    QCOMPARE(rows("Log"), left);
-    QCOMPARE(get<QLabel>("Label2")->text(), QString::number(left) + QStringLiteral(" Fishing Logs"));
-    QCOMPARE(grid->model()->rowCount(), left);
-    QCOMPARE(grid->currentIndex().row(), 0);
-    QCOMPARE(get<QLabel>("Label43")->text(), left == 1 ? QStringLiteral("Older") : QStringLiteral("Newer"));
-    if (left == 1) {
-        QVERIFY(click("cmdDelete"));
-        QVERIFY(fake.lastMessageText().startsWith(QLatin1String("This Log can not be deleted.")));
-        QCOMPARE(rows("Log"), 1);
-    }
 }
 
 void TestLogs::activationRecounts()

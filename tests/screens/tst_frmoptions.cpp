@@ -28,7 +28,6 @@ private slots:
     void duplicateNames();
     void emptyList_data();
     void emptyList();
-    void deleteFromAList();
     void openedFromUtilitiesMenu();
 
 private:
@@ -215,26 +214,6 @@ void TestOptions::emptyList()
     get<QLineEdit>("Text4")->setText(QStringLiteral("Spoon"));
     QVERIFY(click("cmdSavediv"));
     QCOMPARE(value("SELECT Lure FROM Lures").toString(), QStringLiteral("Spoon"));
-}
-
-void TestOptions::deleteFromAList()
-{
-    QVERIFY(openOptions());
-    QVERIFY(click("cmdBait"));
-    QVERIFY(click("cmdDeletediv"));
-    FakePlatform &fake = ScreenTest::fake();
-    QCOMPARE(fake.lastMessageText(), QStringLiteral("This Lure / Bait can not be deleted.\nYou can edit this Lure / "
-                                                    "Bait.\nAt least one record has to be present at all times."));
-    QVERIFY(click("cmdLakes"));
-    auto *grid = get<QTableView>("DBGrid1");
-    QVERIFY(ScreenDriver::chooseRow(grid, 1));
-    fake.messageAnswers.enqueue(MessageAnswer::Yes);
-    QVERIFY(click("cmdDeletelake"));
-    QCOMPARE(fake.messages.last().text, QStringLiteral("Are you sure you want to delete Acorn Lake ?"));
-    QCOMPARE(fake.messages.last().title, QStringLiteral("Delete Information"));
-    QCOMPARE(gridRows("DBGrid1"), QStringList({"Moose River"}));
-    QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("Moose River"));
-    QCOMPARE(value("SELECT count(*) FROM Lures").toInt(), 1);
 }
 
 void TestOptions::openedFromUtilitiesMenu()

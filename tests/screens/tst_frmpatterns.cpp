@@ -1,6 +1,6 @@
 // The fishing patterns screen beyond the common cycle: its texts, the fixed
 // lists, the count in the window title, fields locked while browsing, typed
-// values and the month sort, and the delete prompt.
+// values and the month sort.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -37,7 +37,6 @@ private slots:
     void countInTitle();
     void fieldsLockedWhileBrowsing();
     void typedMonthKeptAndSortedAsText();
-    void deletePromptNamesTheLake();
 
 private:
     frmPatterns *openPatterns() { return m_w = open<frmPatterns>(); }
@@ -145,18 +144,6 @@ void TestPatterns::typedMonthKeptAndSortedAsText()
     QVERIFY(click("cmdMonth"));
     QCOMPARE(gridColumn(get<QTableView>("DBGrid1"), 1), (QStringList{"April", "Early spring", "January"}));
     QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("Bass Pond"));
-}
-
-void TestPatterns::deletePromptNamesTheLake()
-{
-    addPattern("Clear Lake", "May");
-    addPattern("Bass Pond", "June");
-    QVERIFY(openPatterns());
-    fake().messageAnswers.enqueue(MessageAnswer::No);
-    QVERIFY(click("cmdDelete"));
-    QCOMPARE(fake().messages.last().title, QStringLiteral("Delete Information"));
-    QCOMPARE(fake().lastMessageText(), QStringLiteral("Are you sure you want to delete this Pattern for Clear Lake ?"));
-    QCOMPARE(value("SELECT count(*) FROM Patterns").toInt(), 2);
 }
 
 TF_TEST_MAIN(TestPatterns)

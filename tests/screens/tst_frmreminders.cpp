@@ -1,7 +1,7 @@
 // The reminders screen beyond the common cycle: its texts, the month view kept
 // with the current reminder, dates at the edges of the calendar, dates typed
 // into the grid, starting a reminder for a given day, closing with
-// a reminder pending, sort, and the delete prompt.
+// a reminder being edited, and sort.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -40,7 +40,6 @@ private slots:
     void dayPickerCannotShowIsRefused();
     void closingWhileEditingThrowsItAway();
     void sortPutsLatestFirst();
-    void deletePromptNamesTheDate();
     void closingRestoresOpener();
 
 private:
@@ -281,18 +280,6 @@ void TestReminders::sortPutsLatestFirst()
     QCOMPARE(get<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("Latest"));
     auto *model = get<QTableView>("DBGrid1")->model();
     QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Earliest"));
-}
-
-void TestReminders::deletePromptNamesTheDate()
-{
-    addReminder("2026-12-24", "Buy line");
-    addReminder("2027-03-15", "Spawn");
-    QVERIFY(openReminders());
-    fake().messageAnswers.enqueue(MessageAnswer::No);
-    QVERIFY(click("cmdDelete"));
-    QCOMPARE(fake().lastMessageText(),
-             QStringLiteral("Are you sure you want to delete this Reminder for 12/24/2026 ?"));
-    QCOMPARE(rows("Reminders"), 2);
 }
 
 void TestReminders::closingRestoresOpener()
