@@ -67,8 +67,6 @@ private slots:
     void stateLayout();
     void newSetsTodayAndFocusesDate();
     void newWithOlderDateThenSave();
-    void requiredLake_data();
-    void requiredLake();
     void typedLakeStoredAsTyped();
     void editKeepsStoredValuesAndFocusesLake();
     void emptyDateStaysEmpty();
@@ -375,45 +373,6 @@ void TestLogs::newWithOlderDateThenSave()
     QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("3 Fishing Logs"));
     QVERIFY(click("cmdDate"));
     QCOMPARE(grid->model()->index(1, 1).data().toString(), QStringLiteral("Second"));
-}
-
-void TestLogs::requiredLake_data()
-{
-    QTest::addColumn<QString>("lake");
-    QTest::addColumn<bool>("saved");
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("blanks only count as filled") << "   " << true;
-}
-
-void TestLogs::requiredLake()
-{
-    QFETCH(QString, lake);
-    QFETCH(bool, saved);
-    QVERIFY(openLogs());
-    QVERIFY(click("cmdNew"));
-    get<QComboBox>("Combo1")->setEditText(QStringLiteral("Fog"));
-    get<QComboBox>("DBCombo1")->setEditText(lake);
-    QVERIFY(click("cmdSave"));
-    FakePlatform &fake = ScreenTest::fake();
-    if (saved) {
-        QVERIFY(fake.messages.isEmpty());
-        QCOMPARE(value("SELECT Lake FROM Log").toString(), lake);
-        QVERIFY(get<QWidget>("jcMenu")->isVisible());
-        return;
-    }
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(fake.messages[0].text, QStringLiteral("Please enter a Lake or River or click Cancel."));
-    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
-    QVERIFY(fake.messages[0].title.isEmpty());
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
-    QVERIFY(get<QWidget>("cmdSave")->isVisible() && get<QWidget>("cmdCancel")->isVisible());
-    QVERIFY(focusWithin(get<QComboBox>("DBCombo1")));
-    QCOMPARE(get<QComboBox>("Combo1")->currentText(), QStringLiteral("Fog"));
-    QCOMPARE(rows("Log"), 0);
-    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Filled In"));
-    QVERIFY(click("cmdSave"));
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
-    QCOMPARE(value("SELECT Weather FROM Log WHERE Lake = 'Filled In'").toString(), QStringLiteral("Fog"));
 }
 
 void TestLogs::typedLakeStoredAsTyped()

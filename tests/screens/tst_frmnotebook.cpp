@@ -1,6 +1,5 @@
 // The fishing notebook as a user meets it: its texts and shape, the trip
-// following the grid, notes locked outside Edit, the required notes,
-// bringing the log back on closing, long notes, a trip changed in the
+// following the grid, notes locked outside Edit, bringing the log back on closing, long notes, a trip changed in the
 // log at the same time, and a write that fails.
 
 #include "ScreenTest.h"
@@ -29,8 +28,6 @@ private slots:
     void texts_data();
     void texts();
     void tripFollowsTheGrid();
-    void requiredNotes_data();
-    void requiredNotes();
     void closingBringsBackTheLog();
     void longNotesComeBackWhole();
     void sameTripInTheLogAtOnce();
@@ -100,42 +97,6 @@ void TestNotebook::tripFollowsTheGrid()
     QVERIFY(click("cmdLake"));
     QCOMPARE(get<QLabel>("Label5")->text(), QStringLiteral("Newer Lake"));
     QCOMPARE(grid->model()->index(0, 1).data().toString(), QStringLiteral("Newer Lake"));
-}
-
-void TestNotebook::requiredNotes_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("saved");
-    QTest::newRow("emptied") << "" << false;
-    QTest::newRow("blanks count as notes") << "   " << true;
-    QTest::newRow("new notes") << "Caught two on a jig." << true;
-}
-
-void TestNotebook::requiredNotes()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, saved);
-    addTrip("2026-07-04", "Lake", "stored notes");
-    QVERIFY(openNotebook());
-    QVERIFY(click("cmdEdit"));
-    notes()->setPlainText(typed);
-    QVERIFY(click("cmdSave"));
-    const auto &messages = fake().messages;
-    const QString stored = value("SELECT Notebook FROM Log").toString();
-    if (saved) {
-        QVERIFY(messages.isEmpty());
-        QCOMPARE(m_book->cycle()->state(), CycleState::Browse);
-        QCOMPARE(stored, typed);
-        return;
-    }
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].text, QStringLiteral("Please enter some notes or click Cancel."));
-    QCOMPARE(messages[0].icon, MessageIcon::Exclamation);
-    QCOMPARE(m_book->cycle()->state(), CycleState::Editing);
-    QCOMPARE(QApplication::focusWidget(), notes());
-    QCOMPARE(stored, QStringLiteral("stored notes"));
-    QVERIFY(click("cmdCancel"));
-    QCOMPARE(notes()->toPlainText(), QStringLiteral("stored notes"));
 }
 
 void TestNotebook::closingBringsBackTheLog()
