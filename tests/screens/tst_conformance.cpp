@@ -4,7 +4,8 @@
 // not show (a stored time of day, the earliest dates), the required field, the
 // last row, the delete prompt and the row that becomes current, the count,
 // everything off while editing, closing with a pending row, a write that
-// fails, a column the file lacks, long texts, a double click on Save, and Print.
+// fails, a column the file lacks, long texts, a double click on Save, Print,
+// and Exit putting back the menu that opened the screen.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -66,6 +67,8 @@ private slots:
     void doubleClickOnSave();
     void printHandsOverItsReport_data() { screens(); }
     void printHandsOverItsReport();
+    void exitPutsTheMenuBack_data() { screens(); }
+    void exitPutsTheMenuBack();
 
 private:
     void screens();
@@ -565,6 +568,27 @@ void TestConformance::printHandsOverItsReport()
     QCOMPARE(fake().reports[0].first, report);
     QCOMPARE(fake().reports[0].second, p().window);
     QCOMPARE(m_cycle->state(), CycleState::Browse);
+}
+
+// Opened by a menu that steps aside for it, the screen's Exit puts the menu back.
+void TestConformance::exitPutsTheMenuBack()
+{
+    QFETCH(QString, window);
+    QFETCH(int, cycle);
+    if (cycle > 0)
+        QSKIP("the window was tried with its first list");
+    QVERIFY(openCycle());
+    seedRow(1);
+    ui().close();
+    auto menu = std::make_unique<QWidget>();
+    menu->show();
+    QPointer<QWidget> screen = WindowRegistry::open(window, menu.get(), OpenerState::Minimize);
+    QVERIFY(screen);
+    QVERIFY(menu->windowState() & Qt::WindowMinimized);
+    QVERIFY(ui().click(screen->findChild<QWidget *>(QStringLiteral("cmdExit"))));
+    ScreenDriver::releaseClosed();
+    QVERIFY(!screen);
+    QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
 }
 
 TF_TEST_MAIN(TestConformance)

@@ -38,7 +38,6 @@ private slots:
     void deleteMovesOn_data();
     void deleteMovesOn();
     void textColumnsKeepWhatWasTyped();
-    void closingRestoresControlPanel();
 
 private:
     frmBestfish *openScreen()
@@ -326,21 +325,6 @@ void TestBestfish::textColumnsKeepWhatWasTyped()
     QCOMPARE(m_screen->cycle()->state(), CycleState::Browse);
     QCOMPARE(value(QStringLiteral("SELECT Date || '|' || Weight FROM Bestfish WHERE Fish = 'Musky'")).toString(),
              QStringLiteral("last summer|31 lb 4 oz"));
-}
-
-void TestBestfish::closingRestoresControlPanel()
-{
-    addFish(QStringLiteral("Bass"));
-    auto *panel = new QWidget;
-    panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->show();
-    auto *screen = WindowRegistry::open(QStringLiteral("frmBestfish"), panel, OpenerState::Minimize);
-    QVERIFY(screen);
-    QVERIFY(panel->windowState() & Qt::WindowMinimized);
-    screen->findChild<QToolButton *>(QStringLiteral("cmdExit"))->click();
-    ScreenDriver::releaseClosed();
-    QVERIFY(!(panel->windowState() & Qt::WindowMinimized));
-    panel->close();
 }
 
 TF_TEST_MAIN(TestBestfish)

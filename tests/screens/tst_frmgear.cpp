@@ -1,13 +1,11 @@
 // The gear log as a user meets it: the selector and its count colours, the
-// "None" names of rods and boats, Activate counting
-// rods only, typing in the boats grid,
-// what any text box takes, writes that fail, and opening from the control panel.
+// "None" names of rods and boats, Activate counting rods only, typing in the
+// boats grid, what any text box takes, and writes that fail.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/RecordCycle.h"
 #include "screens/frmGear.h"
-#include "shell/frmStart.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -55,7 +53,6 @@ private slots:
     void failingWriteKeepsTyping_data();
     void failingWriteKeepsTyping();
     void missingTableLeavesTheOthers();
-    void controlPanelOpensAndComesBack();
 
 private:
     frmGear *openGear() { return m_gear = open<frmGear>(); }
@@ -389,21 +386,6 @@ void TestGear::missingTableLeavesTheOthers()
     QVERIFY(click("cmdSavegear"));
     QCOMPARE(rows(frmGear::Equipment), 1);
     QCOMPARE(fake.messages.size(), 1);
-}
-
-void TestGear::controlPanelOpensAndComesBack()
-{
-    WindowRegistry::define<frmGear>();
-    auto *panel = open<frmStart>();
-    QVERIFY(panel);
-    QVERIFY(click("cmdGear"));
-    m_gear = ui().drive(WindowRegistry::find<frmGear>());
-    QVERIFY(m_gear && m_gear->isVisible());
-    QVERIFY(panel->windowState() & Qt::WindowMinimized);
-    QVERIFY(click("cmdExit"));
-    ScreenDriver::releaseClosed();
-    QVERIFY(!m_gear);
-    QVERIFY(!(panel->windowState() & Qt::WindowMinimized));
 }
 
 TF_TEST_MAIN(TestGear)

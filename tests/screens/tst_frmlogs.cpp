@@ -1,6 +1,7 @@
 // The fishing log driven as a user does: what it shows on opening, its lists,
-// the layout in each state, New, Edit and Save with their warnings, sorting, the Number Fish Caught filter, scrolling,
-// activation, the windows it opens, Print, closing, and a database it cannot read.
+// the layout in each state, New, Edit and Save with their warnings, sorting,
+// the Number Fish Caught filter, scrolling, activation, the windows it opens,
+// Print through the report engine, and a database it cannot read.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
@@ -80,7 +81,6 @@ private slots:
     void activationRecounts();
     void printShowsTheLogReport();
     void opensOtherWindowsByName();
-    void closingRestoresOpener();
     void unreadableDatabase_data();
     void unreadableDatabase();
     void missingLookupTable();
@@ -628,20 +628,6 @@ void TestLogs::opensOtherWindowsByName()
     QWidget *search = WindowRegistry::find(QStringLiteral("frmSearch"));
     QVERIFY(search && search->isVisible());
     QVERIFY(!(m_logs->windowState() & Qt::WindowMinimized));
-}
-
-void TestLogs::closingRestoresOpener()
-{
-    auto *panel = new QWidget;
-    panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->show();
-    auto *logs = WindowRegistry::open(QStringLiteral("frmLogs"), panel, OpenerState::Minimize);
-    QVERIFY(logs);
-    QVERIFY(panel->windowState() & Qt::WindowMinimized);
-    logs->close();
-    ScreenDriver::releaseClosed();
-    QVERIFY(!(panel->windowState() & Qt::WindowMinimized));
-    panel->close();
 }
 
 void TestLogs::unreadableDatabase_data()

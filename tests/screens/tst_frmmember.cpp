@@ -1,11 +1,9 @@
 // The memberships screen beyond the common cycle: its texts, free-text expiry
-// and fee, Delete without a requery, and the utilities menu minimized while it
-// is open and restored when it closes.
+// and fee, and Delete without a requery.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/frmMember.h"
-#include "shell/frmUtilities.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +20,6 @@ private slots:
     void texts();
     void freeTextExpiryAndFee();
     void deleteKeepsTheOrder();
-    void openedFromUtilitiesMenu();
 
 private:
     void prepare() override
@@ -82,21 +79,6 @@ void TestMember::deleteKeepsTheOrder()
     QCOMPARE(get<QLabel>("Label6")->text(), QStringLiteral("2 Memberships are saved."));
     QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("Carp Union"));
     QCOMPARE(gridColumn(get<QTableView>("DBGrid1"), 0), QStringList({"Carp Union", "Bass Society"}));
-}
-
-void TestMember::openedFromUtilitiesMenu()
-{
-    WindowRegistry::define<frmMember>();
-    auto *menu = open<frmUtilities>();
-    QVERIFY(menu);
-    QVERIFY(click("cmdMemberships"));
-    QPointer<frmMember> member = WindowRegistry::find<frmMember>();
-    QVERIFY(member && member->isVisible());
-    QVERIFY(menu->windowState() & Qt::WindowMinimized);
-    QVERIFY(ui().click(member->findChild<QWidget *>(QStringLiteral("cmdExit"))));
-    ScreenDriver::releaseClosed();
-    QVERIFY(!member);
-    QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
 }
 
 TF_TEST_MAIN(TestMember)

@@ -1,12 +1,11 @@
 // The lookup lists window: four lists, one in view at a time, each with its
 // own cycle and texts; names that are already in a list; Edit and Delete on an
-// empty list; and the utilities menu minimized while it is open.
+// empty list.
 
 #include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/RecordCycle.h"
 #include "screens/frmOptions.h"
-#include "shell/frmUtilities.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -28,7 +27,6 @@ private slots:
     void duplicateNames();
     void emptyList_data();
     void emptyList();
-    void openedFromUtilitiesMenu();
 
 private:
     frmOptions *openOptions() { return m_w = open<frmOptions>(); }
@@ -203,21 +201,6 @@ void TestOptions::emptyList()
     get<QLineEdit>("Text4")->setText(QStringLiteral("Spoon"));
     QVERIFY(click("cmdSavediv"));
     QCOMPARE(value("SELECT Lure FROM Lures").toString(), QStringLiteral("Spoon"));
-}
-
-void TestOptions::openedFromUtilitiesMenu()
-{
-    WindowRegistry::define<frmOptions>();
-    auto *menu = open<frmUtilities>();
-    QVERIFY(menu);
-    QVERIFY(click("cmdOptions"));
-    m_w = ui().drive(WindowRegistry::find<frmOptions>());
-    QVERIFY(m_w && m_w->isVisible());
-    QVERIFY(menu->windowState() & Qt::WindowMinimized);
-    QVERIFY(click("cmdExit"));
-    ScreenDriver::releaseClosed();
-    QVERIFY(!m_w);
-    QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
 }
 
 TF_TEST_MAIN(TestOptions)

@@ -40,7 +40,6 @@ private slots:
     void dayPickerCannotShowIsRefused();
     void closingWhileEditingThrowsItAway();
     void sortPutsLatestFirst();
-    void closingRestoresOpener();
 
 private:
     frmReminders *openReminders() { return m_w = open<frmReminders>(); }
@@ -280,20 +279,6 @@ void TestReminders::sortPutsLatestFirst()
     QCOMPARE(get<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("Latest"));
     auto *model = get<QTableView>("DBGrid1")->model();
     QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Earliest"));
-}
-
-void TestReminders::closingRestoresOpener()
-{
-    addReminder("2026-12-24", "Buy line");
-    auto *menu = new QWidget;
-    menu->show();
-    m_w = ui().drive(WindowRegistry::open<frmReminders>(menu, OpenerState::Minimize));
-    QVERIFY(menu->windowState() & Qt::WindowMinimized);
-    QVERIFY(click("cmdExit"));
-    ScreenDriver::releaseClosed();
-    QVERIFY(!m_w);
-    QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
-    delete menu;
 }
 
 TF_TEST_MAIN(TestReminders)
