@@ -206,11 +206,9 @@ void TestBestfish::activationWarnsAndLeavesTheCount()
 
     QWidget other;
     other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(activate(&other));
     addFish(QStringLiteral("Added Elsewhere"));
-    m_screen->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_screen));
+    QVERIFY(activate(m_screen));
     QCOMPARE(fake().messages.size(), warned + 1);
     QCOMPARE(count->text(), before);
 }

@@ -253,11 +253,9 @@ void TestFish::sameTripInTheLogAtOnce()
     QTest::mouseClick(logs->findChild<QPushButton *>("cmdSave"), Qt::LeftButton);
     QCOMPARE(value("SELECT Lake || '/' || Fish1 FROM Log").toString(), QStringLiteral("New Name/Bass"));
 
-    logs->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(logs));
+    QVERIFY(activate(logs));
     QCOMPARE(shownText(get("Label5")), QStringLiteral("Old Name"));
-    m_fish->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_fish));
+    QVERIFY(activate(m_fish));
     QCOMPARE(shownText(get("Label5")), QStringLiteral("New Name"));
     QCOMPARE(shownText(get("DBCombo1")), QStringLiteral("Bass"));
 }

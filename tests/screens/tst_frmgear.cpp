@@ -159,10 +159,7 @@ void TestGear::selector()
     QCOMPARE(checked, 1);
     QCOMPARE(m_gear->currentList(), list);
     auto *grid = get<QWidget>(panel.toLatin1().constData())->findChild<QTableView *>();
-    QStringList shown;
-    for (int c = 0; c < grid->model()->columnCount(); ++c)
-        shown << grid->model()->headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(shown, columns);
+    QCOMPARE(gridHeadings(grid), columns);
     // Each list keeps its own current row across switches.
     QCOMPARE(rods->currentIndex().row(), 1);
     QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("B"));
@@ -253,12 +250,10 @@ void TestGear::activateCountsRodsOnly()
     QWidget other;
     const auto awayAndBack = [&] {
         other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(activate(&other));
         addRow(frmGear::Rods, "More");
         addRow(frmGear::Boats, "More");
-        m_gear->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_gear));
+        QVERIFY(activate(m_gear));
     };
     QVERIFY(click("cmdBoat"));
     QCOMPARE(countCaption(), QStringLiteral("1 Boats and Motors are saved."));

@@ -153,10 +153,7 @@ void TestLogs::captionsOfBothPanels()
             headings << l->text();
     QCOMPARE(headings, QStringList({"Trip Information", "Weather Conditions", "Fishing Conditions"}));
     auto *grid = get<QTableView>("DBGrid1");
-    QStringList columns;
-    for (int c = 0; c < grid->model()->columnCount(); ++c)
-        columns << grid->model()->headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(columns, QStringList({"Date", "Lake / River", "Marina / Launch Area"}));
+    QCOMPARE(gridHeadings(grid), QStringList({"Date", "Lake / River", "Marina / Launch Area"}));
     QVERIFY(get<QPlainTextEdit>("Text12")->isReadOnly());
     QVERIFY(!get<QPlainTextEdit>("Text9")->isReadOnly());
 }
@@ -583,12 +580,10 @@ void TestLogs::activationRecounts()
     QWidget other;
     other.setObjectName(QStringLiteral("frmOther"));
     other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(activate(&other));
     addTrip("2026-07-05", "Added Elsewhere");
     QCOMPARE(count->text(), QStringLiteral("1 Fishing Logs"));
-    m_logs->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_logs));
+    QVERIFY(activate(m_logs));
     QCOMPARE(count->text(), QStringLiteral("2 Fishing Logs"));
 
     // Away to another application and back: no recount.

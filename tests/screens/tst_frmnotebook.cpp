@@ -139,10 +139,8 @@ void TestNotebook::sameTripInTheLogAtOnce()
     QCOMPARE(value("SELECT Lake || '/' || Notes || '/' || Notebook FROM Log").toString(),
              QStringLiteral("New Name/log remarks/new notes"));
 
-    logs->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(logs));
-    m_book->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_book));
+    QVERIFY(activate(logs));
+    QVERIFY(activate(m_book));
     QCOMPARE(get<QLabel>("Label5")->text(), QStringLiteral("New Name"));
     QCOMPARE(notes()->toPlainText(), QStringLiteral("new notes"));
 }

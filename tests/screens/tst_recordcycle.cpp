@@ -394,8 +394,7 @@ void TestRecordCycle::activationBetweenProgramWindows()
     box.setModal(true);
     activeShown(&box);
     box.close();
-    a.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&a));
+    QVERIFY(activate(&a));
     // Away to another application and back.
     QApplication::setActiveWindow(nullptr);
     QApplication::setActiveWindow(&a);

@@ -158,7 +158,7 @@ void TestStart::elements()
     // Every element lies wholly inside the window's outline, where it can be seen and clicked.
     QFETCH(QString, name);
     const QWidget *w = get(name);
-    QVERIFY(w->isVisible());
+    QVERIFY(w && w->isVisible());
     const QRect r(w->mapTo(panel, QPoint(0, 0)), w->size());
     QCOMPARE(panel->mask().intersected(r), QRegion(r));
 }
