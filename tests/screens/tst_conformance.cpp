@@ -4,9 +4,10 @@
 // not show (a stored time of day, the earliest dates), the required field, the
 // last row, the delete prompt and the row that becomes current, the count,
 // everything off while editing, closing with a pending row, a write that
-// fails, a column the file lacks, long texts, and a double click on Save.
+// fails, a column the file lacks, long texts, a double click on Save, Print,
+// and Exit putting back the menu that opened the screen.
 
-#include "ScreenDriver.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "app/WindowCatalog.h"
 #include "data/DateField.h"
@@ -36,13 +37,11 @@ QString valueFor(const QString &column, const QString &kind)
 
 } // namespace
 
-class TestConformance : public QObject
+class TestConformance : public ScreenTest
 {
     Q_OBJECT
 private slots:
     void initTestCase() { registerWindows(); }
-    void init();
-    void cleanup();
 
     void newThenCancel_data() { screens(); }
     void newThenCancel();
@@ -66,6 +65,10 @@ private slots:
     void typingIsKnownToExitAndBackup();
     void doubleClickOnSave_data() { screens(); }
     void doubleClickOnSave();
+    void printHandsOverItsReport_data() { screens(); }
+    void printHandsOverItsReport();
+    void exitPutsTheMenuBack_data() { screens(); }
+    void exitPutsTheMenuBack();
 
 private:
     void screens();
@@ -80,9 +83,6 @@ private:
     void fillEveryField(const QString &kind, int textLength = 0);
     bool startNewOrEdit();
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    std::unique_ptr<ScreenDriver> m_driver;
-    QString m_db;
     RecordCycle *m_cycle = nullptr;
     QString m_table;
 };
@@ -93,40 +93,50 @@ void TestConformance::screens()
     QTest::addColumn<QString>("window");
     QTest::addColumn<int>("cycle");
     QTest::addColumn<QString>("selector"); // the button that brings that cycle's list into view
-    const auto row = [](const char *window, int cycle = 0, const char *selector = "") {
-        QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(window)).arg(cycle)))
-            << QString::fromLatin1(window) << cycle << QString::fromLatin1(selector);
+    QTest::addColumn<QString>("report");   // what its Print hands over, if it prints
+    QTest::addColumn<QString>("noun");     // "This Log can not be deleted."
+    QTest::addColumn<QString>("title");    // of the delete question
+    // What the delete question asks about, for the second seeded row; "@name" stands for what control name shows.
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("required"); // what Save says when the required field is empty
+    struct Row
+    {
+        const char *window;
+        int cycle;
+        const char *selector, *report, *noun, *title, *subject, *required;
     };
-    row("frmLogs");
-    row("frmFish");
-    row("frmNotebook");
-    row("frmBestfish");
-    row("frmGear", 0, "cmdRods");
-    row("frmGear", 1, "cmdBoat");
-    row("frmGear", 2, "cmdGear");
-    row("frmPatterns");
-    row("frmReminders");
-    row("frmContacts");
-    row("frmMember");
-    row("frmOptions", 0, "cmdLakes");
-    row("frmOptions", 1, "cmdLaunch");
-    row("frmOptions", 2, "cmdFish");
-    row("frmOptions", 3, "cmdBait");
-}
-
-void TestConformance::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(kDatabaseFileName);
-    makeDatabase(m_db);
-    m_driver = std::make_unique<ScreenDriver>(m_scope->fake());
-    m_cycle = nullptr;
-}
-
-void TestConformance::cleanup()
-{
-    m_driver.reset();
-    m_scope.reset();
+    const char *info = "Delete Information";
+    for (const Row &r : std::initializer_list<Row>{
+             {"frmLogs", 0, "", "log.rpt", "Log", info, "@Label42 ?", "Please enter a Lake or River or click Cancel."},
+             {"frmFish", 0, "", "", "", "", "", ""}, // its Print asks which report first; it deletes nothing
+             {"frmNotebook", 0, "", "diary.rpt", "", "", "", "Please enter some notes or click Cancel."},
+             {"frmBestfish", 0, "", "Bestfish.rpt", "Best Fish", "Delete Best Fish", "stored2 Fish ?",
+              "Please enter a Fish Caught or click Cancel."},
+             {"frmGear", 0, "cmdRods", "rods.rpt", "Rod and Reel", info,
+              "the Reel and Rod named stored2 Reel Make and stored2 Rod Make?", ""},
+             {"frmGear", 1, "cmdBoat", "boat.rpt", "Boat and Motor", info, "the Boat named stored2 Boat?", ""},
+             {"frmGear", 2, "cmdGear", "equipment.rpt", "Accessory", info, "the gear named stored2 Item?",
+              "Please enter Item Name or click Cancel."},
+             {"frmPatterns", 0, "", "patterns.rpt", "Pattern", info, "this Pattern for stored2 Lake ?",
+              "Please enter a Lake or click Cancel."},
+             {"frmReminders", 0, "", "reminder.rpt", "Reminder", info, "this Reminder for 4/2/2026 ?",
+              "Please enter a Reminder or click Cancel."},
+             {"frmContacts", 0, "", "contacts.rpt", "Contact", "Delete Contact", "stored2 Name?",
+              "Please enter a Contact or click Cancel."},
+             {"frmMember", 0, "", "memberships.rpt", "Membership", info, "stored2 Organization ?",
+              "Please enter a Organization or click Cancel."},
+             {"frmOptions", 0, "cmdLakes", "", "Lake / River", info, "stored2 Lakes ?",
+              "Please enter a Lake or River or click Cancel."},
+             {"frmOptions", 1, "cmdLaunch", "", "Ramp", info, "stored2 Ramps ?",
+              "Please enter a Marina or Launch Area or click Cancel."},
+             {"frmOptions", 2, "cmdFish", "", "Fish", info, "stored2 Fish ?", "Please enter a Fish or click Cancel."},
+             {"frmOptions", 3, "cmdBait", "", "Lure / Bait", info, "stored2 Lure ?",
+              "Please enter a Lure/Bait or click Cancel."},
+         })
+        QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(r.window)).arg(r.cycle)))
+            << QString::fromLatin1(r.window) << r.cycle << QString::fromLatin1(r.selector)
+            << QString::fromLatin1(r.report) << QString::fromLatin1(r.noun) << QString::fromLatin1(r.title)
+            << QString::fromLatin1(r.subject) << QString::fromLatin1(r.required);
 }
 
 RecordCycle *TestConformance::openCycle()
@@ -134,10 +144,10 @@ RecordCycle *TestConformance::openCycle()
     QFETCH(QString, window);
     QFETCH(int, cycle);
     QFETCH(QString, selector);
-    QWidget *w = m_driver->open(window);
+    QWidget *w = ui().open(window);
     if (!w)
         return nullptr;
-    if (!selector.isEmpty() && !m_driver->click(selector))
+    if (!selector.isEmpty() && !ui().click(selector))
         return nullptr;
     const auto cycles = w->findChildren<RecordCycle *>();
     m_cycle = cycle < cycles.size() ? cycles[cycle] : nullptr;
@@ -158,23 +168,22 @@ qint64 TestConformance::seedRow(int n, const QString &dateValue)
                               : valueFor(column, QStringLiteral("stored%1").arg(n));
         values << QLatin1Char('\'') + QString(v).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
     }
-    if (!execSql(m_db,
-                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                     .arg(quoteIdentifier(def.name), names.join(QLatin1Char(',')), values.join(QLatin1Char(',')))))
+    if (!sql(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                 .arg(quoteIdentifier(def.name), names.join(QLatin1Char(',')), values.join(QLatin1Char(',')))))
         return -1;
-    return querySingle(m_db, QStringLiteral("SELECT max(_key) FROM %1").arg(quoteIdentifier(def.name))).toLongLong();
+    return value(QStringLiteral("SELECT max(_key) FROM %1").arg(quoteIdentifier(def.name))).toLongLong();
 }
 
 QVariant TestConformance::fileValue(qint64 key, const QString &column) const
 {
-    return querySingle(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE _key = %3")
-                                 .arg(quoteIdentifier(column), quoteIdentifier(table()))
-                                 .arg(key));
+    return value(QStringLiteral("SELECT %1 FROM %2 WHERE _key = %3")
+                     .arg(quoteIdentifier(column), quoteIdentifier(table()))
+                     .arg(key));
 }
 
 int TestConformance::fileRows() const
 {
-    return querySingle(m_db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table()))).toInt();
+    return value(QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table()))).toInt();
 }
 
 QList<QWidget *> TestConformance::editableFields() const
@@ -206,7 +215,7 @@ void TestConformance::fillEveryField(const QString &kind, int textLength)
 
 bool TestConformance::startNewOrEdit()
 {
-    return m_driver->click(p().newButton ? p().newButton : p().editButton);
+    return ui().click(p().newButton ? p().newButton : p().editButton);
 }
 
 // ---------------------------------------------------------------------------
@@ -218,12 +227,12 @@ void TestConformance::newThenCancel()
         QSKIP("this screen adds no rows");
     seedRow(1);
     seedRow(2);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
     QVERIFY(ScreenDriver::chooseRow(p().grid, 1));
     const auto before = m_cycle->source()->bookmark();
     const QString count = p().countLabel ? p().countLabel->text() : QString();
-    QVERIFY(m_driver->click(p().newButton));
+    QVERIFY(ui().click(p().newButton));
     QCOMPARE(m_cycle->state(), CycleState::Adding);
     // Everything that could leave the row is off while it is pending.
     for (QWidget *w : p().offWhileEditing + QList<QWidget *>{p().grid, p().exitButton, p().minimizeButton})
@@ -232,7 +241,7 @@ void TestConformance::newThenCancel()
     if (p().menuBar && p().saveBar)
         QVERIFY(!p().menuBar->isVisible() && p().saveBar->isVisible());
     fillEveryField(QStringLiteral("typed"));
-    QVERIFY(m_driver->click(p().cancelButton));
+    QVERIFY(ui().click(p().cancelButton));
     QCOMPARE(m_cycle->state(), CycleState::Browse);
     QCOMPARE(fileRows(), 2);
     QCOMPARE(m_cycle->source()->bookmark(), before);
@@ -246,14 +255,14 @@ void TestConformance::newThenSaveRoundTrips()
     if (!p().newButton)
         QSKIP("this screen adds no rows");
     seedRow(1);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
-    QVERIFY(m_driver->click(p().newButton));
+    QVERIFY(ui().click(p().newButton));
     const QList<QWidget *> fields = editableFields();
     QVERIFY(!fields.isEmpty());
     // Longer than a line edit takes by default: nothing may be cut.
     fillEveryField(QStringLiteral("typed"), 40000);
-    QVERIFY(m_driver->click(p().saveButton));
+    QVERIFY(ui().click(p().saveButton));
     QCOMPARE(m_cycle->state(), CycleState::Browse);
     QCOMPARE(fileRows(), 2);
     const auto key = m_cycle->source()->lastModified();
@@ -270,14 +279,14 @@ void TestConformance::newThenSaveRoundTrips()
             QCOMPARE(shown[column].size(), 40000);
     }
     // Closed and opened again, the row shows what was saved.
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
     QVERIFY(m_cycle->source()->setBookmark(*key));
     if (p().editButton) {
-        QVERIFY(m_driver->click(p().editButton));
+        QVERIFY(ui().click(p().editButton));
         for (QWidget *w : editableFields())
             QCOMPARE(FieldBinding::widgetValue(w).toString(), shown[m_cycle->binding().fieldOf(w)]);
-        QVERIFY(m_driver->click(p().cancelButton));
+        QVERIFY(ui().click(p().cancelButton));
     }
 }
 
@@ -285,12 +294,12 @@ void TestConformance::editThenCancelRestores()
 {
     QVERIFY(openCycle());
     const qint64 key = seedRow(1);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
-    QVERIFY(m_driver->click(p().editButton));
+    QVERIFY(ui().click(p().editButton));
     QCOMPARE(m_cycle->state(), CycleState::Editing);
     fillEveryField(QStringLiteral("typed"));
-    QVERIFY(m_driver->click(p().cancelButton));
+    QVERIFY(ui().click(p().cancelButton));
     QCOMPARE(m_cycle->state(), CycleState::Browse);
     for (QWidget *w : m_cycle->binding().widgets()) {
         const QString column = m_cycle->binding().fieldOf(w);
@@ -311,30 +320,30 @@ void TestConformance::editKeepsWhatIsNotShown()
     const QStringList stored{QStringLiteral("2026-04-02 06:30:00"), QStringLiteral("1753-01-01"),
                              QStringLiteral("0099-12-31")};
     for (const QString &date : stored) {
-        m_driver->close();
-        QVERIFY(execSql(m_db, QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(table()))));
+        ui().close();
+        QVERIFY(sql(QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(table()))));
         const qint64 key = seedRow(1, date);
         QVERIFY(openCycle());
-        QVERIFY(m_driver->click(p().editButton));
-        QVERIFY(m_driver->click(p().saveButton));
+        QVERIFY(ui().click(p().editButton));
+        QVERIFY(ui().click(p().saveButton));
         QCOMPARE(m_cycle->state(), CycleState::Browse);
         for (const QString &column : tableDef().columns)
             QCOMPARE(fileValue(key, column).toString(),
                      tableDef().dateColumns.contains(column) ? date : valueFor(column, QStringLiteral("stored1")));
     }
     // A date the user changes keeps the time of day the row held.
-    m_driver->close();
-    QVERIFY(execSql(m_db, QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(table()))));
+    ui().close();
+    QVERIFY(sql(QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(table()))));
     const qint64 key = seedRow(1, QStringLiteral("2026-04-02 06:30:00"));
     QVERIFY(openCycle());
-    QVERIFY(m_driver->click(p().editButton));
+    QVERIFY(ui().click(p().editButton));
     bool shown = false;
     for (QWidget *w : editableFields())
         if (auto *date = qobject_cast<DateField *>(w)) {
             date->setChosenDate(QDate(2026, 4, 3));
             shown = true;
         }
-    QVERIFY(m_driver->click(p().saveButton));
+    QVERIFY(ui().click(p().saveButton));
     if (!shown)
         return; // the date is not the screen's to change
     for (const QString &column : tableDef().dateColumns)
@@ -343,17 +352,20 @@ void TestConformance::editKeepsWhatIsNotShown()
 
 void TestConformance::requiredFieldKeepsTyping()
 {
+    QFETCH(QString, required);
     QVERIFY(openCycle());
+    QCOMPARE(p().requiredField == nullptr, required.isEmpty());
     if (!p().requiredField)
         QSKIP("nothing is required here");
     seedRow(1);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
     QVERIFY(startNewOrEdit());
     fillEveryField(QStringLiteral("typed"));
     ScreenDriver::paste(p().requiredField, QString());
-    QVERIFY(m_driver->click(p().saveButton));
-    QCOMPARE(m_driver->lastMessage(), p().requiredMessage);
+    QVERIFY(ui().click(p().saveButton));
+    QCOMPARE(ui().lastMessage(), required);
+    QCOMPARE(fake().messages.last().icon, MessageIcon::Exclamation);
     QVERIFY(m_cycle->state() != CycleState::Browse);
     QVERIFY(p().requiredField->hasFocus() || p().requiredField->isAncestorOf(QApplication::focusWidget()));
     for (QWidget *w : editableFields())
@@ -362,40 +374,48 @@ void TestConformance::requiredFieldKeepsTyping()
                      valueFor(m_cycle->binding().fieldOf(w), QStringLiteral("typed")));
     // Blanks count as filled.
     ScreenDriver::paste(p().requiredField, QStringLiteral(" "));
-    QVERIFY(m_driver->click(p().saveButton));
+    QVERIFY(ui().click(p().saveButton));
     QCOMPARE(m_cycle->state(), CycleState::Browse);
 }
 
 void TestConformance::lastRowAndDelete()
 {
+    QFETCH(QString, noun);
+    QFETCH(QString, title);
+    QFETCH(QString, subject);
     QVERIFY(openCycle());
+    QCOMPARE(p().deleteButton == nullptr, noun.isEmpty());
     if (!p().deleteButton)
         QSKIP("this screen deletes no rows");
-    const qint64 only = seedRow(1);
-    m_driver->close();
+    seedRow(1);
+    ui().close();
     QVERIFY(openCycle());
-    QVERIFY(m_driver->click(p().deleteButton));
-    QCOMPARE(m_driver->lastMessage(), QStringLiteral("This %1 can not be deleted.\nYou can edit this %1.\n"
-                                                     "At least one record has to be present at all times.")
-                                          .arg(p().recordNoun));
+    QVERIFY(ui().click(p().deleteButton));
+    QCOMPARE(ui().lastMessage(), QStringLiteral("This %1 can not be deleted.\nYou can edit this %1.\n"
+                                                "At least one record has to be present at all times.")
+                                     .arg(noun));
     QCOMPARE(fileRows(), 1);
 
     seedRow(2);
     seedRow(3);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
     QVERIFY(ScreenDriver::chooseRow(p().grid, 1));
     const auto chosen = m_cycle->source()->bookmark();
-    const QString subject = p().deleteSubject ? p().deleteSubject() : QString();
-    m_driver->answerNext(MessageAnswer::No);
-    QVERIFY(m_driver->click(p().deleteButton));
+    if (subject.startsWith(QLatin1Char('@'))) {
+        const QString name = subject.section(QLatin1Char(' '), 0, 0);
+        subject.replace(name, shownText(get(name.mid(1))));
+    }
+    ui().answerNext(MessageAnswer::No);
+    QVERIFY(ui().click(p().deleteButton));
     QCOMPARE(fileRows(), 3);
-    const RecordedMessage &asked = m_scope->fake().messages.last();
+    const RecordedMessage &asked = fake().messages.last();
     QCOMPARE(asked.text, QStringLiteral("Are you sure you want to delete ") + subject);
-    QCOMPARE(asked.title, p().deleteTitle);
+    QCOMPARE(asked.title, title);
     QCOMPARE(asked.icon, MessageIcon::Question);
-    m_driver->answerNext(MessageAnswer::Yes);
-    QVERIFY(m_driver->click(p().deleteButton));
+    QCOMPARE(asked.buttons, MessageButtons::YesNo);
+    ui().answerNext(MessageAnswer::Yes);
+    QVERIFY(ui().click(p().deleteButton));
     QCOMPARE(fileRows(), 2);
     QVERIFY(m_cycle->source()->bookmark() != chosen);
     if (m_cycle->hooks().afterDelete == AfterDelete::NextElsePrevious)
@@ -404,18 +424,17 @@ void TestConformance::lastRowAndDelete()
         QCOMPARE(m_cycle->source()->currentRow(), 0);
     if (p().countLabel)
         QCOMPARE(p().countLabel->text(), QStringLiteral("2") + p().countText);
-    Q_UNUSED(only);
 }
 
 void TestConformance::closingWithPendingRowWritesNothing()
 {
     QVERIFY(openCycle());
     const qint64 key = seedRow(1);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
     QVERIFY(startNewOrEdit());
     fillEveryField(QStringLiteral("typed"));
-    m_driver->close();
+    ui().close();
     QCOMPARE(fileRows(), 1);
     for (const QString &column : tableDef().columns)
         QVERIFY(!fileValue(key, column).toString().startsWith(QLatin1String("typed")));
@@ -425,27 +444,27 @@ void TestConformance::writeFailureKeepsTyping()
 {
     QVERIFY(openCycle());
     seedRow(1);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
     // The file refuses the write as a full disk or a locked file would.
     for (const char *when : {"INSERT", "UPDATE"})
-        QVERIFY(execSql(m_db, QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON %2 BEGIN "
-                                             "SELECT RAISE(ABORT, 'database or disk is full'); END")
-                                  .arg(QLatin1String(when), quoteIdentifier(table()))));
+        QVERIFY(sql(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON %2 BEGIN "
+                                   "SELECT RAISE(ABORT, 'database or disk is full'); END")
+                        .arg(QLatin1String(when), quoteIdentifier(table()))));
     QVERIFY(startNewOrEdit());
     fillEveryField(QStringLiteral("typed"));
-    QVERIFY(m_driver->click(p().saveButton));
-    QVERIFY(m_driver->lastMessage().contains(QLatin1String("could not be saved")));
-    QVERIFY(m_driver->lastMessage().contains(QLatin1String("database or disk is full")));
+    QVERIFY(ui().click(p().saveButton));
+    QVERIFY(ui().lastMessage().contains(QLatin1String("could not be saved")));
+    QVERIFY(ui().lastMessage().contains(QLatin1String("database or disk is full")));
     QVERIFY(m_cycle->state() != CycleState::Browse);
     for (QWidget *w : editableFields())
         if (!qobject_cast<DateField *>(w))
             QCOMPARE(FieldBinding::widgetValue(w).toString(),
                      valueFor(m_cycle->binding().fieldOf(w), QStringLiteral("typed")));
     // Once the file takes writes again, the same Save goes through.
-    QVERIFY(execSql(m_db, QStringLiteral("DROP TRIGGER refuse_INSERT")));
-    QVERIFY(execSql(m_db, QStringLiteral("DROP TRIGGER refuse_UPDATE")));
-    QVERIFY(m_driver->click(p().saveButton));
+    QVERIFY(sql(QStringLiteral("DROP TRIGGER refuse_INSERT")));
+    QVERIFY(sql(QStringLiteral("DROP TRIGGER refuse_UPDATE")));
+    QVERIFY(ui().click(p().saveButton));
     QCOMPARE(m_cycle->state(), CycleState::Browse);
 }
 
@@ -461,20 +480,20 @@ void TestConformance::missingColumnIsReported()
     if (dropped.isEmpty())
         QSKIP("no optional field to take away");
     seedRow(1);
-    m_driver->close();
-    QVERIFY(execSql(
-        m_db, QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteIdentifier(table()), quoteIdentifier(dropped))));
-    const int before = m_driver->messageCount();
+    ui().close();
+    QVERIFY(
+        sql(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteIdentifier(table()), quoteIdentifier(dropped))));
+    const int before = ui().messageCount();
     QVERIFY(openCycle());
-    QTRY_VERIFY(m_driver->messageCount() > before);
-    const auto &messages = m_scope->fake().messages;
+    QTRY_VERIFY(ui().messageCount() > before);
+    const auto &messages = fake().messages;
     QVERIFY(std::any_of(messages.begin() + before, messages.end(),
                         [&](const RecordedMessage &m) { return m.text.contains(dropped); }));
     // What is typed there is not thrown away quietly at Save.
     QVERIFY(startNewOrEdit());
     fillEveryField(QStringLiteral("typed"));
-    QVERIFY(m_driver->click(p().saveButton));
-    QVERIFY(m_driver->lastMessage().contains(QLatin1String("could not be saved")));
+    QVERIFY(ui().click(p().saveButton));
+    QVERIFY(ui().lastMessage().contains(QLatin1String("could not be saved")));
     QVERIFY(m_cycle->state() != CycleState::Browse);
 }
 
@@ -483,7 +502,7 @@ void TestConformance::typingIsKnownToExitAndBackup()
 {
     QVERIFY(openCycle());
     seedRow(1);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
     QVERIFY(PendingRows::describeAll().isEmpty());
     QVERIFY(startNewOrEdit());
@@ -493,7 +512,7 @@ void TestConformance::typingIsKnownToExitAndBackup()
     const QStringList pending = PendingRows::describeAll();
     QCOMPARE(pending.size(), 1);
     QVERIFY(!pending[0].isEmpty());
-    QVERIFY(m_driver->click(p().cancelButton));
+    QVERIFY(ui().click(p().cancelButton));
     QVERIFY(PendingRows::describeAll().isEmpty());
 }
 
@@ -503,9 +522,9 @@ void TestConformance::doubleClickOnSave()
     if (!p().newButton || !p().menuBar || !p().saveBar)
         QSKIP("no bars that take each other's place");
     seedRow(1);
-    m_driver->close();
+    ui().close();
     QVERIFY(openCycle());
-    QVERIFY(m_driver->click(p().newButton));
+    QVERIFY(ui().click(p().newButton));
     fillEveryField(QStringLiteral("typed"));
     // A double click on Save, as the window system delivers it: the second
     // press (a double click) lands on New, which now stands where Save stood.
@@ -529,6 +548,47 @@ void TestConformance::doubleClickOnSave()
     send(newButton, QEvent::MouseButtonPress, 101000);
     send(newButton, QEvent::MouseButtonRelease, 101050);
     QCOMPARE(m_cycle->state(), CycleState::Adding);
+}
+
+// Print hands the screen's own report to the platform, asked for by this window, and only while browsing.
+void TestConformance::printHandsOverItsReport()
+{
+    QFETCH(QString, report);
+    QVERIFY(openCycle());
+    if (report.isEmpty())
+        QSKIP("this list prints no report of its own");
+    seedRow(1);
+    ui().close();
+    QVERIFY(openCycle());
+    QVERIFY(startNewOrEdit());
+    QVERIFY(!ui().click(p().printButton));
+    QVERIFY(ui().click(p().cancelButton));
+    QVERIFY(ui().click(p().printButton));
+    QCOMPARE(fake().reports.size(), 1);
+    QCOMPARE(fake().reports[0].first, report);
+    QCOMPARE(fake().reports[0].second, p().window);
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+}
+
+// Opened by a menu that steps aside for it, the screen's Exit puts the menu back.
+void TestConformance::exitPutsTheMenuBack()
+{
+    QFETCH(QString, window);
+    QFETCH(int, cycle);
+    if (cycle > 0)
+        QSKIP("the window was tried with its first list");
+    QVERIFY(openCycle());
+    seedRow(1);
+    ui().close();
+    auto menu = std::make_unique<QWidget>();
+    menu->show();
+    QPointer<QWidget> screen = WindowRegistry::open(window, menu.get(), OpenerState::Minimize);
+    QVERIFY(screen);
+    QVERIFY(menu->windowState() & Qt::WindowMinimized);
+    QVERIFY(ui().click(screen->findChild<QWidget *>(QStringLiteral("cmdExit"))));
+    ScreenDriver::releaseClosed();
+    QVERIFY(!screen);
+    QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
 }
 
 TF_TEST_MAIN(TestConformance)

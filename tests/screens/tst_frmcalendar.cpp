@@ -2,13 +2,12 @@
 // reminders window, never a second pending row, and which way of closing puts
 // the utilities menu back.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "data/DateField.h"
 #include "screens/RecordCycle.h"
 #include "screens/frmCalendar.h"
 #include "screens/frmReminders.h"
-#include "shell/WindowRegistry.h"
 
 #include <QCalendarWidget>
 #include <QGroupBox>
@@ -21,11 +20,6 @@ using namespace tf::test;
 
 namespace {
 
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 bool minimized(const QWidget *w)
 {
     return w->windowState() & Qt::WindowMinimized;
@@ -33,13 +27,10 @@ bool minimized(const QWidget *w)
 
 } // namespace
 
-class TestCalendar : public QObject
+class TestCalendar : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void opensOnTodayWithItsTexts();
     void addsReminderOnPickedDay();
     void usesTheOpenRemindersWindow();
@@ -51,33 +42,20 @@ private slots:
 private:
     void pick(const QDate &day) { m_calendar->findChild<QCalendarWidget *>("MonthView1")->setSelectedDate(day); }
     void press(const char *name) { QTest::mouseClick(m_calendar->findChild<QPushButton *>(name), Qt::LeftButton); }
-    int count() const { return querySingle(m_db, QStringLiteral("SELECT count(*) FROM Reminders")).toInt(); }
+    void prepare() override;
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QWidget *m_menu = nullptr; // stands in for the utilities menu
     QPointer<frmCalendar> m_calendar;
 };
 
-void TestCalendar::init()
+void TestCalendar::prepare()
 {
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-    QVERIFY(execSql(m_db, QStringLiteral("INSERT INTO Reminders (Date, Reminder) VALUES ('2026-12-24', 'Buy line')")));
+    QVERIFY(sql(QStringLiteral("INSERT INTO Reminders (Date, Reminder) VALUES ('2026-12-24', 'Buy line')")));
     WindowRegistry::define(QStringLiteral("frmUtilities"), [] { return new QWidget; });
     m_menu = WindowRegistry::open(QStringLiteral("frmUtilities"));
     m_calendar = WindowRegistry::open<frmCalendar>(m_menu, OpenerState::Minimize);
     QVERIFY(m_calendar);
     QVERIFY(minimized(m_menu));
-}
-
-void TestCalendar::cleanup()
-{
-    WindowRegistry::closeAll();
-    releaseClosed();
-    WindowRegistry::undefine(QStringLiteral("frmUtilities"));
-    m_scope.reset();
 }
 
 void TestCalendar::opensOnTodayWithItsTexts()
@@ -94,7 +72,7 @@ void TestCalendar::addsReminderOnPickedDay()
 {
     pick(QDate(2028, 2, 29));
     press("cmdReminder");
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!m_calendar);
     auto *reminders = WindowRegistry::find<frmReminders>();
     QVERIFY(reminders);
@@ -104,15 +82,14 @@ void TestCalendar::addsReminderOnPickedDay()
     QVERIFY(minimized(m_menu));
     reminders->findChild<QPlainTextEdit *>("Text1")->setPlainText(QStringLiteral("Leap day trip"));
     QTest::mouseClick(reminders->findChild<QPushButton *>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(
-        querySingle(m_db, QStringLiteral("SELECT Date FROM Reminders WHERE Reminder = 'Leap day trip'")).toString(),
-        QStringLiteral("2028-02-29"));
+    QCOMPARE(value(QStringLiteral("SELECT Date FROM Reminders WHERE Reminder = 'Leap day trip'")).toString(),
+             QStringLiteral("2028-02-29"));
     // The day went into the new row, not into the one that was current.
-    QCOMPARE(querySingle(m_db, QStringLiteral("SELECT Date FROM Reminders WHERE Reminder = 'Buy line'")).toString(),
+    QCOMPARE(value(QStringLiteral("SELECT Date FROM Reminders WHERE Reminder = 'Buy line'")).toString(),
              QStringLiteral("2026-12-24"));
     // Closing the reminders puts the menu back.
     reminders->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!minimized(m_menu));
 }
 
@@ -139,14 +116,14 @@ void TestCalendar::refusedWhileReminderPending()
     open->findChild<QPlainTextEdit *>("Text1")->setPlainText(QStringLiteral("Half written"));
     pick(QDate(2027, 7, 4));
     press("cmdReminder");
-    QCOMPARE(m_scope->fake().messages.size(), 1);
-    QVERIFY(m_scope->fake().lastMessageText().contains(QStringLiteral("Click Save or Cancel")));
+    QCOMPARE(fake().messages.size(), 1);
+    QVERIFY(fake().lastMessageText().contains(QStringLiteral("Click Save or Cancel")));
     QVERIFY(m_calendar); // still there for another try
     QCOMPARE(open->cycle()->state(), CycleState::Adding);
     QCOMPARE(open->findChild<QPlainTextEdit *>("Text1")->toPlainText(), QStringLiteral("Half written"));
     QCOMPARE(open->findChild<DateField *>("DTPicker1")->date(), QDate(2026, 12, 8));
     QTest::mouseClick(open->findChild<QPushButton *>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(count(), 2);
+    QCOMPARE(rows("Reminders"), 2);
     // Once that one is saved, the calendar's day starts the next.
     press("cmdReminder");
     QCOMPARE(open->cycle()->state(), CycleState::Adding);
@@ -178,7 +155,7 @@ void TestCalendar::closing()
         press("cmdExit");
     else
         m_calendar->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!m_calendar);
     QCOMPARE(!minimized(m_menu), menuRestored);
     QVERIFY(!WindowRegistry::find<frmReminders>());

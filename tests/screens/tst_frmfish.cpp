@@ -3,7 +3,7 @@
 // kept, the scrolled groups, Print's report choice, and a trip changed in the
 // fishing log at the same time.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "data/FieldValue.h"
 #include "reports/frmPrintfish.h"
@@ -14,7 +14,6 @@
 #include "shell/WindowRegistry.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -32,21 +31,6 @@ const char *const kFields[] = {"DBCombo1", "DBCombo2", "Text1",     "DBCombo4", 
                                "Text2",    "DBCombo6", "DBCombo5",  "Text3",    "DBCombo8",
                                "DBCombo7", "Text4",    "DBCombo10", "DBCombo9", "Text5"};
 
-QString shownText(const QWidget *w)
-{
-    if (auto *b = qobject_cast<const QAbstractButton *>(w))
-        return b->text();
-    if (auto *g = qobject_cast<const QGroupBox *>(w))
-        return g->title();
-    if (auto *l = qobject_cast<const QLabel *>(w))
-        return l->text();
-    if (auto *c = qobject_cast<const QComboBox *>(w))
-        return c->currentText();
-    if (auto *e = qobject_cast<const QLineEdit *>(w))
-        return e->text();
-    return {};
-}
-
 void setText(QWidget *w, const QString &text)
 {
     if (auto *c = qobject_cast<QComboBox *>(w))
@@ -57,13 +41,10 @@ void setText(QWidget *w, const QString &text)
 
 } // namespace
 
-class TestFish : public QObject
+class TestFish : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void texts_data();
     void texts();
     void headingAndGroupsFollowTheGrid();
@@ -79,101 +60,48 @@ private slots:
     void failedWriteKeepsTyping();
 
 private:
-    frmFish *openFish();
+    frmFish *openFish() { return m_fish = open<frmFish>(); }
     void addTrip(const QString &date, const QString &lake, const QString &fish1 = {}, const QString &fish5 = {});
-    QWidget *get(const char *name) const { return m_fish->findChild<QWidget *>(QLatin1String(name)); }
-    void click(const char *name) { QTest::mouseClick(m_fish->findChild<QAbstractButton *>(name), Qt::LeftButton); }
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<frmFish> m_fish;
-};
 
-void TestFish::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-    QVERIFY(execSql(m_db, QStringLiteral("INSERT INTO Fish (Fish) VALUES ('Walleye'), ('Bass')")));
-    QVERIFY(execSql(m_db, QStringLiteral("INSERT INTO Lures (Lure) VALUES ('Jig')")));
-    WindowRegistry::define<frmPrintfish>();
-}
-
-void TestFish::cleanup()
-{
-    WindowRegistry::closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_scope.reset();
-}
-
-frmFish *TestFish::openFish()
-{
-    m_fish = WindowRegistry::open<frmFish>();
-    if (m_fish) {
-        m_fish->activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(m_fish);
+    void prepare() override
+    {
+        QVERIFY(sql(QStringLiteral("INSERT INTO Fish (Fish) VALUES ('Walleye'), ('Bass')")));
+        QVERIFY(sql(QStringLiteral("INSERT INTO Lures (Lure) VALUES ('Jig')")));
+        WindowRegistry::define<frmPrintfish>();
     }
-    return m_fish;
-}
+};
 
 void TestFish::addTrip(const QString &date, const QString &lake, const QString &fish1, const QString &fish5)
 {
-    QVERIFY(execSql(m_db, QStringLiteral("INSERT INTO Log (Date, Lake, Fish1, Fish5) VALUES ('%1', '%2', '%3', '%4')")
-                              .arg(date, lake, fish1, fish5)));
+    QVERIFY(sql(QStringLiteral("INSERT INTO Log (Date, Lake, Fish1, Fish5) VALUES ('%1', '%2', '%3', '%4')")
+                    .arg(date, lake, fish1, fish5)));
 }
 
 void TestFish::texts_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    QTest::newRow("edit") << "cmdEdit"
-                          << "Edit"
-                          << " Edit this Page ";
-    QTest::newRow("print") << "cmdPrint"
-                           << "Print"
-                           << " Print Preview ";
-    QTest::newRow("sort date") << "cmdDate"
-                               << "Date"
-                               << " Sort by Date ";
-    QTest::newRow("sort lake") << "cmdLake"
-                               << "Lake / River"
-                               << " Sort by Lake / River ";
-    QTest::newRow("save note") << "Label8"
-                               << "Click Save or Cancel before you can Exit."
-                               << "";
-    QTest::newRow("heading") << "Label1"
-                             << "Fish caught on:"
-                             << "";
-    QTest::newRow("first group") << "jcFrames6"
-                                 << "Fish # 1"
-                                 << "";
-    QTest::newRow("last group") << "jcFrames10"
-                                << "Fish # 5"
-                                << "";
-    QTest::newRow("hint") << "Label22"
-                          << "Select from the drop-down boxes or type in your own description."
-                          << "";
-    QTest::newRow("notebook note") << "Label23"
-                                   << "Record more fish in the Notebook."
-                                   << "";
-    QTest::newRow("edit mode") << "Label24"
-                               << " Edit Mode "
-                               << "";
+    textTable({
+        {"cmdEdit", "Edit", " Edit this Page "},
+        {"cmdPrint", "Print", " Print Preview "},
+        {"cmdDate", "Date", " Sort by Date "},
+        {"cmdLake", "Lake / River", " Sort by Lake / River "},
+        {"Label8", "Click Save or Cancel before you can Exit.", ""},
+        {"Label1", "Fish caught on:", ""},
+        {"jcFrames6", "Fish # 1", ""},
+        {"jcFrames10", "Fish # 5", ""},
+        {"Label22", "Select from the drop-down boxes or type in your own description.", ""},
+        {"Label23", "Record more fish in the Notebook.", ""},
+        {"Label24", " Edit Mode ", ""},
+    });
 }
 
 void TestFish::texts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
     addTrip("2026-07-04", "Lake");
     QVERIFY(openFish());
     QCOMPARE(m_fish->windowTitle(), QStringLiteral("Fish Caught"));
-    QWidget *w = get(qPrintable(name));
-    QVERIFY2(w, qPrintable(name));
-    QCOMPARE(shownText(w), text);
-    QCOMPARE(w->toolTip(), toolTip);
+    checkText();
     // Trips are made and removed in the fishing log only.
     QVERIFY(!get("cmdNew") && !get("cmdDelete"));
 }
@@ -189,7 +117,7 @@ void TestFish::headingAndGroupsFollowTheGrid()
     QCOMPARE(shownText(get("Label5")), QStringLiteral("Newer Lake"));
     QCOMPARE(shownText(get("DBCombo1")), QStringLiteral("Walleye"));
     QCOMPARE(shownText(get("DBCombo10")), QStringLiteral("Carp"));
-    auto *grid = static_cast<QTableView *>(get("DBGrid1"));
+    auto *grid = get<QTableView>("DBGrid1");
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 1)).center());
     QCOMPARE(shownText(get("Label3")), older);
     QCOMPARE(shownText(get("Label5")), QStringLiteral("Older Lake"));
@@ -217,53 +145,53 @@ void TestFish::fieldsLockedOutsideEdit()
         return n;
     };
     QCOMPARE(lockedCount(), 15);
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     QCOMPARE(lockedCount(), 0);
     QCOMPARE(QApplication::focusWidget(), get("DBCombo1"));
     QVERIFY(get("Label24")->isVisible());
     QVERIFY(!get("jcSort")->isEnabled() && !get("DBGrid1")->isEnabled() && !get("cmdExit")->isEnabled());
-    click(qPrintable(leaveBy));
+    QVERIFY(click(leaveBy));
     QCOMPARE(m_fish->cycle()->state(), CycleState::Browse);
     QCOMPARE(lockedCount(), 15);
     QVERIFY(!get("Label24")->isVisible());
     QVERIFY(get("jcSort")->isEnabled() && get("DBGrid1")->isEnabled() && get("cmdExit")->isEnabled());
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
 }
 
 void TestFish::typedNamesStoredAsTyped()
 {
     addTrip("2026-07-04", "Lake");
     QVERIFY(openFish());
-    auto *species3 = static_cast<QComboBox *>(get("DBCombo6"));
+    auto *species3 = get<QComboBox>("DBCombo6");
     // Every species list offers the Fish table, every lure list the Lures table.
     QCOMPARE(species3->count(), 2);
-    QCOMPARE(static_cast<QComboBox *>(get("DBCombo9"))->itemText(0), QStringLiteral("Jig"));
-    click("cmdEdit");
+    QCOMPARE(get<QComboBox>("DBCombo9")->itemText(0), QStringLiteral("Jig"));
+    QVERIFY(click("cmdEdit"));
     species3->setEditText(QStringLiteral("Sturgeon"));
     setText(get("DBCombo5"), QStringLiteral("Night crawler"));
     setText(get("Text3"), QStringLiteral("released"));
     setText(get("DBCombo1"), QStringLiteral("Bass"));
-    click("cmdSave");
+    QVERIFY(click("cmdSave"));
     QCOMPARE(m_fish->cycle()->state(), CycleState::Browse);
-    QCOMPARE(querySingle(m_db, "SELECT Fish3 || '/' || Lure3 || '/' || Remarks3 || '/' || Fish1 FROM Log").toString(),
+    QCOMPARE(value("SELECT Fish3 || '/' || Lure3 || '/' || Remarks3 || '/' || Fish1 FROM Log").toString(),
              QStringLiteral("Sturgeon/Night crawler/released/Bass"));
     // Typed names are kept with the trip, not added to the lists.
-    QCOMPARE(querySingle(m_db, "SELECT count(*) FROM Fish").toInt(), 2);
+    QCOMPARE(value("SELECT count(*) FROM Fish").toInt(), 2);
     // Nothing is required: emptying them all is saved too.
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     for (const char *name : kFields)
         setText(get(name), QString());
-    click("cmdSave");
+    QVERIFY(click("cmdSave"));
     QCOMPARE(m_fish->cycle()->state(), CycleState::Browse);
-    QCOMPARE(querySingle(m_db, "SELECT coalesce(Fish3, '') || coalesce(Fish1, '') FROM Log").toString(), QString());
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QCOMPARE(value("SELECT coalesce(Fish3, '') || coalesce(Fish1, '') FROM Log").toString(), QString());
+    QVERIFY(fake().messages.isEmpty());
 }
 
 void TestFish::scrolledGroups()
 {
     addTrip("2026-07-04", "Lake");
     QVERIFY(openFish());
-    auto *bar = static_cast<QScrollBar *>(get("VScroll1"));
+    auto *bar = get<QScrollBar>("VScroll1");
     QWidget *viewport = get("Picture1");
     QWidget *content = get("Picture2");
     QCOMPARE(bar->maximum(), 7200);
@@ -279,7 +207,7 @@ void TestFish::scrolledGroups()
     QCOMPARE(content->y(), qRound((30 - 7200) / 15.0));
     QVERIFY(inView("Text5") && inView("Label23"));
     // Moving through the fields with the keyboard brings each into view.
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     QVERIFY(inView("DBCombo1"));
     get("Text4")->setFocus();
     QVERIFY(inView("Text4"));
@@ -289,10 +217,10 @@ void TestFish::printOpensReportChoice()
 {
     addTrip("2026-07-04", "Lake");
     QVERIFY(openFish());
-    click("cmdPrint");
+    QVERIFY(click("cmdPrint"));
     QWidget *choice = WindowRegistry::find(QStringLiteral("frmPrintfish"));
     QVERIFY(choice && choice->isVisible());
-    QVERIFY(m_scope->fake().reports.isEmpty());
+    QVERIFY(fake().reports.isEmpty());
     QCOMPARE(m_fish->cycle()->state(), CycleState::Browse);
 }
 
@@ -301,11 +229,11 @@ void TestFish::sortShowsTripsAddedElsewhere()
     addTrip("2026-07-04", "Middle Lake");
     QVERIFY(openFish());
     addTrip("2026-01-01", "Alder Lake");
-    click("cmdLake");
-    auto *grid = static_cast<QTableView *>(get("DBGrid1"));
+    QVERIFY(click("cmdLake"));
+    auto *grid = get<QTableView>("DBGrid1");
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(shownText(get("Label5")), QStringLiteral("Alder Lake"));
-    click("cmdDate");
+    QVERIFY(click("cmdDate"));
     QCOMPARE(shownText(get("Label5")), QStringLiteral("Middle Lake"));
 }
 
@@ -317,19 +245,17 @@ void TestFish::sameTripInTheLogAtOnce()
     addTrip("2026-07-04", "Old Name", "Walleye");
     auto *logs = WindowRegistry::open<frmLogs>();
     QVERIFY(openFish());
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     setText(get("DBCombo1"), QStringLiteral("Bass"));
     QTest::mouseClick(logs->findChild<QPushButton *>("cmdEdit"), Qt::LeftButton);
     logs->findChild<QComboBox *>("DBCombo1")->setEditText(QStringLiteral("New Name"));
-    click("cmdSave");
+    QVERIFY(click("cmdSave"));
     QTest::mouseClick(logs->findChild<QPushButton *>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(querySingle(m_db, "SELECT Lake || '/' || Fish1 FROM Log").toString(), QStringLiteral("New Name/Bass"));
+    QCOMPARE(value("SELECT Lake || '/' || Fish1 FROM Log").toString(), QStringLiteral("New Name/Bass"));
 
-    logs->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(logs));
+    QVERIFY(activate(logs));
     QCOMPARE(shownText(get("Label5")), QStringLiteral("Old Name"));
-    m_fish->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_fish));
+    QVERIFY(activate(m_fish));
     QCOMPARE(shownText(get("Label5")), QStringLiteral("New Name"));
     QCOMPARE(shownText(get("DBCombo1")), QStringLiteral("Bass"));
 }
@@ -339,12 +265,10 @@ void TestFish::longRemarksComeBackWhole()
     addTrip("2026-07-04", "Lake");
     QVERIFY(openFish());
     const QString megabyte = QStringLiteral("Long remark with ümlauts. ").repeated(40330);
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     setText(get("Text2"), megabyte);
-    click("cmdSave");
-    m_fish->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(openFish());
+    QVERIFY(click("cmdSave"));
+    QVERIFY(m_fish = reopen<frmFish>());
     QCOMPARE(shownText(get("Text2")), megabyte);
 }
 
@@ -362,16 +286,16 @@ void TestFish::failedWriteKeepsTyping()
     QFETCH(QString, reason);
     addTrip("2026-07-04", "Lake");
     QVERIFY(openFish());
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     setText(get("Text1"), QStringLiteral("precious remark"));
     sqlite3 *other = nullptr;
-    QCOMPARE(sqlite3_open_v2(m_db.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_open_v2(db().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     QCOMPARE(sqlite3_exec(other, deleteTrip ? "DELETE FROM Log" : "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
              SQLITE_OK);
-    click("cmdSave");
+    QVERIFY(click("cmdSave"));
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
-    const auto &messages = m_scope->fake().messages;
+    const auto &messages = fake().messages;
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].text.startsWith(QLatin1String("This Log could not be saved:\n")),
              qPrintable(messages[0].text));

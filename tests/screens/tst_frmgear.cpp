@@ -1,17 +1,13 @@
 // The gear log as a user meets it: the selector and its count colours, the
-// "None" names of rods and boats, the required item name, each list's delete
-// prompt and report, Activate counting rods only, typing in the boats grid,
-// what any text box takes, writes that fail, and opening from the control panel.
+// "None" names of rods and boats, Activate counting rods only, typing in the
+// boats grid, what any text box takes, and writes that fail.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/RecordCycle.h"
 #include "screens/frmGear.h"
-#include "shell/WindowRegistry.h"
-#include "shell/frmStart.h"
 
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -38,28 +34,18 @@ struct ListInfo
 const ListInfo kInfo[] = {
     {"Rods", "rod", "Text1", "Reel Make"}, {"Boat", "boat", "Text9", "Boat"}, {"Equipment", "gear", "Text20", "Item"}};
 
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
-class TestGear : public QObject
+class TestGear : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void texts_data();
     void texts();
     void selector_data();
     void selector();
     void emptyNames_data();
     void emptyNames();
-    void deleteAndPrint_data();
-    void deleteAndPrint();
     void editingShutsTheRestOff();
     void activateCountsRodsOnly();
     void anyTextIsKept_data();
@@ -67,105 +53,56 @@ private slots:
     void failingWriteKeepsTyping_data();
     void failingWriteKeepsTyping();
     void missingTableLeavesTheOthers();
-    void controlPanelOpensAndComesBack();
 
 private:
-    frmGear *openGear();
+    frmGear *openGear() { return m_gear = open<frmGear>(); }
     QPushButton *command(const char *role, frmGear::List list)
     {
         return get<QPushButton>((QByteArray(role) + kInfo[list].suffix).constData());
     }
-    template <class T> T *get(const char *name)
-    {
-        return m_gear ? m_gear->findChild<T *>(QLatin1String(name)) : nullptr;
-    }
-    void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
     void addRow(frmGear::List list, const QString &name);
     int rows(frmGear::List list) const
     {
-        return querySingle(m_db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(kInfo[list].table)).toInt();
+        return value(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(kInfo[list].table)).toInt();
     }
     QString countCaption() { return get<QLabel>("Label22")->text(); }
     QColor captionColour() { return get<QLabel>("Label22")->palette().color(QPalette::WindowText); }
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<frmGear> m_gear;
 };
 
-void TestGear::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-}
-
-void TestGear::cleanup()
-{
-    WindowRegistry::closeAll();
-    releaseClosed();
-    m_scope.reset();
-}
-
-frmGear *TestGear::openGear()
-{
-    m_gear = WindowRegistry::open<frmGear>();
-    if (m_gear) {
-        m_gear->activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(m_gear);
-    }
-    return m_gear;
-}
-
 void TestGear::addRow(frmGear::List list, const QString &name)
 {
-    QVERIFY(execSql(m_db, QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES ('%3')")
-                              .arg(kInfo[list].table, kInfo[list].nameColumn, name)));
+    QVERIFY(sql(QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES ('%3')")
+                    .arg(kInfo[list].table, kInfo[list].nameColumn, name)));
 }
 
 // ---------------------------------------------------------------------------
 
 void TestGear::texts_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    const auto row = [](const char *name, const char *text, const char *tip) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text) << QString::fromLatin1(tip);
-    };
-    row("Label28", "Fishing Gear Log", "");
-    row("jcSelect", "Select", "");
-    row("cmdRods", "Rods / Reels", " Show Rods and Reels ");
-    row("cmdBoat", "Boat / Motor", " Show Boats and Motors ");
-    row("cmdGear", "Accessories", " Show Accessories ");
-    row("cmdNewrod", "New", " Add a new Rod or Reel ");
-    row("cmdEditboat", "Edit", " Edit this Boat or Motor ");
-    row("cmdPrintgear", "Print", " Print Preview ");
-    row("cmdSaverod", "Save", " Save the information  ");
-    row("cmdCancelboat", "Cancel", " Do not Save ");
-    row("jcSaveb", "Menu", "");
-    row("Label1gear", "Click Save or Cancel before you can Exit.", "");
-    row("LabelModerod", "Edit Mode", "");
+    textTable({
+        {"Label28", "Fishing Gear Log", ""},
+        {"jcSelect", "Select", ""},
+        {"cmdRods", "Rods / Reels", " Show Rods and Reels "},
+        {"cmdBoat", "Boat / Motor", " Show Boats and Motors "},
+        {"cmdGear", "Accessories", " Show Accessories "},
+        {"cmdNewrod", "New", " Add a new Rod or Reel "},
+        {"cmdEditboat", "Edit", " Edit this Boat or Motor "},
+        {"cmdPrintgear", "Print", " Print Preview "},
+        {"cmdSaverod", "Save", " Save the information  "},
+        {"cmdCancelboat", "Cancel", " Do not Save "},
+        {"jcSaveb", "Menu", ""},
+        {"Label1gear", "Click Save or Cancel before you can Exit.", ""},
+        {"LabelModerod", "Edit Mode", ""},
+    });
 }
 
 void TestGear::texts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
     QVERIFY(openGear());
     QCOMPARE(m_gear->windowTitle(), QStringLiteral("Fishing Gear Log"));
-    QWidget *w = m_gear->findChild<QWidget *>(name);
-    QVERIFY2(w, qPrintable(name));
-    QString shown;
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        shown = b->text();
-    else if (auto *g = qobject_cast<QGroupBox *>(w))
-        shown = g->title();
-    else if (auto *l = qobject_cast<QLabel *>(w))
-        shown = l->text();
-    QCOMPARE(shown, text);
-    QCOMPARE(w->toolTip(), toolTip);
+    checkText();
 }
 
 void TestGear::selector_data()
@@ -210,8 +147,8 @@ void TestGear::selector()
     QVERIFY(get<QAbstractButton>("cmdRods")->isChecked());
     auto *rods = get<QTableView>("DBGrid1");
     QTest::mouseClick(rods->viewport(), Qt::LeftButton, {}, rods->visualRect(rods->model()->index(1, 0)).center());
-    click(m_gear->findChild<QPushButton *>(via));
-    click(m_gear->findChild<QPushButton *>(button));
+    QVERIFY(click(via));
+    QVERIFY(click(button));
     QCOMPARE(countCaption(), caption);
     QCOMPARE(captionColour(), colour);
     for (const char *name : {"PicRods", "PicBoat", "PicGear"})
@@ -222,10 +159,7 @@ void TestGear::selector()
     QCOMPARE(checked, 1);
     QCOMPARE(m_gear->currentList(), list);
     auto *grid = get<QWidget>(panel.toLatin1().constData())->findChild<QTableView *>();
-    QStringList shown;
-    for (int c = 0; c < grid->model()->columnCount(); ++c)
-        shown << grid->model()->headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(shown, columns);
+    QCOMPARE(gridHeadings(grid), columns);
     // Each list keeps its own current row across switches.
     QCOMPARE(rods->currentIndex().row(), 1);
     QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("B"));
@@ -236,7 +170,7 @@ void TestGear::emptyNames_data()
     QTest::addColumn<frmGear::List>("list");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
-    QTest::addColumn<QString>("stored"); // both name columns, or the message
+    QTest::addColumn<QString>("stored"); // both name columns
     QTest::newRow("rods, both empty") << frmGear::Rods << ""
                                       << ""
                                       << "None|None";
@@ -249,9 +183,6 @@ void TestGear::emptyNames_data()
     QTest::newRow("boats, boat only") << frmGear::Boats << "Lund 1650"
                                       << ""
                                       << "Lund 1650|None";
-    QTest::newRow("item empty") << frmGear::Equipment << ""
-                                << "Berkley"
-                                << "Please enter Item Name or click Cancel.";
     QTest::newRow("item of blanks") << frmGear::Equipment << "  "
                                     << "Berkley"
                                     << "  |Berkley";
@@ -267,74 +198,18 @@ void TestGear::emptyNames()
     const char *columns[][2] = {{"Reel Make", "Rod Make"}, {"Boat", "Motor"}, {"Item", "Make"}};
     QVERIFY(openGear());
     m_gear->showList(list);
-    click(command("cmdNew", list));
+    ui().click(command("cmdNew", list));
     get<QLineEdit>(fields[list][0])->setText(first);
     get<QLineEdit>(fields[list][1])->setText(second);
-    click(command("cmdSave", list));
-    FakePlatform &fake = m_scope->fake();
-    if (!stored.contains(QLatin1Char('|'))) {
-        QCOMPARE(fake.lastMessageText(), stored);
-        QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
-        QCOMPARE(m_gear->cycle(list)->state(), CycleState::Adding);
-        QVERIFY(command("cmdSave", list)->isVisible() && command("cmdCancel", list)->isVisible());
-        QCOMPARE(QApplication::focusWidget(), get<QWidget>("Text20"));
-        QCOMPARE(rows(list), 0);
-        return;
-    }
-    QVERIFY(fake.messages.isEmpty());
+    ui().click(command("cmdSave", list));
+    QVERIFY(messages().isEmpty());
     QCOMPARE(rows(list), 1);
     const QString sql = QStringLiteral("SELECT \"%1\" || '|' || \"%2\" FROM \"%3\"");
-    QCOMPARE(querySingle(m_db, sql.arg(columns[list][0], columns[list][1], kInfo[list].table)).toString(), stored);
+    QCOMPARE(value(sql.arg(columns[list][0], columns[list][1], kInfo[list].table)).toString(), stored);
     // Back in browse state the list's focus field has the focus, and the grid shows the names.
     QCOMPARE(QApplication::focusWidget(), get<QWidget>(kInfo[list].nameField));
     auto *grid = get<QTableView>(QByteArray("DBGrid" + QByteArray::number(list + 1)).constData());
     QCOMPARE(grid->model()->index(0, 0).data().toString(), stored.section(QLatin1Char('|'), 0, 0));
-}
-
-void TestGear::deleteAndPrint_data()
-{
-    QTest::addColumn<frmGear::List>("list");
-    QTest::addColumn<QString>("prompt");
-    QTest::addColumn<QString>("refusal");
-    QTest::addColumn<QString>("report");
-    QTest::newRow("rods") << frmGear::Rods
-                          << "Are you sure you want to delete the Reel and Rod named First and Ugly Stik?"
-                          << "This Rod and Reel can not be deleted.\nYou can edit this Rod and Reel.\n"
-                          << "rods.rpt";
-    QTest::newRow("boats") << frmGear::Boats << "Are you sure you want to delete the Boat named First?"
-                           << "This Boat and Motor can not be deleted.\nYou can edit this Boat and Motor.\n"
-                           << "boat.rpt";
-    QTest::newRow("equipment") << frmGear::Equipment << "Are you sure you want to delete the gear named First?"
-                               << "This Accessory can not be deleted.\nYou can edit this Accessory.\n"
-                               << "equipment.rpt";
-}
-
-void TestGear::deleteAndPrint()
-{
-    QFETCH(frmGear::List, list);
-    QFETCH(QString, prompt);
-    QFETCH(QString, refusal);
-    QFETCH(QString, report);
-    addRow(list, "First");
-    addRow(list, "Second");
-    QVERIFY(execSql(m_db, "UPDATE Rods SET \"Rod Make\" = 'Ugly Stik'"));
-    QVERIFY(openGear());
-    m_gear->showList(list);
-    FakePlatform &fake = m_scope->fake();
-    fake.messageAnswers.enqueue(MessageAnswer::Yes);
-    click(command("cmdDelete", list));
-    QCOMPARE(fake.messages[0].text, prompt);
-    QCOMPARE(fake.messages[0].title, QStringLiteral("Delete Information"));
-    QCOMPARE(rows(list), 1);
-    QCOMPARE(get<QLineEdit>(kInfo[list].nameField)->text(), QStringLiteral("Second"));
-    QVERIFY(countCaption().startsWith(QLatin1String("1 ")));
-    click(command("cmdDelete", list));
-    QCOMPARE(fake.messages.size(), 2);
-    QCOMPARE(fake.messages[1].text, refusal + QStringLiteral("At least one record has to be present at all times."));
-    QCOMPARE(rows(list), 1);
-    click(command("cmdPrint", list));
-    QCOMPARE(fake.reports.size(), 1);
-    QCOMPARE(fake.reports[0].first, report);
 }
 
 void TestGear::editingShutsTheRestOff()
@@ -347,12 +222,12 @@ void TestGear::editingShutsTheRestOff()
     QVERIFY(!(rods->model()->flags(rods->model()->index(0, 0)) & Qt::ItemIsEditable));
     auto *boats = get<QTableView>("DBGrid2");
     QVERIFY(boats->model()->setData(boats->model()->index(0, 1), QStringLiteral("Mercury 40")));
-    QCOMPARE(querySingle(m_db, "SELECT Motor FROM Boat").toString(), QStringLiteral("Mercury 40"));
+    QCOMPARE(value("SELECT Motor FROM Boat").toString(), QStringLiteral("Mercury 40"));
     // Locked while browsing, on every panel.
     QVERIFY(get<QLineEdit>("Text1")->isReadOnly());
     QVERIFY(get<QPlainTextEdit>("Text19")->isReadOnly());
     m_gear->showList(frmGear::Boats);
-    click(get<QPushButton>("cmdEditboat"));
+    QVERIFY(click("cmdEditboat"));
     QCOMPARE(QApplication::focusWidget(), get<QWidget>("Text9"));
     for (const char *name : {"jcSelect", "cmdExit", "cmdMinimize", "DBGrid2"})
         QVERIFY2(!get<QWidget>(name)->isEnabled(), name);
@@ -362,7 +237,7 @@ void TestGear::editingShutsTheRestOff()
     // A switch cannot slip past the disabled selector.
     m_gear->showList(frmGear::Rods);
     QCOMPARE(m_gear->currentList(), frmGear::Boats);
-    click(get<QPushButton>("cmdCancelboat"));
+    QVERIFY(click("cmdCancelboat"));
     QVERIFY(get<QWidget>("jcSelect")->isEnabled());
     QVERIFY(get<QLineEdit>("Text10")->isReadOnly());
 }
@@ -375,18 +250,16 @@ void TestGear::activateCountsRodsOnly()
     QWidget other;
     const auto awayAndBack = [&] {
         other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(activate(&other));
         addRow(frmGear::Rods, "More");
         addRow(frmGear::Boats, "More");
-        m_gear->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_gear));
+        QVERIFY(activate(m_gear));
     };
-    click(get<QPushButton>("cmdBoat"));
+    QVERIFY(click("cmdBoat"));
     QCOMPARE(countCaption(), QStringLiteral("1 Boats and Motors are saved."));
     awayAndBack();
     QCOMPARE(countCaption(), QStringLiteral("1 Boats and Motors are saved."));
-    click(get<QPushButton>("cmdRods"));
+    QVERIFY(click("cmdRods"));
     QCOMPARE(countCaption(), QStringLiteral("2 Rods and Reels are saved."));
     awayAndBack();
     QCOMPARE(countCaption(), QStringLiteral("3 Rods and Reels are saved."));
@@ -422,18 +295,17 @@ void TestGear::anyTextIsKept()
     addRow(list, "Kept");
     QVERIFY(openGear());
     m_gear->showList(list);
-    click(command("cmdEdit", list));
+    ui().click(command("cmdEdit", list));
     QWidget *w = m_gear->findChild<QWidget *>(field);
     if (auto *line = qobject_cast<QLineEdit *>(w))
         line->setText(text);
     else
         static_cast<QPlainTextEdit *>(w)->setPlainText(text);
-    click(command("cmdSave", list));
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    ui().click(command("cmdSave", list));
+    QVERIFY(fake().messages.isEmpty());
     const QString sql = QStringLiteral("SELECT \"%1\" FROM \"%2\"").arg(column, QLatin1String(kInfo[list].table));
-    QCOMPARE(querySingle(m_db, sql).toString(), text);
-    WindowRegistry::closeAll();
-    releaseClosed();
+    QCOMPARE(value(sql).toString(), text);
+    ui().close();
     QVERIFY(openGear());
     m_gear->showList(list);
     w = m_gear->findChild<QWidget *>(field);
@@ -448,10 +320,6 @@ void TestGear::failingWriteKeepsTyping_data()
     QTest::addColumn<QString>("price"); // empty: the file is locked; else the price typed into a numbers-only column
     QTest::newRow("rods, file locked") << frmGear::Rods << "Rod and Reel"
                                        << "";
-    QTest::newRow("boats, file locked") << frmGear::Boats << "Boat and Motor"
-                                        << "";
-    QTest::newRow("equipment, file locked") << frmGear::Equipment << "Accessory"
-                                            << "";
     QTest::newRow("price not a number") << frmGear::Equipment << "Accessory"
                                         << "forty";
 }
@@ -465,25 +333,25 @@ void TestGear::failingWriteKeepsTyping()
     QFETCH(QString, price);
     if (!price.isEmpty()) {
         // A diary file made by another tool, whose Price column takes numbers only.
-        QVERIFY(execSql(m_db, "DROP TABLE Equipment"));
-        QVERIFY(execSql(m_db, "CREATE TABLE Equipment (_key INTEGER PRIMARY KEY, Item TEXT, Make TEXT, Model TEXT, "
-                              "\"Serial No\" TEXT, Price REAL, Remarks TEXT) STRICT"));
+        QVERIFY(sql("DROP TABLE Equipment"));
+        QVERIFY(sql("CREATE TABLE Equipment (_key INTEGER PRIMARY KEY, Item TEXT, Make TEXT, Model TEXT, "
+                    "\"Serial No\" TEXT, Price REAL, Remarks TEXT) STRICT"));
     }
     QVERIFY(openGear());
     m_gear->showList(list);
-    click(command("cmdNew", list));
+    ui().click(command("cmdNew", list));
     auto *name = get<QLineEdit>(kInfo[list].nameField);
     name->setText(QStringLiteral("Held Back"));
     get<QLineEdit>("Text18")->setText(price);
     sqlite3 *other = nullptr;
     if (price.isEmpty()) {
         // Another program holds the file: the write waits out the busy timeout and fails.
-        QCOMPARE(sqlite3_open_v2(m_db.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_open_v2(db().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
         QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     }
-    click(command("cmdSave", list));
+    ui().click(command("cmdSave", list));
     sqlite3_close(other);
-    const QString said = m_scope->fake().lastMessageText();
+    const QString said = fake().lastMessageText();
     QVERIFY2(said.startsWith(QStringLiteral("This %1 could not be saved:\n").arg(noun)), qPrintable(said));
     QVERIFY2(said.contains(price.isEmpty() ? QLatin1String("locked") : QLatin1String("Price")), qPrintable(said));
     QCOMPARE(m_gear->cycle(list)->state(), CycleState::Adding);
@@ -491,7 +359,7 @@ void TestGear::failingWriteKeepsTyping()
     QCOMPARE(get<QLineEdit>("Text18")->text(), price);
     QVERIFY(!get<QWidget>("jcSelect")->isEnabled());
     get<QLineEdit>("Text18")->setText(price.isEmpty() ? price : QStringLiteral("39.95"));
-    click(command("cmdSave", list));
+    ui().click(command("cmdSave", list));
     QCOMPARE(m_gear->cycle(list)->state(), CycleState::Browse);
     QCOMPARE(rows(list), 1);
 }
@@ -499,35 +367,20 @@ void TestGear::failingWriteKeepsTyping()
 void TestGear::missingTableLeavesTheOthers()
 {
     addRow(frmGear::Rods, "Shimano");
-    QVERIFY(execSql(m_db, "DROP TABLE Boat"));
+    QVERIFY(sql("DROP TABLE Boat"));
     QVERIFY(openGear());
-    FakePlatform &fake = m_scope->fake();
+    FakePlatform &fake = ScreenTest::fake();
     QTRY_COMPARE(fake.messages.size(), 1);
     QVERIFY(fake.messages[0].text.startsWith(QLatin1String("The fishing gear log cannot be opened.\n")));
     QVERIFY(get<QWidget>("jcSelect")->isEnabled());
     QVERIFY(get<QWidget>("cmdNewrod")->isEnabled());
     QVERIFY(!get<QWidget>("jcMenub")->isEnabled());
-    click(get<QPushButton>("cmdGear"));
-    click(get<QPushButton>("cmdNewgear"));
+    QVERIFY(click("cmdGear"));
+    QVERIFY(click("cmdNewgear"));
     get<QLineEdit>("Text20")->setText(QStringLiteral("Net"));
-    click(get<QPushButton>("cmdSavegear"));
+    QVERIFY(click("cmdSavegear"));
     QCOMPARE(rows(frmGear::Equipment), 1);
     QCOMPARE(fake.messages.size(), 1);
-}
-
-void TestGear::controlPanelOpensAndComesBack()
-{
-    WindowRegistry::define<frmGear>();
-    auto *panel = WindowRegistry::open<frmStart>();
-    QVERIFY(panel);
-    click(panel->findChild<QPushButton *>(QStringLiteral("cmdGear")));
-    m_gear = WindowRegistry::find<frmGear>();
-    QVERIFY(m_gear && m_gear->isVisible());
-    QVERIFY(panel->windowState() & Qt::WindowMinimized);
-    click(get<QAbstractButton>("cmdExit"));
-    releaseClosed();
-    QVERIFY(!m_gear);
-    QVERIFY(!(panel->windowState() & Qt::WindowMinimized));
 }
 
 TF_TEST_MAIN(TestGear)

@@ -1,9 +1,9 @@
 // The fishing log driven as a user does: what it shows on opening, its lists,
-// the layout in each state, New, Edit, Save, Cancel and Delete with their
-// warnings, sorting, the Number Fish Caught filter, scrolling, activation, the
-// windows it opens, Print, closing, and a database it cannot read.
+// the layout in each state, New, Edit and Save with their warnings, sorting,
+// the Number Fish Caught filter, scrolling, activation, the windows it opens,
+// Print through the report engine, and a database it cannot read.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "data/FieldValue.h"
 #include "reports/RunReport.h"
@@ -35,28 +35,9 @@ using namespace tf::test;
 
 namespace {
 
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-bool focusWithin(const QWidget *w)
-{
-    const QWidget *f = QApplication::focusWidget();
-    return f && (f == w || w->isAncestorOf(f));
-}
-
 QString shownDate(const QDate &d)
 {
     return FieldValue::toDisplayText(FieldValue::fromDate(d));
-}
-
-QStringList itemsOf(const QComboBox *list)
-{
-    QStringList r;
-    for (int i = 0; i < list->count(); ++i)
-        r << list->itemText(i);
-    return r;
 }
 
 QStringList captionsIn(const QWidget *content)
@@ -70,13 +51,10 @@ QStringList captionsIn(const QWidget *content)
 
 } // namespace
 
-class TestLogs : public QObject
+class TestLogs : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void elements_data();
     void elements();
     void captionsOfBothPanels();
@@ -90,8 +68,6 @@ private slots:
     void stateLayout();
     void newSetsTodayAndFocusesDate();
     void newWithOlderDateThenSave();
-    void requiredLake_data();
-    void requiredLake();
     void typedLakeStoredAsTyped();
     void editKeepsStoredValuesAndFocusesLake();
     void emptyDateStaysEmpty();
@@ -102,113 +78,60 @@ private slots:
     void scrolling_data();
     void scrolling();
     void wheelScrollsPastLists();
-    void deleteAnswers_data();
-    void deleteAnswers();
     void activationRecounts();
-    void printHandsOverLogReport();
     void printShowsTheLogReport();
     void opensOtherWindowsByName();
-    void closingRestoresOpener();
     void unreadableDatabase_data();
     void unreadableDatabase();
     void missingLookupTable();
     void damagedTableIsReported();
 
 private:
-    frmLogs *openLogs();
+    frmLogs *openLogs() { return m_logs = open<frmLogs>(); }
     void addTrip(const QString &date, const QString &lake, const QString &ramp = {});
-    template <class T> T *get(const char *name)
-    {
-        return m_logs ? m_logs->findChild<T *>(QLatin1String(name)) : nullptr;
-    }
-    QVariant fileValue(const QString &sql) const { return querySingle(m_db, sql); }
-    int tripCount() const { return fileValue(QStringLiteral("SELECT count(*) FROM Log")).toInt(); }
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<frmLogs> m_logs;
+
+    void finish() override { WindowRegistry::undefine(QStringLiteral("frmSearch")); }
 };
-
-void TestLogs::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-}
-
-void TestLogs::cleanup()
-{
-    WindowRegistry::closeAll();
-    releaseClosed();
-    WindowRegistry::undefine(QStringLiteral("frmSearch"));
-    m_scope.reset();
-}
-
-frmLogs *TestLogs::openLogs()
-{
-    m_logs = WindowRegistry::open<frmLogs>();
-    if (m_logs) {
-        m_logs->activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(m_logs);
-    }
-    return m_logs;
-}
 
 void TestLogs::addTrip(const QString &date, const QString &lake, const QString &ramp)
 {
-    QVERIFY(execSql(
-        m_db, QStringLiteral("INSERT INTO Log (Date, Lake, Ramp) VALUES ('%1', '%2', '%3')").arg(date, lake, ramp)));
+    QVERIFY(sql(QStringLiteral("INSERT INTO Log (Date, Lake, Ramp) VALUES ('%1', '%2', '%3')").arg(date, lake, ramp)));
 }
 
 // ---------------------------------------------------------------------------
 
 void TestLogs::elements_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    const auto row = [](const char *name, const char *text, const char *tip) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text) << QString::fromLatin1(tip);
-    };
-    row("cmdNew", "New", " Add a new Log ");
-    row("cmdEdit", "Edit", " Edit this Log ");
-    row("cmdDelete", "Delete", " Delete this Log ");
-    row("cmdPrint", "Print", " Print Preview ");
-    row("cmdSave", "Save", "");
-    row("cmdCancel", "Cancel", "");
-    row("cmdDate", "Date", " Sort List by Date ");
-    row("cmdLake", "Lake / River", " Sort by Lake / River ");
-    row("cmdNotebook", "Notebook", " Add additional notes ");
-    row("cmdPicture", "   View Picture", " View Picture ");
-    row("cmdFish", "  Fish Caught", " Show Fish Caught ");
-    row("cmdSearch", "", " Search ");
-    row("cmdExit", "", " Close ");
-    row("cmdMinimize", "", " Minimize ");
-    row("jcSort", "Sort By:", "");
-    row("jcFrames3", "Utilities", "");
-    row("jcMenu", "Menu", "");
-    row("Label1", "Click Save or Cancel before you can Exit.", "");
-    row("Label59", " Edit Mode ", "");
+    textTable({
+        {"cmdNew", "New", " Add a new Log "},
+        {"cmdEdit", "Edit", " Edit this Log "},
+        {"cmdDelete", "Delete", " Delete this Log "},
+        {"cmdPrint", "Print", " Print Preview "},
+        {"cmdSave", "Save", ""},
+        {"cmdCancel", "Cancel", ""},
+        {"cmdDate", "Date", " Sort List by Date "},
+        {"cmdLake", "Lake / River", " Sort by Lake / River "},
+        {"cmdNotebook", "Notebook", " Add additional notes "},
+        {"cmdPicture", "   View Picture", " View Picture "},
+        {"cmdFish", "  Fish Caught", " Show Fish Caught "},
+        {"cmdSearch", "", " Search "},
+        {"cmdExit", "", " Close "},
+        {"cmdMinimize", "", " Minimize "},
+        {"jcSort", "Sort By:", ""},
+        {"jcFrames3", "Utilities", ""},
+        {"jcMenu", "Menu", ""},
+        {"Label1", "Click Save or Cancel before you can Exit.", ""},
+        {"Label59", " Edit Mode ", ""},
+    });
 }
 
 void TestLogs::elements()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
     QVERIFY(openLogs());
     QCOMPARE(m_logs->windowTitle(), QStringLiteral("Fishing Logs"));
-    QWidget *w = m_logs->findChild<QWidget *>(name);
-    QVERIFY2(w, qPrintable(name));
-    QString shown;
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        shown = b->text();
-    else if (auto *g = qobject_cast<QGroupBox *>(w))
-        shown = g->title();
-    else if (auto *l = qobject_cast<QLabel *>(w))
-        shown = l->text();
-    QCOMPARE(shown, text);
-    QCOMPARE(w->toolTip(), toolTip);
+    checkText();
 }
 
 void TestLogs::captionsOfBothPanels()
@@ -230,10 +153,7 @@ void TestLogs::captionsOfBothPanels()
             headings << l->text();
     QCOMPARE(headings, QStringList({"Trip Information", "Weather Conditions", "Fishing Conditions"}));
     auto *grid = get<QTableView>("DBGrid1");
-    QStringList columns;
-    for (int c = 0; c < grid->model()->columnCount(); ++c)
-        columns << grid->model()->headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(columns, QStringList({"Date", "Lake / River", "Marina / Launch Area"}));
+    QCOMPARE(gridHeadings(grid), QStringList({"Date", "Lake / River", "Marina / Launch Area"}));
     QVERIFY(get<QPlainTextEdit>("Text12")->isReadOnly());
     QVERIFY(!get<QPlainTextEdit>("Text9")->isReadOnly());
 }
@@ -269,7 +189,7 @@ void TestLogs::valueLists()
     QFETCH(QString, name);
     QFETCH(QStringList, items);
     QVERIFY(openLogs());
-    auto *list = m_logs->findChild<QComboBox *>(name);
+    auto *list = get<QComboBox>(name);
     QVERIFY(list);
     QCOMPARE(itemsOf(list), items);
     QVERIFY(list->isEditable());
@@ -277,13 +197,13 @@ void TestLogs::valueLists()
 
 void TestLogs::lookupListsReadAtLoadInTableOrder()
 {
-    QVERIFY(execSql(m_db, "INSERT INTO Lakes (Lakes) VALUES ('Walleye Bay'), ('Acorn Lake'), ('Moose River');"
-                          "INSERT INTO Ramps (Ramps) VALUES ('North Ramp'), ('City Dock');"
-                          "INSERT INTO Fish (Fish) VALUES ('Walleye'), ('Bass');"
-                          "INSERT INTO Lures (Lure) VALUES ('Jig'), ('Crankbait'), ('Spoon');"));
+    QVERIFY(sql("INSERT INTO Lakes (Lakes) VALUES ('Walleye Bay'), ('Acorn Lake'), ('Moose River');"
+                "INSERT INTO Ramps (Ramps) VALUES ('North Ramp'), ('City Dock');"
+                "INSERT INTO Fish (Fish) VALUES ('Walleye'), ('Bass');"
+                "INSERT INTO Lures (Lure) VALUES ('Jig'), ('Crankbait'), ('Spoon');"));
     addTrip("2026-06-01", "Acorn Lake");
     QVERIFY(openLogs());
-    QVERIFY(execSql(m_db, "INSERT INTO Lakes (Lakes) VALUES ('Added Later')"));
+    QVERIFY(sql("INSERT INTO Lakes (Lakes) VALUES ('Added Later')"));
     m_logs->activateWindow();
     QCOMPARE(itemsOf(get<QComboBox>("DBCombo1")), QStringList({"Walleye Bay", "Acorn Lake", "Moose River"}));
     QCOMPARE(itemsOf(get<QComboBox>("DBCombo2")), QStringList({"North Ramp", "City Dock"}));
@@ -296,12 +216,12 @@ void TestLogs::lookupListsReadAtLoadInTableOrder()
 void TestLogs::opensNewestFirstShowingEveryColumn()
 {
     addTrip("2026-05-02", "Middle");
-    QVERIFY(execSql(m_db, "INSERT INTO Log (Date, Lake, Ramp, \"Total Fish\", \"Fish Caught\", \"Best Lure\", "
-                          "Weather, \"Wind Direction\", \"Wind Speed\", \"Air Temp\", \"Water Temp\", \"Water Color\", "
-                          "Structure, \"Best Depth\", \"Lure Color\", Location, \"Moon Phase\", Notes) VALUES "
-                          "('2026-07-04', 'Newest Lake', 'East Ramp', '7', 'Walleye', 'Jig', 'Sunny', 'North', "
-                          "'Calm', '70''s', '60''s', 'Clear', 'Rocks', 'Deep', 'Shad', 'Upper Lake', 'Full Moon', "
-                          "'Great day')"));
+    QVERIFY(sql("INSERT INTO Log (Date, Lake, Ramp, \"Total Fish\", \"Fish Caught\", \"Best Lure\", "
+                "Weather, \"Wind Direction\", \"Wind Speed\", \"Air Temp\", \"Water Temp\", \"Water Color\", "
+                "Structure, \"Best Depth\", \"Lure Color\", Location, \"Moon Phase\", Notes) VALUES "
+                "('2026-07-04', 'Newest Lake', 'East Ramp', '7', 'Walleye', 'Jig', 'Sunny', 'North', "
+                "'Calm', '70''s', '60''s', 'Clear', 'Rocks', 'Deep', 'Shad', 'Upper Lake', 'Full Moon', "
+                "'Great day')"));
     addTrip("2025-01-01", "Oldest");
     QVERIFY(openLogs());
     auto *grid = get<QTableView>("DBGrid1");
@@ -342,7 +262,7 @@ void TestLogs::choosingARowShowsIt()
     QVERIFY(openLogs());
     auto *grid = get<QTableView>("DBGrid1");
     QVERIFY(!(grid->model()->flags(grid->model()->index(1, 1)) & Qt::ItemIsEditable));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 1)).center());
+    QVERIFY(ScreenDriver::chooseRow(grid, 1));
     QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Second"));
     QCOMPARE(get<QLabel>("Label44")->text(), QStringLiteral("Ramp B"));
     QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Second"));
@@ -363,11 +283,11 @@ void TestLogs::sorting()
     };
     QCOMPARE(lakes(), QStringList({"Zander Lake", "Acorn Lake", "bass pond"}));
     grid->selectRow(2);
-    QTest::mouseClick(get<QPushButton>("cmdLake"), Qt::LeftButton);
+    QVERIFY(click("cmdLake"));
     QCOMPARE(lakes(), QStringList({"Acorn Lake", "bass pond", "Zander Lake"}));
     QCOMPARE(grid->currentIndex().row(), 0);
     QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Acorn Lake"));
-    QTest::mouseClick(get<QPushButton>("cmdDate"), Qt::LeftButton);
+    QVERIFY(click("cmdDate"));
     QCOMPARE(lakes(), QStringList({"Zander Lake", "Acorn Lake", "bass pond"}));
     QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Zander Lake"));
 }
@@ -390,9 +310,9 @@ void TestLogs::stateLayout()
     addTrip("2026-07-04", "Acorn Lake");
     QVERIFY(openLogs());
     if (command == QLatin1String("cmdSave") || command == QLatin1String("cmdCancel"))
-        QTest::mouseClick(get<QPushButton>("cmdEdit"), Qt::LeftButton);
+        QVERIFY(click("cmdEdit"));
     if (!command.isEmpty())
-        QTest::mouseClick(m_logs->findChild<QPushButton *>(command), Qt::LeftButton);
+        QVERIFY(click(command));
     QCOMPARE(m_logs->cycle()->state() != CycleState::Browse, editing);
 
     // Shown in one state only.
@@ -415,20 +335,20 @@ void TestLogs::stateLayout()
 
 void TestLogs::newSetsTodayAndFocusesDate()
 {
-    QVERIFY(execSql(m_db, "INSERT INTO Log (Date, Lake, Weather, Notes, \"Total Fish\") "
-                          "VALUES ('2026-07-04', 'Old', 'Rain', 'old notes', '3')"));
-    m_scope->fake().setNow(QDateTime(QDate(2027, 3, 15), QTime(23, 59)));
+    QVERIFY(sql("INSERT INTO Log (Date, Lake, Weather, Notes, \"Total Fish\") "
+                "VALUES ('2026-07-04', 'Old', 'Rain', 'old notes', '3')"));
+    fake().setNow(QDateTime(QDate(2027, 3, 15), QTime(23, 59)));
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    QVERIFY(click("cmdNew"));
     QCOMPARE(get<QDateEdit>("DTPicker1")->date(), QDate(2027, 3, 15));
     QVERIFY(focusWithin(get<QDateEdit>("DTPicker1")));
     for (QComboBox *list : get<QWidget>("Picture2")->findChildren<QComboBox *>())
         QVERIFY2(list->currentText().isEmpty(), qPrintable(list->objectName()));
     QVERIFY(get<QPlainTextEdit>("Text9")->toPlainText().isEmpty());
     get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("New Lake"));
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QVERIFY(click("cmdSave"));
     // A date without time of day.
-    QCOMPARE(fileValue("SELECT Date FROM Log WHERE Lake = 'New Lake'").toString(), QStringLiteral("2027-03-15"));
+    QCOMPARE(value("SELECT Date FROM Log WHERE Lake = 'New Lake'").toString(), QStringLiteral("2027-03-15"));
 }
 
 void TestLogs::newWithOlderDateThenSave()
@@ -436,10 +356,10 @@ void TestLogs::newWithOlderDateThenSave()
     addTrip("2026-07-04", "First");
     addTrip("2026-05-02", "Third");
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    QVERIFY(click("cmdNew"));
     get<QDateEdit>("DTPicker1")->setDate(QDate(2026, 6, 1));
     get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Second"));
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
+    QVERIFY(click("cmdSave"));
     QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
     auto *grid = get<QTableView>("DBGrid1");
     // Saved rows stay where they were added until the next sort.
@@ -448,95 +368,55 @@ void TestLogs::newWithOlderDateThenSave()
     QCOMPARE(grid->model()->index(2, 1).data().toString(), QStringLiteral("Second"));
     QCOMPARE(get<QLabel>("Label43")->text(), QStringLiteral("Second"));
     QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("3 Fishing Logs"));
-    QTest::mouseClick(get<QPushButton>("cmdDate"), Qt::LeftButton);
+    QVERIFY(click("cmdDate"));
     QCOMPARE(grid->model()->index(1, 1).data().toString(), QStringLiteral("Second"));
-}
-
-void TestLogs::requiredLake_data()
-{
-    QTest::addColumn<QString>("lake");
-    QTest::addColumn<bool>("saved");
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("blanks only count as filled") << "   " << true;
-    QTest::newRow("a lake") << "Acorn Lake" << true;
-}
-
-void TestLogs::requiredLake()
-{
-    QFETCH(QString, lake);
-    QFETCH(bool, saved);
-    QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
-    get<QComboBox>("Combo1")->setEditText(QStringLiteral("Fog"));
-    get<QComboBox>("DBCombo1")->setEditText(lake);
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    FakePlatform &fake = m_scope->fake();
-    if (saved) {
-        QVERIFY(fake.messages.isEmpty());
-        QCOMPARE(fileValue("SELECT Lake FROM Log").toString(), lake);
-        QVERIFY(get<QWidget>("jcMenu")->isVisible());
-        return;
-    }
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(fake.messages[0].text, QStringLiteral("Please enter a Lake or River or click Cancel."));
-    QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
-    QVERIFY(fake.messages[0].title.isEmpty());
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
-    QVERIFY(get<QWidget>("cmdSave")->isVisible() && get<QWidget>("cmdCancel")->isVisible());
-    QVERIFY(focusWithin(get<QComboBox>("DBCombo1")));
-    QCOMPARE(get<QComboBox>("Combo1")->currentText(), QStringLiteral("Fog"));
-    QCOMPARE(tripCount(), 0);
-    get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Filled In"));
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
-    QCOMPARE(fileValue("SELECT Weather FROM Log WHERE Lake = 'Filled In'").toString(), QStringLiteral("Fog"));
 }
 
 void TestLogs::typedLakeStoredAsTyped()
 {
-    QVERIFY(execSql(m_db, "INSERT INTO Lakes (Lakes) VALUES ('Acorn Lake'), ('Moose River')"));
+    QVERIFY(sql("INSERT INTO Lakes (Lakes) VALUES ('Acorn Lake'), ('Moose River')"));
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    QVERIFY(click("cmdNew"));
     auto *lake = get<QComboBox>("DBCombo1");
     lake->lineEdit()->clear();
     QTest::keyClicks(lake->lineEdit(), QStringLiteral("Mystery Pond"));
     QTest::keyClick(lake->lineEdit(), Qt::Key_Return);
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(fileValue("SELECT Lake FROM Log").toString(), QStringLiteral("Mystery Pond"));
-    QCOMPARE(fileValue("SELECT count(*) FROM Lakes").toInt(), 2);
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(value("SELECT Lake FROM Log").toString(), QStringLiteral("Mystery Pond"));
+    QCOMPARE(value("SELECT count(*) FROM Lakes").toInt(), 2);
     QCOMPARE(itemsOf(lake), QStringList({"Acorn Lake", "Moose River"}));
 }
 
 void TestLogs::editKeepsStoredValuesAndFocusesLake()
 {
-    QVERIFY(execSql(m_db, "INSERT INTO Log (Date, Lake, Weather, Notes) VALUES "
-                          "('2026-07-04', 'Acorn Lake', 'Rain', 'kept'), ('2026-05-01', 'Other', '', '')"));
+    QVERIFY(sql("INSERT INTO Log (Date, Lake, Weather, Notes) VALUES "
+                "('2026-07-04', 'Acorn Lake', 'Rain', 'kept'), ('2026-05-01', 'Other', '', '')"));
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdEdit"), Qt::LeftButton);
+    QVERIFY(click("cmdEdit"));
     QCOMPARE(m_logs->cycle()->state(), CycleState::Editing);
     QVERIFY(focusWithin(get<QComboBox>("DBCombo1")));
     QCOMPARE(get<QComboBox>("DBCombo1")->currentText(), QStringLiteral("Acorn Lake"));
     QCOMPARE(get<QDateEdit>("DTPicker1")->date(), QDate(2026, 7, 4));
     QCOMPARE(get<QPlainTextEdit>("Text9")->toPlainText(), QStringLiteral("kept"));
     get<QComboBox>("Combo1")->setEditText(QStringLiteral("Snow"));
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(fileValue("SELECT Weather FROM Log WHERE Lake = 'Acorn Lake'").toString(), QStringLiteral("Snow"));
-    QCOMPARE(fileValue("SELECT Notes FROM Log WHERE Lake = 'Acorn Lake'").toString(), QStringLiteral("kept"));
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(value("SELECT Weather FROM Log WHERE Lake = 'Acorn Lake'").toString(), QStringLiteral("Snow"));
+    QCOMPARE(value("SELECT Notes FROM Log WHERE Lake = 'Acorn Lake'").toString(), QStringLiteral("kept"));
     QCOMPARE(get<QTableView>("DBGrid1")->currentIndex().row(), 0);
     QCOMPARE(get<QLabel>("Label48")->text(), QStringLiteral("Snow"));
-    QCOMPARE(tripCount(), 2);
+    QCOMPARE(rows("Log"), 2);
 }
 
 void TestLogs::emptyDateStaysEmpty()
 {
-    QVERIFY(execSql(m_db, "INSERT INTO Log (Lake) VALUES ('No Date')"));
+    QVERIFY(sql("INSERT INTO Log (Lake) VALUES ('No Date')"));
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdEdit"), Qt::LeftButton);
+    QVERIFY(click("cmdEdit"));
     QCOMPARE(get<QDateEdit>("DTPicker1")->text().trimmed(), QString());
     get<QComboBox>("Combo1")->setEditText(QStringLiteral("Sunny"));
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(fileValue("SELECT Weather FROM Log").toString(), QStringLiteral("Sunny"));
-    QVERIFY(fileValue("SELECT Date FROM Log").isNull());
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(value("SELECT Weather FROM Log").toString(), QStringLiteral("Sunny"));
+    QVERIFY(value("SELECT Date FROM Log").isNull());
 }
 
 void TestLogs::numberFilter_data()
@@ -559,7 +439,7 @@ void TestLogs::numberFilter()
     QFETCH(QString, text);
     QFETCH(bool, accepted);
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    QVERIFY(click("cmdNew"));
     auto *number = get<QComboBox>("Combo9");
     number->setEditText(QStringLiteral("1"));
     number->lineEdit()->end(false);
@@ -568,7 +448,7 @@ void TestLogs::numberFilter()
         const QString before = number->currentText();
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
         QApplication::sendEvent(target, &press);
-        FakePlatform &fake = m_scope->fake();
+        FakePlatform &fake = ScreenTest::fake();
         if (accepted) {
             QCOMPARE(number->currentText(), before + text);
             QVERIFY(fake.messages.isEmpty());
@@ -582,7 +462,7 @@ void TestLogs::numberFilter()
         }
     }
     QTest::keyClick(number->lineEdit(), Qt::Key_Backspace);
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
     QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
 }
 
@@ -602,16 +482,16 @@ void TestLogs::numberMustBeWhole()
     QFETCH(QString, number);
     QFETCH(bool, saved);
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    QVERIFY(click("cmdNew"));
     get<QComboBox>("DBCombo1")->setEditText(QStringLiteral("Acorn Lake"));
     get<QComboBox>("Combo9")->setEditText(number);
-    QTest::mouseClick(get<QPushButton>("cmdSave"), Qt::LeftButton);
-    QCOMPARE(tripCount(), saved ? 1 : 0);
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(rows("Log"), saved ? 1 : 0);
     if (saved) {
-        QCOMPARE(fileValue("SELECT \"Total Fish\" FROM Log").toString(), number);
+        QCOMPARE(value("SELECT \"Total Fish\" FROM Log").toString(), number);
         QCOMPARE(get<QLabel>("Label45")->text(), number);
     } else {
-        QCOMPARE(m_scope->fake().lastMessageText(), QStringLiteral("Please enter numbers only."));
+        QCOMPARE(fake().lastMessageText(), QStringLiteral("Please enter numbers only."));
         QCOMPARE(m_logs->cycle()->state(), CycleState::Adding);
         QVERIFY(focusWithin(get<QComboBox>("Combo9")));
     }
@@ -642,11 +522,11 @@ void TestLogs::scrolling()
     QFETCH(QString, remarks);
     QFETCH(int, maximum);
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
-    auto *scroll = m_logs->findChild<QScrollBar *>(bar);
-    auto *view = m_logs->findChild<QWidget *>(viewport);
-    auto *area = m_logs->findChild<QWidget *>(content);
-    auto *text = m_logs->findChild<QWidget *>(remarks);
+    QVERIFY(click("cmdNew"));
+    auto *scroll = get<QScrollBar>(bar);
+    auto *view = get(viewport);
+    auto *area = get(content);
+    auto *text = get(remarks);
     QCOMPARE(scroll->minimum(), 0);
     QCOMPARE(scroll->maximum(), maximum);
     QCOMPARE(scroll->singleStep(), 100);
@@ -670,7 +550,7 @@ void TestLogs::scrolling()
 void TestLogs::wheelScrollsPastLists()
 {
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdNew"), Qt::LeftButton);
+    QVERIFY(click("cmdNew"));
     auto *weather = get<QComboBox>("Combo1");
     auto *bar = get<QScrollBar>("VScroll1");
     weather->setEditText(QStringLiteral("Rain"));
@@ -690,44 +570,6 @@ void TestLogs::wheelScrollsPastLists()
     QVERIFY(weather->currentText() != QStringLiteral("Rain"));
 }
 
-void TestLogs::deleteAnswers_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("left");
-    QTest::newRow("No") << int(MessageAnswer::No) << 2;
-    QTest::newRow("Yes") << int(MessageAnswer::Yes) << 1;
-}
-
-void TestLogs::deleteAnswers()
-{
-    QFETCH(int, answer);
-    QFETCH(int, left);
-    addTrip("2026-07-04", "Newer");
-    addTrip("2026-05-02", "Older");
-    QVERIFY(openLogs());
-    auto *grid = get<QTableView>("DBGrid1");
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 1)).center());
-    FakePlatform &fake = m_scope->fake();
-    fake.messageAnswers.enqueue(MessageAnswer(answer));
-    QTest::mouseClick(get<QPushButton>("cmdDelete"), Qt::LeftButton);
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(fake.messages[0].text,
-             QStringLiteral("Are you sure you want to delete ") + shownDate(QDate(2026, 7, 4)) + QStringLiteral(" ?"));
-    QCOMPARE(fake.messages[0].title, QStringLiteral("Delete Information"));
-    QCOMPARE(fake.messages[0].icon, MessageIcon::Question);
-    QCOMPARE(fake.messages[0].buttons, MessageButtons::YesNo);
-    QCOMPARE(tripCount(), left);
-    QCOMPARE(get<QLabel>("Label2")->text(), QString::number(left) + QStringLiteral(" Fishing Logs"));
-    QCOMPARE(grid->model()->rowCount(), left);
-    QCOMPARE(grid->currentIndex().row(), 0);
-    QCOMPARE(get<QLabel>("Label43")->text(), left == 1 ? QStringLiteral("Older") : QStringLiteral("Newer"));
-    if (left == 1) {
-        QTest::mouseClick(get<QPushButton>("cmdDelete"), Qt::LeftButton);
-        QVERIFY(fake.lastMessageText().startsWith(QLatin1String("This Log can not be deleted.")));
-        QCOMPARE(tripCount(), 1);
-    }
-}
-
 void TestLogs::activationRecounts()
 {
     addTrip("2026-07-04", "First");
@@ -738,12 +580,10 @@ void TestLogs::activationRecounts()
     QWidget other;
     other.setObjectName(QStringLiteral("frmOther"));
     other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(activate(&other));
     addTrip("2026-07-05", "Added Elsewhere");
     QCOMPARE(count->text(), QStringLiteral("1 Fishing Logs"));
-    m_logs->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_logs));
+    QVERIFY(activate(m_logs));
     QCOMPARE(count->text(), QStringLiteral("2 Fishing Logs"));
 
     // Away to another application and back: no recount.
@@ -754,30 +594,18 @@ void TestLogs::activationRecounts()
     QCOMPARE(count->text(), QStringLiteral("2 Fishing Logs"));
 }
 
-void TestLogs::printHandsOverLogReport()
-{
-    addTrip("2026-07-04", "Stored");
-    QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdPrint"), Qt::LeftButton);
-    const auto &reports = m_scope->fake().reports;
-    QCOMPARE(reports.size(), 1);
-    QCOMPARE(reports[0].first, QStringLiteral("log.rpt"));
-    QCOMPARE(windowName(reports[0].second), QStringLiteral("frmLogs"));
-    QCOMPARE(m_logs->cycle()->state(), CycleState::Browse);
-}
-
 // Through the report engine itself, with the program's own definition.
 void TestLogs::printShowsTheLogReport()
 {
     const QString definition = QStringLiteral(TF_PROGRAM_FOLDER "/log.rpt");
     if (!QFileInfo::exists(definition))
         QSKIP("the build has not placed log.rpt in the program folder");
-    QVERIFY(QFile::copy(definition, m_scope->file(QStringLiteral("log.rpt"))));
+    QVERIFY(QFile::copy(definition, file(QStringLiteral("log.rpt"))));
     addTrip("2026-07-04", "Printed Lake");
-    m_scope->fake().reportMaker = &runReport;
+    fake().reportMaker = &runReport;
     QVERIFY(openLogs());
-    QTest::mouseClick(get<QPushButton>("cmdPrint"), Qt::LeftButton);
-    FakePlatform &fake = m_scope->fake();
+    QVERIFY(click("cmdPrint"));
+    FakePlatform &fake = ScreenTest::fake();
     QTRY_COMPARE(fake.previewTitles, QStringList{"Print Preview"});
     QVERIFY(fake.previewTexts[0].contains(QLatin1String("Printed Lake")));
 }
@@ -787,28 +615,14 @@ void TestLogs::opensOtherWindowsByName()
     QVERIFY(openLogs());
     // Windows not built yet are simply not there to open.
     for (const char *name : {"cmdNotebook", "cmdPicture", "cmdFish", "cmdSearch"})
-        QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton);
+        QVERIFY2(click(name), name);
     QCOMPARE(WindowRegistry::openWindows().size(), 1);
 
     WindowRegistry::define(QStringLiteral("frmSearch"), [] { return new QWidget; });
-    QTest::mouseClick(get<QAbstractButton>("cmdSearch"), Qt::LeftButton);
+    QVERIFY(click("cmdSearch"));
     QWidget *search = WindowRegistry::find(QStringLiteral("frmSearch"));
     QVERIFY(search && search->isVisible());
     QVERIFY(!(m_logs->windowState() & Qt::WindowMinimized));
-}
-
-void TestLogs::closingRestoresOpener()
-{
-    auto *panel = new QWidget;
-    panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->show();
-    auto *logs = WindowRegistry::open(QStringLiteral("frmLogs"), panel, OpenerState::Minimize);
-    QVERIFY(logs);
-    QVERIFY(panel->windowState() & Qt::WindowMinimized);
-    logs->close();
-    releaseClosed();
-    QVERIFY(!(panel->windowState() & Qt::WindowMinimized));
-    panel->close();
 }
 
 void TestLogs::unreadableDatabase_data()
@@ -821,11 +635,11 @@ void TestLogs::unreadableDatabase_data()
 void TestLogs::unreadableDatabase()
 {
     QFETCH(QByteArray, contents);
-    QFile::remove(m_db);
+    QFile::remove(db());
     if (!contents.isEmpty())
-        QVERIFY(writeAll(m_db, contents));
+        QVERIFY(writeAll(db(), contents));
     QVERIFY(openLogs());
-    FakePlatform &fake = m_scope->fake();
+    FakePlatform &fake = ScreenTest::fake();
     QTRY_COMPARE(fake.messages.size(), 1);
     QCOMPARE(fake.messages[0].icon, MessageIcon::Exclamation);
     QVERIFY(fake.messages[0].text.startsWith(QLatin1String("The fishing log cannot be opened.\n")));
@@ -835,29 +649,28 @@ void TestLogs::unreadableDatabase()
     QVERIFY(!get<QWidget>("cmdSearch")->isEnabled());
     QVERIFY(get<QWidget>("cmdExit")->isEnabled());
     QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("Fishing Logs"));
-    QTest::mouseClick(get<QAbstractButton>("cmdExit"), Qt::LeftButton);
-    releaseClosed();
+    QVERIFY(click("cmdExit"));
+    ScreenDriver::releaseClosed();
     QVERIFY(!m_logs);
-    QCOMPARE(QFileInfo::exists(m_db), !contents.isEmpty());
+    QCOMPARE(QFileInfo::exists(db()), !contents.isEmpty());
     if (!contents.isEmpty())
-        QCOMPARE(readAll(m_db), contents);
+        QCOMPARE(readAll(db()), contents);
     QCOMPARE(fake.messages.size(), 1);
 }
 
 // A page of the trips that cannot be read is said once, never shown as blank trips.
 void TestLogs::damagedTableIsReported()
 {
-    QVERIFY(
-        execSql(m_db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                                     "INSERT INTO Log (Date, Lake, Notes) SELECT printf('2020-01-%02d', i % 28 + 1), "
-                                     "'Lake ' || i, hex(randomblob(40)) FROM n")));
-    QVERIFY(damageTablePage(QStringLiteral("Log"), m_db, true));
+    QVERIFY(sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                               "INSERT INTO Log (Date, Lake, Notes) SELECT printf('2020-01-%02d', i % 28 + 1), "
+                               "'Lake ' || i, hex(randomblob(40)) FROM n")));
+    QVERIFY(damageTablePage(QStringLiteral("Log"), db(), true));
     QVERIFY(openLogs());
     auto *grid = get<QTableView>("DBGrid1");
     grid->scrollToBottom();
     for (int row = grid->model()->rowCount() - 40; row < grid->model()->rowCount(); ++row)
         grid->model()->data(grid->model()->index(row, 1));
-    FakePlatform &fake = m_scope->fake();
+    FakePlatform &fake = ScreenTest::fake();
     QTRY_COMPARE(fake.messages.size(), 1);
     QVERIFY(fake.lastMessageText().contains(QLatin1String("cannot be read")));
     QVERIFY(fake.lastMessageText().contains(QLatin1String("Exit & Backup Database")));
@@ -871,9 +684,9 @@ void TestLogs::damagedTableIsReported()
 void TestLogs::missingLookupTable()
 {
     addTrip("2026-07-04", "Stored");
-    QVERIFY(execSql(m_db, "DROP TABLE Lures"));
+    QVERIFY(sql("DROP TABLE Lures"));
     QVERIFY(openLogs());
-    FakePlatform &fake = m_scope->fake();
+    FakePlatform &fake = ScreenTest::fake();
     QTRY_COMPARE(fake.messages.size(), 1);
     QVERIFY(fake.messages[0].text.startsWith(QLatin1String("Part of the fishing log cannot be read:\n")));
     QVERIFY(fake.messages[0].text.contains(QLatin1String("Lures")));

@@ -1,15 +1,12 @@
 // The lookup lists window: four lists, one in view at a time, each with its
 // own cycle and texts; names that are already in a list; Edit and Delete on an
-// empty list; and the utilities menu minimized while it is open.
+// empty list.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/RecordCycle.h"
 #include "screens/frmOptions.h"
-#include "shell/WindowRegistry.h"
-#include "shell/frmUtilities.h"
 
-#include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,21 +16,10 @@
 using namespace tf;
 using namespace tf::test;
 
-namespace {
-
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-} // namespace
-
-class TestOptions : public QObject
+class TestOptions : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void opensOnFishAndSwitches();
     void eachList_data();
     void eachList();
@@ -41,54 +27,21 @@ private slots:
     void duplicateNames();
     void emptyList_data();
     void emptyList();
-    void deleteFromAList();
-    void openedFromUtilitiesMenu();
 
 private:
-    frmOptions *openOptions();
-    template <class T> T *get(const QString &name) { return m_w ? m_w->findChild<T *>(name) : nullptr; }
-    void click(const QString &name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
-    QStringList gridRows(const QString &grid)
-    {
-        QStringList r;
-        auto *model = get<QTableView>(grid)->model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            r << model->index(row, 0).data().toString();
-        return r;
-    }
+    frmOptions *openOptions() { return m_w = open<frmOptions>(); }
+    QStringList gridRows(const QString &grid) const { return gridColumn(get<QTableView>(grid), 0); }
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<frmOptions> m_w;
-};
 
-void TestOptions::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-    QVERIFY(execSql(m_db, "INSERT INTO Lakes (Lakes) VALUES ('Moose River'), ('Acorn Lake');"
-                          "INSERT INTO Ramps (Ramps) VALUES ('City Dock');"
-                          "INSERT INTO Fish (Fish) VALUES ('Walleye'), ('Bass');"
-                          "INSERT INTO Lures (Lure) VALUES ('Jig');"));
-}
-
-void TestOptions::cleanup()
-{
-    WindowRegistry::closeAll();
-    releaseClosed();
-    m_scope.reset();
-}
-
-frmOptions *TestOptions::openOptions()
-{
-    m_w = WindowRegistry::open<frmOptions>();
-    if (m_w) {
-        m_w->activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(m_w);
+    void prepare() override
+    {
+        QVERIFY(sql("INSERT INTO Lakes (Lakes) VALUES ('Moose River'), ('Acorn Lake');"
+                    "INSERT INTO Ramps (Ramps) VALUES ('City Dock');"
+                    "INSERT INTO Fish (Fish) VALUES ('Walleye'), ('Bass');"
+                    "INSERT INTO Lures (Lure) VALUES ('Jig');"));
     }
-    return m_w;
-}
+};
 
 void TestOptions::opensOnFishAndSwitches()
 {
@@ -102,15 +55,14 @@ void TestOptions::opensOnFishAndSwitches()
         QVERIFY2(get<QLineEdit>(name)->isReadOnly(), name);
 
     auto *fishGrid = get<QTableView>("DBGrid2");
-    QTest::mouseClick(fishGrid->viewport(), Qt::LeftButton, {},
-                      fishGrid->visualRect(fishGrid->model()->index(1, 0)).center());
-    click("cmdLakes");
+    QVERIFY(ScreenDriver::chooseRow(fishGrid, 1));
+    QVERIFY(click("cmdLakes"));
     QVERIFY(get<QWidget>("PicLakes")->isVisible());
     QVERIFY(!get<QWidget>("PicFish")->isVisible());
     QCOMPARE(get<QTableView>("DBGrid1")->model()->headerData(0, Qt::Horizontal).toString(),
              QStringLiteral("Lakes / Rivers Fished"));
     QCOMPARE(gridRows("DBGrid1"), QStringList({"Moose River", "Acorn Lake"}));
-    click("cmdFish");
+    QVERIFY(click("cmdFish"));
     QCOMPARE(get<QLineEdit>("Text2")->text(), QStringLiteral("Bass")); // the list kept its row
 
     // The lakes grid only selects; the other three take typing.
@@ -119,11 +71,11 @@ void TestOptions::opensOnFishAndSwitches()
     QVERIFY(fishGrid->model()->flags(fishGrid->model()->index(0, 0)) & Qt::ItemIsEditable);
 
     // While a list is being changed, no other list can be brought into view.
-    click("cmdEdittrail");
+    QVERIFY(click("cmdEdittrail"));
     QVERIFY(!get<QWidget>("jcSelect")->isEnabled());
     QVERIFY(!get<QWidget>("cmdExit")->isEnabled());
     QVERIFY(!get<QLineEdit>("Text2")->isReadOnly());
-    click("cmdCanceltrail");
+    QVERIFY(click("cmdCanceltrail"));
     QVERIFY(get<QWidget>("jcSelect")->isEnabled());
     QVERIFY(get<QLineEdit>("Text2")->isReadOnly());
 }
@@ -134,32 +86,27 @@ void TestOptions::eachList_data()
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("grid");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("required");
+    QTest::addColumn<QString>("query");
     QTest::newRow("lakes") << "cmdLakes"
                            << "lake"
                            << "Text1"
                            << "DBGrid1"
-                           << "SELECT count(*) FROM Lakes WHERE Lakes = 'New One'"
-                           << "Please enter a Lake or River or click Cancel.";
+                           << "SELECT count(*) FROM Lakes WHERE Lakes = 'New One'";
     QTest::newRow("marinas") << "cmdLaunch"
                              << "launch"
                              << "Text3"
                              << "DBGrid3"
-                             << "SELECT count(*) FROM Ramps WHERE Ramps = 'New One'"
-                             << "Please enter a Marina or Launch Area or click Cancel.";
+                             << "SELECT count(*) FROM Ramps WHERE Ramps = 'New One'";
     QTest::newRow("fish") << "cmdFish"
                           << "trail"
                           << "Text2"
                           << "DBGrid2"
-                          << "SELECT count(*) FROM Fish WHERE Fish = 'New One'"
-                          << "Please enter a Fish or click Cancel.";
+                          << "SELECT count(*) FROM Fish WHERE Fish = 'New One'";
     QTest::newRow("lures") << "cmdBait"
                            << "div"
                            << "Text4"
                            << "DBGrid4"
-                           << "SELECT count(*) FROM Lures WHERE Lure = 'New One'"
-                           << "Please enter a Lure/Bait or click Cancel.";
+                           << "SELECT count(*) FROM Lures WHERE Lure = 'New One'";
 }
 
 void TestOptions::eachList()
@@ -168,22 +115,16 @@ void TestOptions::eachList()
     QFETCH(QString, suffix);
     QFETCH(QString, field);
     QFETCH(QString, grid);
-    QFETCH(QString, sql);
-    QFETCH(QString, required);
+    QFETCH(QString, query);
     QVERIFY(openOptions());
-    click(selector);
-    click("cmdNew" + suffix);
+    QVERIFY(click(selector));
+    QVERIFY(click("cmdNew" + suffix));
     QVERIFY(get<QWidget>("jcSave" + suffix)->isVisible());
     QVERIFY(get<QLineEdit>(field)->hasFocus());
-    click("cmdSave" + suffix);
-    FakePlatform &fake = m_scope->fake();
-    QCOMPARE(fake.lastMessageText(), required);
-    QVERIFY(get<QWidget>("jcSave" + suffix)->isVisible());
-
     get<QLineEdit>(field)->setText(QStringLiteral("New One"));
-    click("cmdSave" + suffix);
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(querySingle(m_db, sql).toInt(), 1);
+    QVERIFY(click("cmdSave" + suffix));
+    QVERIFY(messages().isEmpty());
+    QCOMPARE(value(query).toInt(), 1);
     QVERIFY(get<QWidget>("jcMenu" + suffix)->isVisible());
     auto *view = get<QTableView>(grid);
     QCOMPARE(view->model()->index(view->currentIndex().row(), 0).data().toString(), QStringLiteral("New One"));
@@ -216,10 +157,10 @@ void TestOptions::duplicateNames()
     QFETCH(bool, refused);
     QVERIFY(openOptions());
     QCOMPARE(get<QLineEdit>("Text2")->text(), QStringLiteral("Walleye"));
-    click(command);
+    QVERIFY(click(command));
     get<QLineEdit>("Text2")->setText(typed);
-    click("cmdSavetrail");
-    FakePlatform &fake = m_scope->fake();
+    QVERIFY(click("cmdSavetrail"));
+    FakePlatform &fake = ScreenTest::fake();
     QCOMPARE(fake.messages.size(), refused ? 1 : 0);
     if (refused) {
         QCOMPARE(fake.messages[0].text,
@@ -229,7 +170,7 @@ void TestOptions::duplicateNames()
         QCOMPARE(get<QLineEdit>("Text2")->text(), typed);
     }
     const int rows = command == QLatin1String("cmdNewtrail") && !refused ? 3 : 2;
-    QCOMPARE(querySingle(m_db, "SELECT count(*) FROM Fish").toInt(), rows);
+    QCOMPARE(value("SELECT count(*) FROM Fish").toInt(), rows);
 }
 
 void TestOptions::emptyList_data()
@@ -246,55 +187,20 @@ void TestOptions::emptyList()
 {
     QFETCH(QString, command);
     QFETCH(QString, said);
-    QVERIFY(execSql(m_db, "DELETE FROM Lures"));
+    QVERIFY(sql("DELETE FROM Lures"));
     QVERIFY(openOptions());
-    click("cmdBait");
-    click(command);
-    FakePlatform &fake = m_scope->fake();
+    QVERIFY(click("cmdBait"));
+    QVERIFY(click(command));
+    FakePlatform &fake = ScreenTest::fake();
     QCOMPARE(fake.messages.size(), 1);
     QCOMPARE(fake.messages[0].text, said);
     QCOMPARE(m_w->cycles()[3]->state(), CycleState::Browse);
     QVERIFY(get<QWidget>("jcSelect")->isEnabled());
     // The list can still be filled.
-    click("cmdNewdiv");
+    QVERIFY(click("cmdNewdiv"));
     get<QLineEdit>("Text4")->setText(QStringLiteral("Spoon"));
-    click("cmdSavediv");
-    QCOMPARE(querySingle(m_db, "SELECT Lure FROM Lures").toString(), QStringLiteral("Spoon"));
-}
-
-void TestOptions::deleteFromAList()
-{
-    QVERIFY(openOptions());
-    click("cmdBait");
-    click("cmdDeletediv");
-    FakePlatform &fake = m_scope->fake();
-    QCOMPARE(fake.lastMessageText(), QStringLiteral("This Lure / Bait can not be deleted.\nYou can edit this Lure / "
-                                                    "Bait.\nAt least one record has to be present at all times."));
-    click("cmdLakes");
-    auto *grid = get<QTableView>("DBGrid1");
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
-    fake.messageAnswers.enqueue(MessageAnswer::Yes);
-    click("cmdDeletelake");
-    QCOMPARE(fake.messages.last().text, QStringLiteral("Are you sure you want to delete Acorn Lake ?"));
-    QCOMPARE(fake.messages.last().title, QStringLiteral("Delete Information"));
-    QCOMPARE(gridRows("DBGrid1"), QStringList({"Moose River"}));
-    QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("Moose River"));
-    QCOMPARE(querySingle(m_db, "SELECT count(*) FROM Lures").toInt(), 1);
-}
-
-void TestOptions::openedFromUtilitiesMenu()
-{
-    WindowRegistry::define<frmOptions>();
-    auto *menu = WindowRegistry::open<frmUtilities>();
-    QVERIFY(menu);
-    QTest::mouseClick(menu->findChild<QAbstractButton *>(QStringLiteral("cmdOptions")), Qt::LeftButton);
-    m_w = WindowRegistry::find<frmOptions>();
-    QVERIFY(m_w && m_w->isVisible());
-    QVERIFY(menu->windowState() & Qt::WindowMinimized);
-    click("cmdExit");
-    releaseClosed();
-    QVERIFY(!m_w);
-    QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
+    QVERIFY(click("cmdSavediv"));
+    QCOMPARE(value("SELECT Lure FROM Lures").toString(), QStringLiteral("Spoon"));
 }
 
 TF_TEST_MAIN(TestOptions)

@@ -1,8 +1,8 @@
 // The fishing patterns screen beyond the common cycle: its texts, the fixed
 // lists, the count in the window title, fields locked while browsing, typed
-// values and the month sort, the delete prompt, long texts and print.
+// values and the month sort.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/FieldLock.h"
 #include "screens/RecordCycle.h"
@@ -10,10 +10,8 @@
 #include "shell/WindowRegistry.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
@@ -23,23 +21,15 @@ using namespace tf::test;
 
 namespace {
 
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 const char *const kFields[] = {"Text1",  "Combo1", "Combo2", "Combo3", "Combo4", "Combo5",
                                "Combo6", "Combo7", "Combo8", "Text2",  "Text3"};
 
 } // namespace
 
-class TestPatterns : public QObject
+class TestPatterns : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void texts_data();
     void texts();
     void fixedLists_data();
@@ -47,94 +37,36 @@ private slots:
     void countInTitle();
     void fieldsLockedWhileBrowsing();
     void typedMonthKeptAndSortedAsText();
-    void deletePromptNamesTheLake();
-    void megabyteOfText_data();
-    void megabyteOfText();
-    void printHandsOverPatternReport();
 
 private:
-    frmPatterns *openPatterns()
-    {
-        m_w = WindowRegistry::open<frmPatterns>();
-        return m_w;
-    }
+    frmPatterns *openPatterns() { return m_w = open<frmPatterns>(); }
     void addPattern(const QString &lake, const QString &month)
     {
-        QVERIFY(
-            execSql(m_db, QStringLiteral("INSERT INTO Patterns (Lake, Month) VALUES ('%1', '%2')").arg(lake, month)));
+        QVERIFY(sql(QStringLiteral("INSERT INTO Patterns (Lake, Month) VALUES ('%1', '%2')").arg(lake, month)));
     }
-    template <class T> T *get(const char *name) { return m_w ? m_w->findChild<T *>(QLatin1String(name)) : nullptr; }
-    void click(const char *name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
-    QVariant fileValue(const QString &sql) const { return querySingle(m_db, sql); }
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<frmPatterns> m_w;
 };
 
-void TestPatterns::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-}
-
-void TestPatterns::cleanup()
-{
-    WindowRegistry::closeAll();
-    releaseClosed();
-    m_scope.reset();
-}
-
 void TestPatterns::texts_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    QTest::newRow("cmdPrint") << "cmdPrint"
-                              << "Print"
-                              << " Pattern Reports ";
-    QTest::newRow("cmdMonth") << "cmdMonth"
-                              << "Month"
-                              << " Sort by Month  ";
-    QTest::newRow("cmdLake") << "cmdLake"
-                             << "Lake / River"
-                             << " Sort by Lake / River ";
-    QTest::newRow("cmdMinimize") << "cmdMinimize"
-                                 << ""
-                                 << " Minimize ";
-    QTest::newRow("sort bar") << "jcSort"
-                              << "Sort By:"
-                              << "";
-    QTest::newRow("save bar") << "jcFrames3"
-                              << "Menu"
-                              << "";
-    QTest::newRow("edit mode") << "Label12"
-                               << " Edit Mode "
-                               << "";
-    QTest::newRow("grid caption") << "DBGrid1Caption"
-                                  << "Click the left column to make a selection"
-                                  << "";
-    QTest::newRow("details") << "PatternDetails"
-                             << "Pattern Details"
-                             << "";
+    textTable({
+        {"cmdPrint", "Print", " Pattern Reports "},
+        {"cmdMonth", "Month", " Sort by Month  "},
+        {"cmdLake", "Lake / River", " Sort by Lake / River "},
+        {"cmdMinimize", "", " Minimize "},
+        {"jcSort", "Sort By:", ""},
+        {"jcFrames3", "Menu", ""},
+        {"Label12", " Edit Mode ", ""},
+        {"DBGrid1Caption", "Click the left column to make a selection", ""},
+        {"PatternDetails", "Pattern Details", ""},
+    });
 }
 
 void TestPatterns::texts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
     QVERIFY(openPatterns());
-    QWidget *w = m_w->findChild<QWidget *>(name);
-    QVERIFY(w);
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        QCOMPARE(b->text(), text);
-    else if (auto *l = qobject_cast<QLabel *>(w))
-        QCOMPARE(l->text(), text);
-    else if (auto *g = qobject_cast<QGroupBox *>(w))
-        QCOMPARE(g->title(), text);
-    QCOMPARE(w->toolTip(), toolTip);
+    checkText();
 }
 
 void TestPatterns::fixedLists_data()
@@ -157,12 +89,8 @@ void TestPatterns::fixedLists()
     QFETCH(QString, list);
     QFETCH(QStringList, items);
     QVERIFY(openPatterns());
-    auto *combo = m_w->findChild<QComboBox *>(list);
-    QVERIFY(combo);
-    QStringList shown;
-    for (int i = 0; i < combo->count(); ++i)
-        shown << combo->itemText(i);
-    QCOMPARE(shown, items);
+    QVERIFY(get<QComboBox>(list));
+    QCOMPARE(itemsOf(get<QComboBox>(list)), items);
 }
 
 void TestPatterns::countInTitle()
@@ -171,12 +99,12 @@ void TestPatterns::countInTitle()
         addPattern(QStringLiteral("Lake %1").arg(i), QStringLiteral("May"));
     QVERIFY(openPatterns());
     QCOMPARE(m_w->windowTitle(), QStringLiteral("  5 Fishing Patterns Saved"));
-    click("cmdNew");
+    QVERIFY(click("cmdNew"));
     get<QLineEdit>("Text1")->setText(QStringLiteral("Lake Six"));
-    click("cmdSave");
+    QVERIFY(click("cmdSave"));
     QCOMPARE(m_w->windowTitle(), QStringLiteral("  6 Fishing Patterns Saved"));
-    m_scope->fake().messageAnswers.enqueue(MessageAnswer::Yes);
-    click("cmdDelete");
+    fake().messageAnswers.enqueue(MessageAnswer::Yes);
+    QVERIFY(click("cmdDelete"));
     QCOMPARE(m_w->windowTitle(), QStringLiteral("  5 Fishing Patterns Saved"));
 }
 
@@ -192,11 +120,11 @@ void TestPatterns::fieldsLockedWhileBrowsing()
     };
     QCOMPARE(lockedFields(), 11);
     QVERIFY(!get<QLabel>("Label12")->isVisible());
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     QCOMPARE(lockedFields(), 0);
     QVERIFY(get<QLabel>("Label12")->isVisible());
     QVERIFY(!get<QWidget>("jcSort")->isEnabled());
-    click("cmdCancel");
+    QVERIFY(click("cmdCancel"));
     QCOMPARE(lockedFields(), 11);
     QVERIFY(!get<QLabel>("Label12")->isVisible());
 }
@@ -206,71 +134,16 @@ void TestPatterns::typedMonthKeptAndSortedAsText()
     addPattern("Clear Lake", "January");
     addPattern("Bass Pond", "April");
     QVERIFY(openPatterns());
-    click("cmdNew");
+    QVERIFY(click("cmdNew"));
     get<QLineEdit>("Text1")->setText(QStringLiteral("Mill Creek"));
     get<QComboBox>("Combo1")->setEditText(QStringLiteral("Early spring"));
     get<QComboBox>("Combo5")->setEditText(QStringLiteral("Gibbous"));
-    click("cmdSave");
-    QCOMPARE(fileValue("SELECT Month || '|' || \"Moon Phase\" FROM Patterns WHERE Lake = 'Mill Creek'").toString(),
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(value("SELECT Month || '|' || \"Moon Phase\" FROM Patterns WHERE Lake = 'Mill Creek'").toString(),
              QStringLiteral("Early spring|Gibbous"));
-    click("cmdMonth");
-    auto *model = get<QTableView>("DBGrid1")->model();
-    QStringList months;
-    for (int r = 0; r < model->rowCount(); ++r)
-        months << model->index(r, 1).data().toString();
-    QCOMPARE(months, (QStringList{"April", "Early spring", "January"}));
+    QVERIFY(click("cmdMonth"));
+    QCOMPARE(gridColumn(get<QTableView>("DBGrid1"), 1), (QStringList{"April", "Early spring", "January"}));
     QCOMPARE(get<QLineEdit>("Text1")->text(), QStringLiteral("Bass Pond"));
-}
-
-void TestPatterns::deletePromptNamesTheLake()
-{
-    addPattern("Clear Lake", "May");
-    addPattern("Bass Pond", "June");
-    QVERIFY(openPatterns());
-    m_scope->fake().messageAnswers.enqueue(MessageAnswer::No);
-    click("cmdDelete");
-    QCOMPARE(m_scope->fake().messages.last().title, QStringLiteral("Delete Information"));
-    QCOMPARE(m_scope->fake().lastMessageText(),
-             QStringLiteral("Are you sure you want to delete this Pattern for Clear Lake ?"));
-    QCOMPARE(fileValue("SELECT count(*) FROM Patterns").toInt(), 2);
-}
-
-void TestPatterns::megabyteOfText_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("column");
-    QTest::newRow("Pattern") << "Text2"
-                             << "Pattern";
-    QTest::newRow("Remarks") << "Text3"
-                             << "Remarks";
-}
-
-void TestPatterns::megabyteOfText()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, column);
-    addPattern("Clear Lake", "May");
-    QVERIFY(openPatterns());
-    QString text;
-    while (text.size() < 1024 * 1024)
-        text += QStringLiteral("Slow roll a spinnerbait past the %1 stumps on the north point.\n").arg(text.size());
-    click("cmdEdit");
-    m_w->findChild<QPlainTextEdit *>(field)->setPlainText(text);
-    click("cmdSave");
-    QCOMPARE(fileValue(QStringLiteral("SELECT \"%1\" FROM Patterns").arg(column)).toString(), text);
-    m_w->close();
-    releaseClosed();
-    QVERIFY(openPatterns());
-    QCOMPARE(m_w->findChild<QPlainTextEdit *>(field)->toPlainText(), text);
-}
-
-void TestPatterns::printHandsOverPatternReport()
-{
-    addPattern("Clear Lake", "May");
-    QVERIFY(openPatterns());
-    click("cmdPrint");
-    QCOMPARE(m_scope->fake().reports.size(), 1);
-    QCOMPARE(m_scope->fake().reports[0].first, QStringLiteral("patterns.rpt"));
 }
 
 TF_TEST_MAIN(TestPatterns)

@@ -3,11 +3,10 @@
 // one message and no change to the trip, a chosen picture kept for its trip when
 // the user moves on or closes, and printing what is shown.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/PictureLoader.h"
 #include "screens/frmPicture.h"
-#include "shell/WindowRegistry.h"
 
 #include <QDir>
 #include <QLabel>
@@ -19,13 +18,10 @@
 using namespace tf;
 using namespace tf::test;
 
-class TestPicture : public QObject
+class TestPicture : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void texts_data();
     void texts();
     void opensOnNewestTripShowingItsPicture();
@@ -45,53 +41,24 @@ private slots:
     void printFailures();
 
 private:
-    frmPicture *openViewer();
+    frmPicture *openViewer() { return m_viewer = open<frmPicture>(); }
     void addTrip(const QString &date, const QString &lake, const QString &picture);
     QString picture(const QString &name, const QSize &size);
     void chooseRow(int row) { grid()->setCurrentIndex(grid()->model()->index(row, 0)); }
-    template <class T> T *get(const char *name) { return m_viewer->findChild<T *>(QLatin1String(name)); }
     QTableView *grid() { return get<QTableView>("DBGrid1"); }
     PictureArea *area() { return get<PictureArea>("Image1"); }
     void click(const char *name) { get<QPushButton>(name)->click(); }
     QString storedPath(const QString &date) const
     {
-        return querySingle(m_db, QStringLiteral("SELECT Picture FROM Log WHERE Date = '%1'").arg(date)).toString();
+        return value(QStringLiteral("SELECT Picture FROM Log WHERE Date = '%1'").arg(date)).toString();
     }
-    FakePlatform &fake() { return m_scope->fake(); }
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<frmPicture> m_viewer;
 };
 
-void TestPicture::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-}
-
-void TestPicture::cleanup()
-{
-    WindowRegistry::closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_scope.reset();
-}
-
-frmPicture *TestPicture::openViewer()
-{
-    m_viewer = WindowRegistry::open<frmPicture>();
-    if (m_viewer) {
-        m_viewer->activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(m_viewer);
-    }
-    return m_viewer;
-}
-
 void TestPicture::addTrip(const QString &date, const QString &lake, const QString &picture)
 {
-    QVERIFY(execSql(
-        m_db,
+    QVERIFY(sql(
         QStringLiteral("INSERT INTO Log (Date, Lake, Picture) VALUES ('%1', '%2', '%3')").arg(date, lake, picture)));
 }
 
@@ -99,7 +66,7 @@ QString TestPicture::picture(const QString &name, const QSize &size)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::darkGreen);
-    const QString path = m_scope->file(name);
+    const QString path = file(name);
     if (!image.save(path))
         qWarning() << "cannot write" << path;
     return path;
@@ -109,32 +76,22 @@ QString TestPicture::picture(const QString &name, const QSize &size)
 
 void TestPicture::texts_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("cmdSelect") << "cmdSelect"
-                               << "&Select a Picture";
-    QTest::newRow("cmdExit") << "cmdExit"
-                             << "&Close";
-    QTest::newRow("Command3") << "Command3"
-                              << "75%";
-    QTest::newRow("Command4") << "Command4"
-                              << "Full Size";
-    QTest::newRow("Label2") << "Label2"
-                            << "Click left column to select a Fishing Trip to view picture.";
-    QTest::newRow("Label4") << "Label4"
-                            << "No Picture Selected";
+    textTable({
+        {"cmdSelect", "&Select a Picture", nullptr},
+        {"cmdExit", "&Close", nullptr},
+        {"Command3", "75%", nullptr},
+        {"Command4", "Full Size", nullptr},
+        {"Label2", "Click left column to select a Fishing Trip to view picture.", nullptr},
+        {"Label4", "No Picture Selected", nullptr},
+    });
 }
 
 void TestPicture::texts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
     addTrip(QStringLiteral("2026-05-01"), QStringLiteral("Clear Lake"), {});
     QVERIFY(openViewer());
     QCOMPARE(m_viewer->windowTitle(), QStringLiteral("Picture Viewer"));
-    QObject *o = m_viewer->findChild<QObject *>(name);
-    QVERIFY(o);
-    QCOMPARE(o->property("text").toString(), text);
+    checkText();
 }
 
 void TestPicture::opensOnNewestTripShowingItsPicture()
@@ -218,11 +175,11 @@ void TestPicture::rowChange()
     QFETCH(QString, file);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, readable);
-    const QString path = m_scope->file(file);
+    const QString path = ScreenTest::file(file);
     if (bytes == "png")
         picture(file, QSize(120, 80));
     else if (bytes == "dir")
-        QVERIFY(QDir(m_scope->folder()).mkdir(file));
+        QVERIFY(QDir(folder()).mkdir(file));
     else if (!bytes.isNull())
         QVERIFY(writeAll(path, bytes));
     addTrip(QStringLiteral("2026-05-02"), QStringLiteral("Empty"), {});
@@ -284,7 +241,7 @@ void TestPicture::chosenPictureKeptWhenClosing()
     click("cmdSelect"); // browsing a folder: only the last one is kept
     click("cmdExit");
     QCOMPARE(storedPath(QStringLiteral("2026-05-02")), last);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ScreenDriver::releaseClosed();
     QVERIFY(openViewer());
     QCOMPARE(area()->image().size(), QSize(40, 40));
 }
@@ -303,7 +260,7 @@ void TestPicture::cancelledChooserChangesNothing()
 void TestPicture::chosenFileThatIsNoPicture()
 {
     const QString path = picture(QStringLiteral("a.png"), QSize(30, 30));
-    const QString notes = m_scope->file(QStringLiteral("notes.txt"));
+    const QString notes = file(QStringLiteral("notes.txt"));
     QVERIFY(writeAll(notes, "not a picture"));
     addTrip(QStringLiteral("2026-05-02"), QStringLiteral("First"), path);
     fake().openAnswers.enqueue(notes);
@@ -319,8 +276,8 @@ void TestPicture::chosenFileThatIsNoPicture()
 void TestPicture::pathThatCannotBeWrittenIsSaid()
 {
     addTrip(QStringLiteral("2026-05-02"), QStringLiteral("First"), {});
-    QVERIFY(execSql(m_db, QStringLiteral("CREATE TRIGGER full BEFORE UPDATE ON Log BEGIN "
-                                         "SELECT RAISE(ABORT, 'database or disk is full'); END")));
+    QVERIFY(sql(QStringLiteral("CREATE TRIGGER full BEFORE UPDATE ON Log BEGIN "
+                               "SELECT RAISE(ABORT, 'database or disk is full'); END")));
     fake().openAnswers.enqueue(picture(QStringLiteral("a.png"), QSize(30, 30)));
     QVERIFY(openViewer());
     click("cmdSelect");

@@ -1,9 +1,9 @@
 // The reminders screen beyond the common cycle: its texts, the month view kept
 // with the current reminder, dates at the edges of the calendar, dates typed
-// into the grid, long texts, starting a reminder for a given day, closing with
-// a reminder pending, sort, delete prompt and print.
+// into the grid, starting a reminder for a given day, closing with
+// a reminder being edited, and sort.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "data/DateField.h"
 #include "screens/RecordCycle.h"
@@ -11,7 +11,6 @@
 #include "shell/WindowRegistry.h"
 
 #include <QCalendarWidget>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,22 +22,10 @@
 using namespace tf;
 using namespace tf::test;
 
-namespace {
-
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-} // namespace
-
-class TestReminders : public QObject
+class TestReminders : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void texts_data();
     void texts();
     void datesKeptExactly_data();
@@ -47,112 +34,48 @@ private slots:
     void monthViewInBrowseChangesNothing();
     void gridDateTyping_data();
     void gridDateTyping();
-    void megabyteOfText();
     void startNewReminder();
     void startNewRefusedWhilePending();
     void dayPickerCannotShowIsRefused_data();
     void dayPickerCannotShowIsRefused();
-    void closingWhilePendingThrowsItAway_data();
-    void closingWhilePendingThrowsItAway();
+    void closingWhileEditingThrowsItAway();
     void sortPutsLatestFirst();
-    void deletePromptNamesTheDate();
-    void printHandsOverReminderReport();
-    void closingRestoresOpener();
 
 private:
-    frmReminders *openReminders();
+    frmReminders *openReminders() { return m_w = open<frmReminders>(); }
     void addReminder(const QString &date, const QString &text);
-    template <class T> T *get(const char *name) { return m_w ? m_w->findChild<T *>(QLatin1String(name)) : nullptr; }
-    QVariant fileValue(const QString &sql) const { return querySingle(m_db, sql); }
-    int count() const { return fileValue(QStringLiteral("SELECT count(*) FROM Reminders")).toInt(); }
-    void click(const char *name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
 
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<frmReminders> m_w;
 };
 
-void TestReminders::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-}
-
-void TestReminders::cleanup()
-{
-    WindowRegistry::closeAll();
-    releaseClosed();
-    m_scope.reset();
-}
-
-frmReminders *TestReminders::openReminders()
-{
-    m_w = WindowRegistry::open<frmReminders>();
-    return m_w;
-}
-
 void TestReminders::addReminder(const QString &date, const QString &text)
 {
-    QVERIFY(
-        execSql(m_db, QStringLiteral("INSERT INTO Reminders (Date, Reminder) VALUES ('%1', '%2')").arg(date, text)));
+    QVERIFY(sql(QStringLiteral("INSERT INTO Reminders (Date, Reminder) VALUES ('%1', '%2')").arg(date, text)));
 }
 
 void TestReminders::texts_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    QTest::newRow("cmdNew") << "cmdNew"
-                            << "New"
-                            << " Add a new Reminder ";
-    QTest::newRow("cmdPrint") << "cmdPrint"
-                              << "Print"
-                              << " Print Preview ";
-    QTest::newRow("cmdSort") << "cmdSort"
-                             << "  Sort"
-                             << " Sort by Date ";
-    QTest::newRow("cmdExit") << "cmdExit"
-                             << ""
-                             << " Close ";
-    QTest::newRow("note") << "Label2"
-                          << "Must Save or Cancel before exiting. "
-                          << "";
-    QTest::newRow("edit mode") << "Label3"
-                               << "  Edit Mode  "
-                               << "";
-    QTest::newRow("count") << "Label1"
-                           << "2 Reminders are listed."
-                           << "";
-    QTest::newRow("grid caption") << "DBGrid1Caption"
-                                  << "Click the left column to make a selection"
-                                  << "";
-    QTest::newRow("fields") << "jcFrames5"
-                            << "Reminder"
-                            << "";
-    QTest::newRow("save bar") << "jcFrames4"
-                              << "Menu"
-                              << "";
+    textTable({
+        {"cmdNew", "New", " Add a new Reminder "},
+        {"cmdPrint", "Print", " Print Preview "},
+        {"cmdSort", "  Sort", " Sort by Date "},
+        {"cmdExit", "", " Close "},
+        {"Label2", "Must Save or Cancel before exiting. ", ""},
+        {"Label3", "  Edit Mode  ", ""},
+        {"Label1", "2 Reminders are listed.", ""},
+        {"DBGrid1Caption", "Click the left column to make a selection", ""},
+        {"jcFrames5", "Reminder", ""},
+        {"jcFrames4", "Menu", ""},
+    });
 }
 
 void TestReminders::texts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
     addReminder("2026-12-24", "Buy line");
     addReminder("2027-01-02", "Renew licence");
     QVERIFY(openReminders());
     QCOMPARE(m_w->windowTitle(), QStringLiteral("Reminders"));
-    QWidget *w = m_w->findChild<QWidget *>(name);
-    QVERIFY(w);
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        QCOMPARE(b->text(), text);
-    else if (auto *l = qobject_cast<QLabel *>(w))
-        QCOMPARE(l->text(), text);
-    else if (auto *g = qobject_cast<QGroupBox *>(w))
-        QCOMPARE(g->title(), text);
-    QCOMPARE(w->toolTip(), toolTip);
+    checkText();
 }
 
 void TestReminders::datesKeptExactly_data()
@@ -178,13 +101,11 @@ void TestReminders::datesKeptExactly()
     QVERIFY(openReminders());
     QVERIFY(m_w->startNewReminder(day));
     get<QPlainTextEdit>("Text1")->setPlainText(QStringLiteral("Edge"));
-    click("cmdSave");
+    QVERIFY(click("cmdSave"));
     QCOMPARE(m_w->cycle()->state(), CycleState::Browse);
-    QCOMPARE(fileValue("SELECT Date FROM Reminders").toString(), stored);
+    QCOMPARE(value("SELECT Date FROM Reminders").toString(), stored);
     // Shown back the same way after the window is opened again.
-    m_w->close();
-    releaseClosed();
-    QVERIFY(openReminders());
+    QVERIFY(m_w = reopen<frmReminders>());
     QCOMPARE(get<DateField>("DTPicker1")->date(), day);
     QCOMPARE(get<DateField>("DTPicker1")->text(), shown);
     QCOMPARE(get<QCalendarWidget>("MonthView1")->selectedDate(), day);
@@ -196,7 +117,7 @@ void TestReminders::datesKeptExactly()
     QVERIFY(editor);
     QCOMPARE(editor->text(), shown);
     QTest::keyClick(editor, Qt::Key_Escape);
-    QCOMPARE(fileValue("SELECT Date FROM Reminders").toString(), stored);
+    QCOMPARE(value("SELECT Date FROM Reminders").toString(), stored);
 }
 
 void TestReminders::monthViewFollowsTheReminder()
@@ -210,7 +131,7 @@ void TestReminders::monthViewFollowsTheReminder()
     grid->selectionModel()->setCurrentIndex(grid->model()->index(1, 1), QItemSelectionModel::ClearAndSelect);
     QCOMPARE(month->selectedDate(), QDate(2027, 3, 15));
     // While adding, the date picker and the month view move together.
-    click("cmdNew");
+    QVERIFY(click("cmdNew"));
     QCOMPARE(month->selectedDate(), QDate(2026, 12, 8));
     emit month->clicked(QDate(2027, 4, 1));
     QCOMPARE(get<DateField>("DTPicker1")->date(), QDate(2027, 4, 1));
@@ -229,7 +150,7 @@ void TestReminders::monthViewInBrowseChangesNothing()
     QCOMPARE(month->selectedDate(), QDate(2026, 12, 24));
     QCOMPARE(get<DateField>("DTPicker1")->date(), QDate(2026, 12, 24));
     QCOMPARE(m_w->cycle()->state(), CycleState::Browse);
-    QCOMPARE(fileValue("SELECT Date FROM Reminders").toString(), QStringLiteral("2026-12-24"));
+    QCOMPARE(value("SELECT Date FROM Reminders").toString(), QStringLiteral("2026-12-24"));
 }
 
 void TestReminders::gridDateTyping_data()
@@ -270,27 +191,10 @@ void TestReminders::gridDateTyping()
     QTRY_VERIFY(!grid->viewport()->findChild<QLineEdit *>() ||
                 !grid->viewport()->findChild<QLineEdit *>()->isVisible());
     QCoreApplication::processEvents();
-    QCOMPARE(fileValue("SELECT Date FROM Reminders").toString(), stored);
-    QCOMPARE(m_scope->fake().messages.size(), refused ? 1 : 0);
+    QCOMPARE(value("SELECT Date FROM Reminders").toString(), stored);
+    QCOMPARE(fake().messages.size(), refused ? 1 : 0);
     if (refused)
-        QVERIFY(m_scope->fake().lastMessageText().contains(QStringLiteral("1/1/0100 to 12/31/9999")));
-}
-
-void TestReminders::megabyteOfText()
-{
-    addReminder("2026-12-24", "Buy line");
-    QVERIFY(openReminders());
-    QString text;
-    while (text.size() < 1024 * 1024)
-        text += QStringLiteral("Check the trolling motor batteries before the %1 trip.\n").arg(text.size());
-    click("cmdEdit");
-    get<QPlainTextEdit>("Text1")->setPlainText(text);
-    click("cmdSave");
-    QCOMPARE(fileValue("SELECT Reminder FROM Reminders").toString(), text);
-    m_w->close();
-    releaseClosed();
-    QVERIFY(openReminders());
-    QCOMPARE(get<QPlainTextEdit>("Text1")->toPlainText(), text);
+        QVERIFY(fake().lastMessageText().contains(QStringLiteral("1/1/0100 to 12/31/9999")));
 }
 
 void TestReminders::startNewReminder()
@@ -302,31 +206,30 @@ void TestReminders::startNewReminder()
     QCOMPARE(get<DateField>("DTPicker1")->date(), QDate(2027, 6, 1));
     QVERIFY(get<QWidget>("Text1")->hasFocus() || QApplication::focusWidget() == nullptr);
     get<QPlainTextEdit>("Text1")->setPlainText(QStringLiteral("Opening day"));
-    click("cmdSave");
-    QCOMPARE(count(), 2);
-    QCOMPARE(fileValue("SELECT Date FROM Reminders WHERE Reminder = 'Opening day'").toString(),
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(rows("Reminders"), 2);
+    QCOMPARE(value("SELECT Date FROM Reminders WHERE Reminder = 'Opening day'").toString(),
              QStringLiteral("2027-06-01"));
     // The row that was current is untouched.
-    QCOMPARE(fileValue("SELECT Date FROM Reminders WHERE Reminder = 'Buy line'").toString(),
-             QStringLiteral("2026-12-24"));
+    QCOMPARE(value("SELECT Date FROM Reminders WHERE Reminder = 'Buy line'").toString(), QStringLiteral("2026-12-24"));
 }
 
 void TestReminders::startNewRefusedWhilePending()
 {
     addReminder("2026-12-24", "Buy line");
     QVERIFY(openReminders());
-    click("cmdEdit");
+    QVERIFY(click("cmdEdit"));
     get<QPlainTextEdit>("Text1")->setPlainText(QStringLiteral("Buy 20 lb line"));
     QVERIFY(!m_w->startNewReminder(QDate(2027, 6, 1)));
-    QCOMPARE(m_scope->fake().messages.size(), 1);
-    QCOMPARE(m_scope->fake().messages[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(fake().messages.size(), 1);
+    QCOMPARE(fake().messages[0].icon, MessageIcon::Exclamation);
     // The reminder being edited keeps what was typed and its own date.
     QCOMPARE(m_w->cycle()->state(), CycleState::Editing);
     QCOMPARE(get<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("Buy 20 lb line"));
     QCOMPARE(get<DateField>("DTPicker1")->date(), QDate(2026, 12, 24));
-    click("cmdSave");
-    QCOMPARE(count(), 1);
-    QCOMPARE(fileValue("SELECT Reminder FROM Reminders").toString(), QStringLiteral("Buy 20 lb line"));
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(rows("Reminders"), 1);
+    QCOMPARE(value("SELECT Reminder FROM Reminders").toString(), QStringLiteral("Buy 20 lb line"));
 }
 
 void TestReminders::dayPickerCannotShowIsRefused_data()
@@ -345,33 +248,24 @@ void TestReminders::dayPickerCannotShowIsRefused()
     QVERIFY(openReminders());
     QVERIFY(!m_w->startNewReminder(day));
     QCOMPARE(m_w->cycle()->state(), CycleState::Browse);
-    QCOMPARE(m_scope->fake().messages.size(), 1);
-    QVERIFY(m_scope->fake().lastMessageText().startsWith(QStringLiteral("The date picker cannot show this date.")));
-    QCOMPARE(count(), 1);
+    QCOMPARE(fake().messages.size(), 1);
+    QVERIFY(fake().lastMessageText().startsWith(QStringLiteral("The date picker cannot show this date.")));
+    QCOMPARE(rows("Reminders"), 1);
 }
 
-void TestReminders::closingWhilePendingThrowsItAway_data()
+// Closing by the frame while a reminder is being edited: thrown away, never half-written.
+void TestReminders::closingWhileEditingThrowsItAway()
 {
-    QTest::addColumn<QString>("command");
-    QTest::newRow("adding") << "cmdNew";
-    QTest::newRow("editing") << "cmdEdit";
-}
-
-// Closing by the frame while a reminder is pending: thrown away, never half-written.
-void TestReminders::closingWhilePendingThrowsItAway()
-{
-    QFETCH(QString, command);
     addReminder("2026-12-24", "Buy line");
     QVERIFY(openReminders());
-    click(qPrintable(command));
+    QVERIFY(click("cmdEdit"));
     get<QPlainTextEdit>("Text1")->setPlainText(QStringLiteral("Half typed"));
     get<DateField>("DTPicker1")->setChosenDate(QDate(2027, 1, 1));
     m_w->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!m_w);
-    QCOMPARE(count(), 1);
-    QCOMPARE(fileValue("SELECT Date || '|' || Reminder FROM Reminders").toString(),
-             QStringLiteral("2026-12-24|Buy line"));
+    QCOMPARE(rows("Reminders"), 1);
+    QCOMPARE(value("SELECT Date || '|' || Reminder FROM Reminders").toString(), QStringLiteral("2026-12-24|Buy line"));
 }
 
 void TestReminders::sortPutsLatestFirst()
@@ -381,45 +275,10 @@ void TestReminders::sortPutsLatestFirst()
     addReminder("1999-01-01", "Earliest");
     QVERIFY(openReminders());
     QCOMPARE(get<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("Middle"));
-    click("cmdSort");
+    QVERIFY(click("cmdSort"));
     QCOMPARE(get<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("Latest"));
     auto *model = get<QTableView>("DBGrid1")->model();
     QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Earliest"));
-}
-
-void TestReminders::deletePromptNamesTheDate()
-{
-    addReminder("2026-12-24", "Buy line");
-    addReminder("2027-03-15", "Spawn");
-    QVERIFY(openReminders());
-    m_scope->fake().messageAnswers.enqueue(MessageAnswer::No);
-    click("cmdDelete");
-    QCOMPARE(m_scope->fake().lastMessageText(),
-             QStringLiteral("Are you sure you want to delete this Reminder for 12/24/2026 ?"));
-    QCOMPARE(count(), 2);
-}
-
-void TestReminders::printHandsOverReminderReport()
-{
-    addReminder("2026-12-24", "Buy line");
-    QVERIFY(openReminders());
-    click("cmdPrint");
-    QCOMPARE(m_scope->fake().reports.size(), 1);
-    QCOMPARE(m_scope->fake().reports[0].first, QStringLiteral("reminder.rpt"));
-}
-
-void TestReminders::closingRestoresOpener()
-{
-    addReminder("2026-12-24", "Buy line");
-    auto *menu = new QWidget;
-    menu->show();
-    m_w = WindowRegistry::open<frmReminders>(menu, OpenerState::Minimize);
-    QVERIFY(menu->windowState() & Qt::WindowMinimized);
-    click("cmdExit");
-    releaseClosed();
-    QVERIFY(!m_w);
-    QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
-    delete menu;
 }
 
 TF_TEST_MAIN(TestReminders)

@@ -3,7 +3,7 @@
 // a write that fails, counting from the file, an empty table, the hooks, and
 // which activations count as a switch between the program's windows.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "screens/ActivationWatch.h"
 #include "screens/FieldLock.h"
@@ -111,11 +111,6 @@ public:
     QComboBox *fee;
 };
 
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 QWidget *activeShown(QWidget *w)
 {
     w->show();
@@ -126,12 +121,10 @@ QWidget *activeShown(QWidget *w)
 
 } // namespace
 
-class TestRecordCycle : public QObject
+class TestRecordCycle : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void lockedFields_data();
     void lockedFields();
     void gridTyping_data();
@@ -149,28 +142,17 @@ private:
     BareScreen *screen(Options o = {});
     QString org(int key) const
     {
-        return querySingle(m_db, QStringLiteral("SELECT Organization FROM Memberships WHERE _key = %1").arg(key))
-            .toString();
+        return value(QStringLiteral("SELECT Organization FROM Memberships WHERE _key = %1").arg(key)).toString();
     }
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
     QPointer<BareScreen> m_screen;
+
+    void prepare() override
+    {
+        QVERIFY(sql("INSERT INTO Memberships (Organization, \"Member Number\") VALUES "
+                    "('Anglers Club', '1'), ('Bass Society', '2'), ('Carp Union', '3')"));
+    }
+    void finish() override { delete m_screen.data(); }
 };
-
-void TestRecordCycle::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-    QVERIFY(execSql(m_db, "INSERT INTO Memberships (Organization, \"Member Number\") VALUES "
-                          "('Anglers Club', '1'), ('Bass Society', '2'), ('Carp Union', '3')"));
-}
-
-void TestRecordCycle::cleanup()
-{
-    delete m_screen.data();
-    m_scope.reset();
-}
 
 BareScreen *TestRecordCycle::screen(Options o)
 {
@@ -265,7 +247,7 @@ void TestRecordCycle::gridTyping()
     QCOMPARE(org(1), QString());
     QCOMPARE(s->data->currentRow(), 1);
     QCOMPARE(s->Text1->text(), QStringLiteral("Bass Society"));
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
     QCOMPARE(s->cycle->state(), CycleState::Browse);
 }
 
@@ -281,7 +263,7 @@ void TestRecordCycle::gridTypingWrittenOnClose()
     QVERIFY(editor);
     editor->setText(QStringLiteral("Chub Union"));
     s->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!m_screen);
     QCOMPARE(org(3), QStringLiteral("Chub Union"));
 }
@@ -308,12 +290,12 @@ void TestRecordCycle::afterDelete()
     s->data->moveTo(deleteRow);
     const QString gone = s->Text1->text();
     QTest::mouseClick(s->cmdDelete, Qt::LeftButton);
-    QCOMPARE(m_scope->fake().lastMessageText(), QStringLiteral("Are you sure you want to delete ") + gone + " ?");
-    QCOMPARE(m_scope->fake().messages.last().title, QStringLiteral("Delete Information"));
+    QCOMPARE(fake().lastMessageText(), QStringLiteral("Are you sure you want to delete ") + gone + " ?");
+    QCOMPARE(fake().messages.last().title, QStringLiteral("Delete Information"));
     QCOMPARE(s->Text1->text(), current);
     QCOMPARE(s->grid->currentIndex().data().toString(), current);
     QCOMPARE(s->count->text(), QStringLiteral("2 Memberships are saved."));
-    QCOMPARE(querySingle(m_db, "SELECT count(*) FROM Memberships").toInt(), 2);
+    QCOMPARE(rows("Memberships"), 2);
 }
 
 void TestRecordCycle::saveOfVanishedRowKeepsIt()
@@ -321,11 +303,11 @@ void TestRecordCycle::saveOfVanishedRowKeepsIt()
     BareScreen *s = screen();
     QTest::mouseClick(s->cmdEdit, Qt::LeftButton);
     s->Text2->setText(QStringLiteral("99"));
-    QVERIFY(execSql(m_db, "DELETE FROM Memberships WHERE Organization = 'Anglers Club'"));
+    QVERIFY(sql("DELETE FROM Memberships WHERE Organization = 'Anglers Club'"));
     QTest::mouseClick(s->cmdSave, Qt::LeftButton);
-    QCOMPARE(m_scope->fake().messages.size(), 1);
-    QCOMPARE(m_scope->fake().messages[0].icon, MessageIcon::Exclamation);
-    QVERIFY(m_scope->fake().messages[0].text.startsWith(QLatin1String("This Membership could not be saved:\n")));
+    QCOMPARE(fake().messages.size(), 1);
+    QCOMPARE(fake().messages[0].icon, MessageIcon::Exclamation);
+    QVERIFY(fake().messages[0].text.startsWith(QLatin1String("This Membership could not be saved:\n")));
     QCOMPARE(s->cycle->state(), CycleState::Editing);
     QVERIFY(s->saveBar->isVisible());
     QCOMPARE(s->Text2->text(), QStringLiteral("99"));
@@ -338,23 +320,23 @@ void TestRecordCycle::lastRowCountedInTheFile()
 {
     BareScreen *s = screen();
     // Another window deletes two of the three rows this screen still lists.
-    QVERIFY(execSql(m_db, "DELETE FROM Memberships WHERE Organization <> 'Anglers Club'"));
+    QVERIFY(sql("DELETE FROM Memberships WHERE Organization <> 'Anglers Club'"));
     QTest::mouseClick(s->cmdDelete, Qt::LeftButton);
-    QCOMPARE(m_scope->fake().lastMessageText(),
+    QCOMPARE(fake().lastMessageText(),
              QStringLiteral("This Membership can not be deleted.\nYou can edit this Membership.\n"
                             "At least one record has to be present at all times."));
-    QCOMPARE(querySingle(m_db, "SELECT count(*) FROM Memberships").toInt(), 1);
+    QCOMPARE(rows("Memberships"), 1);
 }
 
 void TestRecordCycle::emptyTable()
 {
-    QVERIFY(execSql(m_db, "DELETE FROM Memberships"));
+    QVERIFY(sql("DELETE FROM Memberships"));
     BareScreen *s = screen();
     QCOMPARE(s->count->text(), QStringLiteral("0 Memberships are saved."));
     QTest::mouseClick(s->cmdEdit, Qt::LeftButton);
-    QCOMPARE(m_scope->fake().lastMessageText(), QStringLiteral("There is no Membership to edit."));
+    QCOMPARE(fake().lastMessageText(), QStringLiteral("There is no Membership to edit."));
     QTest::mouseClick(s->cmdDelete, Qt::LeftButton);
-    QCOMPARE(m_scope->fake().lastMessageText(), QStringLiteral("There is no Membership to delete."));
+    QCOMPARE(fake().lastMessageText(), QStringLiteral("There is no Membership to delete."));
     QCOMPARE(s->cycle->state(), CycleState::Browse);
     QVERIFY(s->menu->isVisible());
     QTest::mouseClick(s->cmdNew, Qt::LeftButton);
@@ -412,8 +394,7 @@ void TestRecordCycle::activationBetweenProgramWindows()
     box.setModal(true);
     activeShown(&box);
     box.close();
-    a.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&a));
+    QVERIFY(activate(&a));
     // Away to another application and back.
     QApplication::setActiveWindow(nullptr);
     QApplication::setActiveWindow(&a);

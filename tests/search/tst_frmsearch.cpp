@@ -2,7 +2,7 @@
 // which column each button searches, the matching rules, and the one warning
 // for a text that cannot be searched for. The file is never written.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "search/frmSearch.h"
 #include "shell/WindowRegistry.h"
@@ -80,12 +80,10 @@ bool addManyTrips(const QString &db, int count)
 }
 } // namespace
 
-class TestFrmSearch : public QObject
+class TestFrmSearch : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void layoutAndCaptions();
     void listAtLoad();
     void eachButtonSearchesItsColumn_data();
@@ -99,32 +97,11 @@ private slots:
     void damageFoundWhileOpen();
 
 private:
-    frmSearch *open();
-    void search(frmSearch *w, const QString &button, const QString &text);
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
-};
-
-void TestFrmSearch::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
+    frmSearch *open() { return ui().open<frmSearch>(); }
     // The log screen opens the window by name, as the program's catalog defines it.
-    WindowRegistry::define<frmSearch>();
-}
-
-void TestFrmSearch::cleanup()
-{
-    WindowRegistry::closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_scope.reset();
-}
-
-frmSearch *TestFrmSearch::open()
-{
-    return qobject_cast<frmSearch *>(WindowRegistry::open(QStringLiteral("frmSearch")));
-}
+    void prepare() override { WindowRegistry::define<frmSearch>(); }
+    void search(frmSearch *w, const QString &button, const QString &text);
+};
 
 void TestFrmSearch::search(frmSearch *w, const QString &button, const QString &text)
 {
@@ -159,29 +136,29 @@ void TestFrmSearch::layoutAndCaptions()
     QVERIFY(w->findChild<QLineEdit *>("Text1")->width() > 600);
 
     QTest::mouseClick(w->findChild<QPushButton *>("cmdExit"), Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ScreenDriver::releaseClosed();
     QVERIFY(!WindowRegistry::find(QStringLiteral("frmSearch")));
 }
 
 void TestFrmSearch::listAtLoad()
 {
     // Table order, not date order; trips without a date are never listed.
-    QVERIFY(addTrip(m_db, {{"Date", "2024-05-01"}, {"Lake", "Pine Lake"}}));
-    QVERIFY(addTrip(m_db, {{"Date", QVariant()}, {"Lake", "No Date Pond"}}));
-    QVERIFY(addTrip(m_db, {{"Date", "2023-12-24"}, {"Lake", QVariant()}}));
-    QVERIFY(addTrip(m_db, {{"Date", ""}, {"Lake", "Empty Date Pond"}}));
-    QVERIFY(addTrip(m_db, {{"Date", "2025-11-30"}, {"Lake", ""}}));
-    QVERIFY(addTrip(m_db, {{"Date", "2024-06-02 06:30:00"}, {"Lake", "Озеро Рыбное"}}));
-    QVERIFY(addTrip(m_db, {{"Date", "2024-06-03 00:00:00"}, {"Lake", "Oak Lake"}}));
-    const QByteArray before = readAll(m_db);
+    QVERIFY(addTrip(db(), {{"Date", "2024-05-01"}, {"Lake", "Pine Lake"}}));
+    QVERIFY(addTrip(db(), {{"Date", QVariant()}, {"Lake", "No Date Pond"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2023-12-24"}, {"Lake", QVariant()}}));
+    QVERIFY(addTrip(db(), {{"Date", ""}, {"Lake", "Empty Date Pond"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2025-11-30"}, {"Lake", ""}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-06-02 06:30:00"}, {"Lake", "Озеро Рыбное"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-06-03 00:00:00"}, {"Lake", "Oak Lake"}}));
+    const QByteArray before = readAll(db());
 
     auto *w = open();
     QVERIFY(w);
     QCOMPARE(lines(w), (QStringList{"5/1/24    (Pine Lake)", "12/24/23    ()", "11/30/25    ()",
                                     "6/2/24 6:30:00 AM    (Озеро Рыбное)", "6/3/24    (Oak Lake)"}));
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
     w->close();
-    QCOMPARE(readAll(m_db), before);
+    QCOMPARE(readAll(db()), before);
 }
 
 void TestFrmSearch::eachButtonSearchesItsColumn_data()
@@ -231,25 +208,25 @@ void TestFrmSearch::eachButtonSearchesItsColumn()
     // The word in this column only; in every other searched column of a second
     // trip; in this column of a trip without a date; and a null in a fourth trip.
     const QString hitLake = column == "Lake" ? QStringLiteral("Big QUOKKA Bay") : QStringLiteral("Hit Lake");
-    QVERIFY(addTrip(m_db, {{"Date", "2024-07-04"}, {"Lake", hitLake}, {column, "the Quokka one"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-07-04"}, {"Lake", hitLake}, {column, "the Quokka one"}}));
     Row others{{"Date", "2024-07-05"}};
     for (const QString &c : searched)
         if (c != column)
             others << qMakePair(c, QVariant("quokka"));
-    QVERIFY(addTrip(m_db, others));
-    QVERIFY(addTrip(m_db, {{"Date", QVariant()}, {"Lake", "Undated"}, {column, "quokka"}}));
-    QVERIFY(addTrip(m_db, {{"Date", "2024-07-06"},
+    QVERIFY(addTrip(db(), others));
+    QVERIFY(addTrip(db(), {{"Date", QVariant()}, {"Lake", "Undated"}, {column, "quokka"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-07-06"},
                            {"Lake", column == "Lake" ? QVariant() : QVariant("Null Lake")},
                            {column, QVariant()}}));
-    const QByteArray before = readAll(m_db);
+    const QByteArray before = readAll(db());
 
     auto *w = open();
     QVERIFY(w);
     QCOMPARE(w->findChild<QPushButton *>(button)->text(), caption);
     search(w, button, QStringLiteral("quokka"));
     QCOMPARE(lines(w), QStringList{QStringLiteral("7/4/24    (%1)").arg(hitLake)});
-    QVERIFY(m_scope->fake().messages.isEmpty());
-    QCOMPARE(readAll(m_db), before);
+    QVERIFY(fake().messages.isEmpty());
+    QCOMPARE(readAll(db()), before);
 }
 
 void TestFrmSearch::searchText_data()
@@ -317,11 +294,11 @@ void TestFrmSearch::searchText()
                                                    {"Long", kLongText}};
     int day = 1;
     for (const auto &[lake, note] : notes)
-        QVERIFY(addTrip(m_db, {{"Date", QStringLiteral("2024-08-%1").arg(day++, 2, 10, QLatin1Char('0'))},
+        QVERIFY(addTrip(db(), {{"Date", QStringLiteral("2024-08-%1").arg(day++, 2, 10, QLatin1Char('0'))},
                                {"Lake", lake},
                                {"Notes", note}}));
-    QVERIFY(addTrip(m_db, {{"Date", QVariant()}, {"Lake", "Undated"}, {"Notes", text}}));
-    const QByteArray before = readAll(m_db);
+    QVERIFY(addTrip(db(), {{"Date", QVariant()}, {"Lake", "Undated"}, {"Notes", text}}));
+    const QByteArray before = readAll(db());
 
     auto *w = open();
     QVERIFY(w);
@@ -337,7 +314,7 @@ void TestFrmSearch::searchText()
     search(w, "Command1", text);
     QCOMPARE(w->findChild<QLineEdit *>("Text1")->text(), text);
     QCOMPARE(lines(w), want);
-    const auto &messages = m_scope->fake().messages;
+    const auto &messages = fake().messages;
     QCOMPARE(messages.size(), warning ? 1 : 0);
     if (warning) {
         QCOMPARE(messages[0].icon, MessageIcon::Exclamation);
@@ -350,13 +327,13 @@ void TestFrmSearch::searchText()
         QCOMPARE(w->focusWidget(), w->findChild<QPushButton *>("Command1"));
     }
     w->close();
-    QCOMPARE(readAll(m_db), before);
+    QCOMPARE(readAll(db()), before);
 }
 
 void TestFrmSearch::keyboard()
 {
-    QVERIFY(addTrip(m_db, {{"Date", "2024-05-01"}, {"Lake", "Pine Lake"}, {"Weather", "Rain"}}));
-    QVERIFY(addTrip(m_db, {{"Date", "2024-05-02"}, {"Lake", "Oak Lake"}, {"Weather", "Sun"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-05-01"}, {"Lake", "Pine Lake"}, {"Weather", "Rain"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-05-02"}, {"Lake", "Oak Lake"}, {"Weather", "Sun"}}));
     auto *w = open();
     QVERIFY(w);
     auto *text = w->findChild<QLineEdit *>("Text1");
@@ -382,14 +359,14 @@ void TestFrmSearch::keyboard()
 
 void TestFrmSearch::tripsAddedLaterNeedReopening()
 {
-    QVERIFY(addTrip(m_db, {{"Date", "2024-05-01"}, {"Lake", "Pine Lake"}, {"Notes", "bass"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-05-01"}, {"Lake", "Pine Lake"}, {"Notes", "bass"}}));
     auto *w = open();
     QVERIFY(w);
-    QVERIFY(addTrip(m_db, {{"Date", "2024-05-02"}, {"Lake", "Oak Lake"}, {"Notes", "more bass"}}));
+    QVERIFY(addTrip(db(), {{"Date", "2024-05-02"}, {"Lake", "Oak Lake"}, {"Notes", "more bass"}}));
     search(w, "Command1", "bass");
     QCOMPARE(lines(w), QStringList{"5/1/24    (Pine Lake)"});
     w->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ScreenDriver::releaseClosed();
     w = open();
     QVERIFY(w);
     search(w, "Command1", "bass");
@@ -411,38 +388,38 @@ void TestFrmSearch::unreadableDatabase()
 {
     QFETCH(QString, damage);
     if (damage == "missing") {
-        QVERIFY(QFile::remove(m_db));
+        QVERIFY(QFile::remove(db()));
     } else if (damage == "garbage") {
-        QVERIFY(writeAll(m_db, QByteArray(8192, 'x')));
+        QVERIFY(writeAll(db(), QByteArray(8192, 'x')));
     } else if (damage == "truncated") {
-        QVERIFY(execSql(m_db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                              "INSERT INTO Log (Date, Lake, Notes) SELECT '2024-01-01', 'Lake ' || i, "
-                              "printf('%.500c', 'n') FROM n"));
-        const QByteArray whole = readAll(m_db);
-        QVERIFY(writeAll(m_db, whole.left(whole.size() / 2)));
+        QVERIFY(sql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                    "INSERT INTO Log (Date, Lake, Notes) SELECT '2024-01-01', 'Lake ' || i, "
+                    "printf('%.500c', 'n') FROM n"));
+        const QByteArray whole = readAll(db());
+        QVERIFY(writeAll(db(), whole.left(whole.size() / 2)));
     } else if (damage == "root" || damage == "leaf") {
-        QVERIFY(addManyTrips(m_db, 3000));
-        QVERIFY(damageLog(m_db, damage == "leaf", false));
+        QVERIFY(addManyTrips(db(), 3000));
+        QVERIFY(damageLog(db(), damage == "leaf", false));
     } else {
-        QVERIFY(execSql(m_db, "DROP TABLE Log"));
+        QVERIFY(sql("DROP TABLE Log"));
     }
-    const QByteArray before = readAll(m_db);
+    const QByteArray before = readAll(db());
 
     QVERIFY(!open());
     QVERIFY(!WindowRegistry::find(QStringLiteral("frmSearch")));
-    const auto &messages = m_scope->fake().messages;
+    const auto &messages = fake().messages;
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].icon, MessageIcon::Exclamation);
     QVERIFY2(messages[0].text.startsWith(QStringLiteral("The fishing logs cannot be searched now.\n")),
              qPrintable(messages[0].text));
     // Which file, and where the user can mend it.
-    QVERIFY(messages[0].text.contains(QDir::toNativeSeparators(m_db)));
+    QVERIFY(messages[0].text.contains(QDir::toNativeSeparators(db())));
     QVERIFY(messages[0].text.contains(QStringLiteral("\"Exit & Backup Database\"")));
     if (damage == "root" || damage == "leaf")
         QVERIFY2(messages[0].text.contains(QStringLiteral("\ndatabase disk image is malformed\n")),
                  qPrintable(messages[0].text));
-    QCOMPARE(QFile::exists(m_db), damage != "missing");
-    QCOMPARE(readAll(m_db), before);
+    QCOMPARE(QFile::exists(db()), damage != "missing");
+    QCOMPARE(readAll(db()), before);
 }
 
 // The file is damaged after the window opened: a search that runs into it says
@@ -450,13 +427,13 @@ void TestFrmSearch::unreadableDatabase()
 // the lines does not say it again, and lists no trip as blanks.
 void TestFrmSearch::damageFoundWhileOpen()
 {
-    QVERIFY(addManyTrips(m_db, 3000));
+    QVERIFY(addManyTrips(db(), 3000));
     auto *w = open();
     QVERIFY(w);
     QCOMPARE(lines(w).size(), 3000);
-    QVERIFY(damageLog(m_db, true, true));
-    const QByteArray before = readAll(m_db);
-    const auto &messages = m_scope->fake().messages;
+    QVERIFY(damageLog(db(), true, true));
+    const QByteArray before = readAll(db());
+    const auto &messages = fake().messages;
 
     search(w, "Command1", "bass");
     QCOMPARE(messages.size(), 1);
@@ -479,7 +456,7 @@ void TestFrmSearch::damageFoundWhileOpen()
     QCoreApplication::processEvents();
     QCOMPARE(messages.size(), 3);
     w->close();
-    QCOMPARE(readAll(m_db), before);
+    QCOMPARE(readAll(db()), before);
 }
 
 TF_TEST_MAIN(TestFrmSearch)

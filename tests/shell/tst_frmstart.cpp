@@ -2,7 +2,7 @@
 // the windows it opens and what that does to it, Exit & Backup Database, and a
 // database that is missing, damaged or without the owner's row.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "app/Startup.h"
 #include "app/WindowCatalog.h"
@@ -27,11 +27,6 @@ using namespace tf;
 using namespace tf::test;
 
 namespace {
-
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 bool minimized(const QWidget *w)
 {
@@ -83,13 +78,11 @@ public:
 
 } // namespace
 
-class TestStart : public QObject
+class TestStart : public ScreenTest
 {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
-    void cleanup();
     void elements_data();
     void elements();
     void ownerShown();
@@ -113,9 +106,18 @@ private slots:
 
 private:
     QTemporaryDir m_settings; // the user's settings, away from the real ones
-    frmStart *openPanel();
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
+    frmStart *openPanel() { return open<frmStart>(); }
+    void prepare() override
+    {
+        QVERIFY(sql("UPDATE Register SET Name = 'Ann Angler', Address = '12 Pike Lane', "
+                    "City = 'Perch Bay, MN 55000'"));
+    }
+    void finish() override
+    {
+        for (const char *name : {"frmLogs", "frmBestfish", "frmGear", "frmContacts", "frmUtilities"})
+            WindowRegistry::undefine(QLatin1String(name));
+        QCOMPARE(DataSource::openCount(db()), 0);
+    }
 };
 
 void TestStart::initTestCase()
@@ -124,113 +126,39 @@ void TestStart::initTestCase()
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
 }
 
-void TestStart::init()
-{
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-    QVERIFY(execSql(m_db, "UPDATE Register SET Name = 'Ann Angler', Address = '12 Pike Lane', "
-                          "City = 'Perch Bay, MN 55000'"));
-}
-
-void TestStart::cleanup()
-{
-    WindowRegistry::closeAll();
-    releaseClosed();
-    for (const char *name : {"frmLogs", "frmBestfish", "frmGear", "frmContacts", "frmUtilities"})
-        WindowRegistry::undefine(QLatin1String(name));
-    QCOMPARE(DataSource::openCount(m_db), 0);
-    m_scope.reset();
-}
-
-frmStart *TestStart::openPanel()
-{
-    auto *panel = WindowRegistry::open<frmStart>();
-    if (panel)
-        QCoreApplication::processEvents();
-    return panel;
-}
-
 void TestStart::elements_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    QTest::newRow("cmdLogs") << "cmdLogs"
-                             << "Fishing Logs"
-                             << "";
-    QTest::newRow("cmdBestfish") << "cmdBestfish"
-                                 << "Best Fish"
-                                 << "";
-    QTest::newRow("cmdGear") << "cmdGear"
-                             << "Fishing Gear"
-                             << "";
-    QTest::newRow("cmdContacts") << "cmdContacts"
-                                 << "Fishing Contacts"
-                                 << "";
-    QTest::newRow("cmdUtilities") << "cmdUtilities"
-                                  << "Fishing Utilities"
-                                  << "";
-    // The doubled ampersand shows as one.
-    QTest::newRow("cmdBackup") << "cmdBackup"
-                               << "      Exit && Backup Database"
-                               << "";
-    QTest::newRow("cmdUpdate") << "cmdUpdate"
-                               << ""
-                               << " Check for Update ";
-    QTest::newRow("cmdAbout") << "cmdAbout"
-                              << ""
-                              << " About ";
-    QTest::newRow("cmdMinimize") << "cmdMinimize"
-                                 << ""
-                                 << " Minimize ";
-    QTest::newRow("cmdExit") << "cmdExit"
-                             << ""
-                             << " Close ";
-    QTest::newRow("Image1") << "Image1"
-                            << ""
-                            << " Click for Picture Credit ";
-    QTest::newRow("Label1") << "Label1"
-                            << "Control Panel"
-                            << "";
-    QTest::newRow("Label3") << "Label3"
-                            << "Press F1 Key for Help"
-                            << "";
-    QTest::newRow("jcFrames1") << "jcFrames1"
-                               << "Fishing Logs of:"
-                               << " Click on Your Name to edit this information. ";
-    QTest::newRow("Label2") << "Label2"
-                            << "Ann Angler"
-                            << " Click Here ";
-    QTest::newRow("Label4") << "Label4"
-                            << "12 Pike Lane"
-                            << "";
-    QTest::newRow("Label5") << "Label5"
-                            << "Perch Bay, MN 55000"
-                            << "";
+    textTable({
+        {"cmdLogs", "Fishing Logs", ""},
+        {"cmdBestfish", "Best Fish", ""},
+        {"cmdGear", "Fishing Gear", ""},
+        {"cmdContacts", "Fishing Contacts", ""},
+        {"cmdUtilities", "Fishing Utilities", ""},
+        {"cmdBackup", "      Exit && Backup Database", ""}, // the doubled ampersand shows as one
+        {"cmdUpdate", "", " Check for Update "},
+        {"cmdAbout", "", " About "},
+        {"cmdMinimize", "", " Minimize "},
+        {"cmdExit", "", " Close "},
+        {"Image1", "", " Click for Picture Credit "},
+        {"Label1", "Control Panel", ""},
+        {"Label3", "Press F1 Key for Help", ""},
+        {"jcFrames1", "Fishing Logs of:", " Click on Your Name to edit this information. "},
+        {"Label2", "Ann Angler", " Click Here "},
+        {"Label4", "12 Pike Lane", ""},
+        {"Label5", "Perch Bay, MN 55000", ""},
+    });
 }
 
 void TestStart::elements()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
     frmStart *panel = openPanel();
     QVERIFY(panel);
     QCOMPARE(panel->windowTitle(), QStringLiteral("Tallyfin"));
-    auto *w = panel->findChild<QWidget *>(name);
-    QVERIFY2(w, qPrintable(name));
-    QVERIFY(w->isVisible());
-    QCOMPARE(w->toolTip(), toolTip);
-    QString shown;
-    if (auto *b = qobject_cast<QAbstractButton *>(w))
-        shown = b->text();
-    else if (auto *l = qobject_cast<QLabel *>(w))
-        shown = l->text();
-    else if (auto *g = qobject_cast<QGroupBox *>(w))
-        shown = g->title();
-    QCOMPARE(shown, text);
+    checkText();
     // Every element lies wholly inside the window's outline, where it can be seen and clicked.
+    QFETCH(QString, name);
+    const QWidget *w = get(name);
+    QVERIFY(w && w->isVisible());
     const QRect r(w->mapTo(panel, QPoint(0, 0)), w->size());
     QCOMPARE(panel->mask().intersected(r), QRegion(r));
 }
@@ -240,9 +168,9 @@ void TestStart::ownerShown()
     frmStart *panel = openPanel();
     QCOMPARE(panel->findChild<QLabel *>("Label2")->text(), QStringLiteral("Ann Angler"));
     QVERIFY(panel->databaseProblem().isEmpty());
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
     // The panel reads its row and holds the file open like any window with data.
-    QCOMPARE(DataSource::openCount(m_db), 1);
+    QCOMPARE(DataSource::openCount(db()), 1);
 }
 
 void TestStart::nameLightsUpUnderMouse()
@@ -307,7 +235,7 @@ void TestStart::mainWindowsMinimizeAndRestore()
     QVERIFY(minimized(panel));
 
     opened->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!opened);
     QVERIFY(panel->isVisible());
     QVERIFY(!minimized(panel));
@@ -321,7 +249,7 @@ void TestStart::windowNotBuiltYetDoesNothing()
     QTest::mouseClick(panel->findChild<QPushButton *>("cmdContacts"), Qt::LeftButton);
     QVERIFY(!minimized(panel));
     QCOMPARE(visibleWindows(), before);
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
 }
 
 void TestStart::informationWindowsKeepThePanel_data()
@@ -354,12 +282,12 @@ void TestStart::informationWindowsKeepThePanel()
 
     // Opened while the panel is minimized, it leaves it minimized.
     opened->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     panel->showMinimized();
     QTest::mouseClick(panel->findChild<QWidget *>(control), Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(minimized(panel));
     WindowRegistry::find(window)->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(minimized(panel));
 }
 
@@ -374,15 +302,15 @@ void TestStart::minimizeAndClose()
     QTest::mouseClick(panel->findChild<QPushButton *>("cmdLogs"), Qt::LeftButton);
     QPointer<QWidget> logs = WindowRegistry::find(QStringLiteral("frmLogs"));
     QTest::mouseClick(panel->findChild<QToolButton *>("cmdExit"), Qt::LeftButton);
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     // Only the panel closed, and it let go of the file.
     QVERIFY(!panel);
     QVERIFY(logs && logs->isVisible());
-    QCOMPARE(DataSource::openCount(m_db), 0);
+    QCOMPARE(DataSource::openCount(db()), 0);
     // Closing the log screen now brings no panel back; with it the last window
     // is gone, and the program ends.
     logs->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(visibleWindows().isEmpty());
     QVERIFY(WindowRegistry::openWindows().isEmpty());
 }
@@ -424,10 +352,10 @@ void TestStart::ownerEditor()
     QVERIFY(!editor->isVisible());
     QCOMPARE(panel->findChild<QLabel *>("Label2")->text(), nameAfter);
     QCOMPARE(panel->findChild<QLabel *>("Label5")->text(), cityAfter);
-    QCOMPARE(querySingle(m_db, "SELECT Name FROM Register").toString(), nameAfter);
-    QCOMPARE(querySingle(m_db, "SELECT City FROM Register").toString(), cityAfter);
-    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 1);
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QCOMPARE(value("SELECT Name FROM Register").toString(), nameAfter);
+    QCOMPARE(value("SELECT City FROM Register").toString(), cityAfter);
+    QCOMPARE(value("SELECT COUNT(*) FROM Register").toInt(), 1);
+    QVERIFY(fake().messages.isEmpty());
 }
 
 void TestStart::exitAndBackup()
@@ -443,10 +371,10 @@ void TestStart::exitAndBackup()
     panel->showNormal();
     QTest::mouseClick(panel->findChild<QToolButton *>("cmdAbout"), Qt::LeftButton);
     QCOMPARE(WindowRegistry::openWindows().size(), 4);
-    QVERIFY(DataSource::openCount(m_db) >= 3);
+    QVERIFY(DataSource::openCount(db()) >= 3);
 
     QTest::mouseClick(panel->findChild<QPushButton *>("cmdBackup"), Qt::LeftButton);
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!panel);
     const QList<QWidget *> left = visibleWindows();
     QCOMPARE(left.size(), 1);
@@ -454,10 +382,10 @@ void TestStart::exitAndBackup()
     QCOMPARE(WindowRegistry::openWindows(), left);
     QVERIFY(QGuiApplication::quitOnLastWindowClosed());
     // The maintenance window has the file to itself, and no half-done row reached it.
-    QCOMPARE(DataSource::openCount(m_db), 0);
-    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Log").toInt(), 0);
-    QCOMPARE(querySingle(m_db, "SELECT Name FROM Register").toString(), QStringLiteral("Ann Angler"));
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QCOMPARE(DataSource::openCount(db()), 0);
+    QCOMPARE(value("SELECT COUNT(*) FROM Log").toInt(), 0);
+    QCOMPARE(value("SELECT Name FROM Register").toString(), QStringLiteral("Ann Angler"));
+    QVERIFY(fake().messages.isEmpty());
 }
 
 void TestStart::exitAndBackupAsksAboutTyping_data()
@@ -493,17 +421,17 @@ void TestStart::exitAndBackupAsksAboutTyping()
     QPointer<QWidget> contacts = WindowRegistry::find(QStringLiteral("frmContacts"));
     if (closeLogsFirst) {
         logs->close();
-        releaseClosed();
+        ScreenDriver::releaseClosed();
         QVERIFY(!logs);
     }
-    m_scope->fake().messageAnswers.enqueue(MessageAnswer(answer));
+    fake().messageAnswers.enqueue(MessageAnswer(answer));
 
     QTest::mouseClick(panel->findChild<QPushButton *>("cmdBackup"), Qt::LeftButton);
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     const bool asked = !named.isEmpty();
-    QCOMPARE(m_scope->fake().messages.size(), asked ? 1 : 0);
+    QCOMPARE(fake().messages.size(), asked ? 1 : 0);
     if (asked) {
-        const RecordedMessage &m = m_scope->fake().messages.first();
+        const RecordedMessage &m = fake().messages.first();
         QCOMPARE(m.icon, MessageIcon::Question);
         QCOMPARE(m.buttons, MessageButtons::YesNo);
         for (const QString &window : named)
@@ -521,7 +449,7 @@ void TestStart::exitAndBackupAsksAboutTyping()
         QVERIFY(logs && logs->isVisible());
         QVERIFY(contacts && contacts->isVisible());
         QVERIFY(!WindowRegistry::find(QStringLiteral("frmDbutility")));
-        QCOMPARE(DataSource::openCount(m_db), 1);
+        QCOMPARE(DataSource::openCount(db()), 1);
     }
 }
 
@@ -541,18 +469,18 @@ void TestStart::badDatabase()
     QFETCH(QString, fileName);
     QFETCH(QByteArray, content);
     QFETCH(QString, said);
-    QVERIFY(QFile::remove(m_db));
-    const QString path = m_scope->file(fileName);
+    QVERIFY(QFile::remove(db()));
+    const QString path = file(fileName);
     if (!content.isEmpty())
         QVERIFY(writeAll(path, content));
     else
         QVERIFY(writeAll(path, QByteArray()));
-    const QStringList before = QDir(m_scope->folder()).entryList(QDir::Files);
+    const QStringList before = QDir(folder()).entryList(QDir::Files);
 
     QPointer<frmStart> panel = openPanel();
     QVERIFY(panel && panel->isVisible());
-    QTRY_COMPARE(m_scope->fake().messages.size(), 1);
-    const RecordedMessage m = m_scope->fake().messages.first();
+    QTRY_COMPARE(fake().messages.size(), 1);
+    const RecordedMessage m = fake().messages.first();
     QCOMPARE(m.icon, MessageIcon::Exclamation);
     QVERIFY2(m.text.startsWith(QStringLiteral("Tallyfin cannot open its database.\n")), qPrintable(m.text));
     QVERIFY2(m.text.contains(said), qPrintable(m.text));
@@ -564,32 +492,32 @@ void TestStart::badDatabase()
     // The editor refuses too, and says so.
     clickLabel(panel->findChild<QLabel *>("Label2"));
     QVERIFY(!WindowRegistry::find(QStringLiteral("frmRegister")));
-    QCOMPARE(m_scope->fake().messages.size(), 2);
+    QCOMPARE(fake().messages.size(), 2);
 
     // Nothing was made or changed, and the panel closes.
     QTest::mouseClick(panel->findChild<QToolButton *>("cmdExit"), Qt::LeftButton);
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!panel);
-    QCOMPARE(QDir(m_scope->folder()).entryList(QDir::Files), before);
+    QCOMPARE(QDir(folder()).entryList(QDir::Files), before);
     QCOMPARE(readAll(path), content);
 }
 
 void TestStart::noOwnerRow()
 {
-    QVERIFY(execSql(m_db, "DELETE FROM Register"));
+    QVERIFY(sql("DELETE FROM Register"));
     frmStart *panel = openPanel();
     QCoreApplication::processEvents();
     for (const char *label : {"Label2", "Label4", "Label5"})
         QCOMPARE(panel->findChild<QLabel *>(label)->text(), QString());
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
 
     clickLabel(panel->findChild<QLabel *>("Label2"));
     QVERIFY(!WindowRegistry::find(QStringLiteral("frmRegister")));
-    QCOMPARE(m_scope->fake().messages.size(), 1);
-    QCOMPARE(m_scope->fake().messages.first().icon, MessageIcon::Exclamation);
-    QVERIFY(m_scope->fake().lastMessageText().contains(QStringLiteral("no row")));
+    QCOMPARE(fake().messages.size(), 1);
+    QCOMPARE(fake().messages.first().icon, MessageIcon::Exclamation);
+    QVERIFY(fake().lastMessageText().contains(QStringLiteral("no row")));
     // No row was made up.
-    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 0);
+    QCOMPARE(value("SELECT COUNT(*) FROM Register").toInt(), 0);
 }
 
 void TestStart::missingDiary_data()
@@ -617,38 +545,37 @@ void TestStart::missingDiary()
         QVERIFY(first);
         QCOMPARE(first->objectName(), QStringLiteral("frmStart"));
         WindowRegistry::closeAll();
-        releaseClosed();
-        QVERIFY(m_scope->fake().messages.isEmpty());
+        ScreenDriver::releaseClosed();
+        QVERIFY(fake().messages.isEmpty());
     }
-    QVERIFY(QFile::remove(m_db));
+    QVERIFY(QFile::remove(db()));
     if (repairLeft)
-        QVERIFY(writeAll(m_scope->file(QStringLiteral("tfn51.mdb")), "the repaired copy"));
-    m_scope->fake().messageAnswers.enqueue(MessageAnswer(answer));
+        QVERIFY(writeAll(file(QStringLiteral("tfn51.mdb")), "the repaired copy"));
+    fake().messageAnswers.enqueue(MessageAnswer(answer));
 
     QWidget *first = openFirstWindow();
     QCoreApplication::processEvents();
     QCOMPARE(first ? first->objectName() : QString(), opened);
-    const QList<RecordedMessage> &messages = m_scope->fake().messages;
+    const QList<RecordedMessage> &messages = fake().messages;
     const bool asked = heldOne && !repairLeft;
     QCOMPARE(!messages.isEmpty() && messages.first().icon == MessageIcon::Question, asked);
     if (asked) {
         const RecordedMessage &m = messages.first();
         QCOMPARE(m.buttons, MessageButtons::YesNoCancel);
-        QVERIFY2(m.text.contains(QStringLiteral("tfn5.mdb is missing from %1").arg(m_scope->folder())),
-                 qPrintable(m.text));
+        QVERIFY2(m.text.contains(QStringLiteral("tfn5.mdb is missing from %1").arg(folder())), qPrintable(m.text));
     }
     // A new, empty diary only where the user wanted one or never had one.
     const bool created = opened == QLatin1String("frmStart") && !repairLeft;
-    QCOMPARE(QFileInfo::exists(m_db), created);
+    QCOMPARE(QFileInfo::exists(db()), created);
     if (created)
-        QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 1);
+        QCOMPARE(value("SELECT COUNT(*) FROM Register").toInt(), 1);
     // What was remembered lies in the user's settings, not in the program folder.
     QStringList expected;
     if (created)
         expected << QStringLiteral("tfn5.mdb");
     if (repairLeft)
         expected << QStringLiteral("tfn51.mdb");
-    QCOMPARE(QDir(m_scope->folder()).entryList(QDir::Files | QDir::Hidden), expected);
+    QCOMPARE(QDir(folder()).entryList(QDir::Files | QDir::Hidden), expected);
     if (heldOne)
         QVERIFY(!QDir(m_settings.path()).isEmpty());
 }

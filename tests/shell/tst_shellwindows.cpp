@@ -1,7 +1,7 @@
 // The owner's details editor on its own, and the About, Check for Update and
 // Picture Credit windows.
 
-#include "FakePlatform.h"
+#include "ScreenTest.h"
 #include "TestMain.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
@@ -20,11 +20,6 @@ using namespace tf;
 using namespace tf::test;
 
 namespace {
-void releaseClosed()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 QString labelText(QWidget *w, const char *name)
 {
     auto *l = w->findChild<QLabel *>(name);
@@ -32,13 +27,13 @@ QString labelText(QWidget *w, const char *name)
 }
 } // namespace
 
-class TestShellWindows : public QObject
+class TestShellWindows : public ScreenTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void registerLayout();
+    void registerTexts_data();
+    void registerTexts();
+    void registerKeepsItsSize();
     void registerClosedByWindowIsCancel();
     void registerSaveFailureKeepsTheEditor();
     void about();
@@ -47,38 +42,37 @@ private slots:
     void credit();
 
 private:
-    std::unique_ptr<FakePlatformScope> m_scope;
-    QString m_db;
+    void prepare() override
+    {
+        QVERIFY(sql("UPDATE Register SET Name = 'Cy Caster', Address = '3 Reed Way', City = 'Bass Hollow'"));
+    }
 };
 
-void TestShellWindows::init()
+void TestShellWindows::registerTexts_data()
 {
-    m_scope = std::make_unique<FakePlatformScope>();
-    m_db = m_scope->file(QStringLiteral("tfn5.mdb"));
-    makeDatabase(m_db);
-    QVERIFY(execSql(m_db, "UPDATE Register SET Name = 'Cy Caster', Address = '3 Reed Way', City = 'Bass Hollow'"));
+    textTable({
+        {"Frame1", "Personal Information", nullptr},
+        {"Label1", "Your Name:", nullptr},
+        {"Label2", "Address:", nullptr},
+        {"Label3", "City, State, ZipCode:", nullptr},
+        {"cmdSave", "OK", nullptr},
+        {"cmdCancel", "Cancel", nullptr},
+        {"Text1", "Cy Caster", nullptr},
+    });
 }
 
-void TestShellWindows::cleanup()
+void TestShellWindows::registerTexts()
 {
-    WindowRegistry::closeAll();
-    releaseClosed();
-    m_scope.reset();
-}
-
-void TestShellWindows::registerLayout()
-{
-    auto *editor = WindowRegistry::open<frmRegister>();
+    auto *editor = open<frmRegister>();
     QVERIFY(editor);
     QCOMPARE(editor->windowTitle(), QStringLiteral(" Edit Name and Address"));
-    QCOMPARE(editor->findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("Personal Information"));
-    QCOMPARE(labelText(editor, "Label1"), QStringLiteral("Your Name:"));
-    QCOMPARE(labelText(editor, "Label2"), QStringLiteral("Address:"));
-    QCOMPARE(labelText(editor, "Label3"), QStringLiteral("City, State, ZipCode:"));
-    QVERIFY(labelText(editor, "Label4").contains(QStringLiteral("control panel")));
-    QCOMPARE(editor->findChild<QPushButton *>("cmdSave")->text(), QStringLiteral("OK"));
-    QCOMPARE(editor->findChild<QPushButton *>("cmdCancel")->text(), QStringLiteral("Cancel"));
-    QCOMPARE(editor->findChild<QLineEdit *>("Text1")->text(), QStringLiteral("Cy Caster"));
+    checkText();
+}
+
+void TestShellWindows::registerKeepsItsSize()
+{
+    auto *editor = open<frmRegister>();
+    QVERIFY(shownText(get("Label4")).contains(QStringLiteral("control panel")));
     // A fixed frame: the window keeps its size.
     const QSize size = editor->size();
     editor->resize(size + QSize(100, 100));
@@ -92,10 +86,10 @@ void TestShellWindows::registerClosedByWindowIsCancel()
     auto *name = editor->findChild<QLineEdit *>("Text1");
     name->setText(QStringLiteral("Someone Else"));
     editor->close();
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!editor);
     QCOMPARE(saved.size(), 0);
-    QCOMPARE(querySingle(m_db, "SELECT Name FROM Register").toString(), QStringLiteral("Cy Caster"));
+    QCOMPARE(value("SELECT Name FROM Register").toString(), QStringLiteral("Cy Caster"));
 }
 
 void TestShellWindows::registerSaveFailureKeepsTheEditor()
@@ -104,15 +98,15 @@ void TestShellWindows::registerSaveFailureKeepsTheEditor()
     QSignalSpy saved(editor.data(), &frmRegister::saved);
     editor->findChild<QLineEdit *>("Text1")->setText(QStringLiteral("Dee Dropshot"));
     // The row vanished behind the editor's back (another copy of the program).
-    QVERIFY(execSql(m_db, "DELETE FROM Register"));
+    QVERIFY(sql("DELETE FROM Register"));
     QTest::mouseClick(editor->findChild<QPushButton *>("cmdSave"), Qt::LeftButton);
     // Not reported as done: the editor stays with what was typed, and says so.
     QVERIFY(editor && editor->isVisible());
     QCOMPARE(saved.size(), 0);
-    QCOMPARE(m_scope->fake().messages.size(), 1);
-    QCOMPARE(m_scope->fake().messages.first().icon, MessageIcon::Exclamation);
+    QCOMPARE(fake().messages.size(), 1);
+    QCOMPARE(fake().messages.first().icon, MessageIcon::Exclamation);
     QCOMPARE(editor->findChild<QLineEdit *>("Text1")->text(), QStringLiteral("Dee Dropshot"));
-    QCOMPARE(querySingle(m_db, "SELECT COUNT(*) FROM Register").toInt(), 0);
+    QCOMPARE(value("SELECT COUNT(*) FROM Register").toInt(), 0);
 }
 
 void TestShellWindows::about()
@@ -127,9 +121,9 @@ void TestShellWindows::about()
     QVERIFY(texts.contains(QStringLiteral("Version: 5.0")));
     QVERIFY(!about->findChild<QLabel *>("Image1")->pixmap().isNull());
     QTest::mouseClick(about->findChild<QPushButton *>("cmdExit"), Qt::LeftButton);
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!about);
-    QVERIFY(m_scope->fake().urls.isEmpty());
+    QVERIFY(fake().urls.isEmpty());
 }
 
 void TestShellWindows::update()
@@ -142,15 +136,15 @@ void TestShellWindows::update()
     QCOMPARE(update->findChild<QPushButton *>("cmdUpdate")->text(), QStringLiteral("Check Now"));
 
     QTest::mouseClick(update->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
-    QCOMPARE(m_scope->fake().urls, QList<QUrl>{kUpdatePage});
+    QCOMPARE(fake().urls, QList<QUrl>{kUpdatePage});
     QVERIFY(kUpdatePage.isValid());
     QCOMPARE(kUpdatePage.scheme(), QStringLiteral("https"));
-    QVERIFY(m_scope->fake().messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
 
     QTest::mouseClick(update->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
-    releaseClosed();
+    ScreenDriver::releaseClosed();
     QVERIFY(!update);
-    QCOMPARE(m_scope->fake().urls.size(), 1);
+    QCOMPARE(fake().urls.size(), 1);
 }
 
 // A fake whose browser never starts.
@@ -167,7 +161,7 @@ public:
 
 void TestShellWindows::updateBrowserFails()
 {
-    auto fake = std::make_unique<NoBrowserPlatform>(m_scope->folder());
+    auto fake = std::make_unique<NoBrowserPlatform>(folder());
     NoBrowserPlatform *noBrowser = fake.get();
     auto previous = replacePlatform(std::move(fake));
     auto *update = WindowRegistry::open<frmUpdate>();

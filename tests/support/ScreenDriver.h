@@ -5,6 +5,7 @@
 // answer to the next message, and closes and releases windows.
 
 #include "FakePlatform.h"
+#include "shell/WindowRegistry.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -21,7 +22,20 @@ public:
 
     // Opens (or brings up) the window called name and waits until it is active.
     QWidget *open(const QString &windowName);
+    // The same for the window of class W, defined first where nobody has.
+    template <class W> W *open()
+    {
+        if (!WindowRegistry::isDefined(WindowRegistry::nameOf<W>()))
+            WindowRegistry::define<W>();
+        return qobject_cast<W *>(open(WindowRegistry::nameOf<W>()));
+    }
     QWidget *window() const { return m_window; }
+    // Drives a window that something else opened (a menu, another window) from now on.
+    template <class W> W *drive(W *w)
+    {
+        m_window = w;
+        return w;
+    }
 
     template <class T = QWidget> T *get(const QString &name) const
     {
