@@ -147,28 +147,14 @@ void TestShellWindows::update()
     QCOMPARE(fake().urls.size(), 1);
 }
 
-// A fake whose browser never starts.
-class NoBrowserPlatform : public FakePlatform
-{
-public:
-    using FakePlatform::FakePlatform;
-    bool openUrl(const QUrl &url) override
-    {
-        FakePlatform::openUrl(url);
-        return false;
-    }
-};
-
 void TestShellWindows::updateBrowserFails()
 {
-    auto fake = std::make_unique<NoBrowserPlatform>(folder());
-    NoBrowserPlatform *noBrowser = fake.get();
-    auto previous = replacePlatform(std::move(fake));
+    FakePlatform *noBrowser = &fake(); // a browser that never starts
+    noBrowser->urlOpens = false;
     auto *update = WindowRegistry::open<frmUpdate>();
     QTest::mouseClick(update->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
     QCOMPARE(noBrowser->messages.size(), 1);
     QVERIFY(noBrowser->messages.first().text.contains(kUpdatePage.toString()));
-    replacePlatform(std::move(previous));
 }
 
 void TestShellWindows::credit()

@@ -30,7 +30,7 @@ std::optional<QString> FakePlatform::openFileName(const FileDialogRequest &reque
 bool FakePlatform::openUrl(const QUrl &url)
 {
     urls.append(url);
-    return true;
+    return urlOpens;
 }
 
 void FakePlatform::previewReport(const ReportPreviewRequest &request, QWidget *)

@@ -46,6 +46,7 @@ public:
     QQueue<std::optional<QString>> saveAnswers;
     QQueue<std::optional<QString>> openAnswers;
     bool printResult = true;
+    bool urlOpens = true; // false: no browser or mail program takes the address
     // Makes the report a Print button asked for; unset, the request is only recorded.
     std::function<bool(const QString &reportFile, QWidget *parent)> reportMaker;
 
