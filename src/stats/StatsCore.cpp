@@ -302,9 +302,13 @@ bool TripLog::load(const QString &databasePath, QString *error, const StopFlag *
     if (rc != SQLITE_DONE)
         return fail(stopped(stop) ? kStopped : QString::fromUtf8(sqlite3_errmsg(db)));
     sqlite3_close_v2(db);
+    db = nullptr;
 
-    for (Groups &g : m_groups)
+    for (Groups &g : m_groups) {
+        if (stopped(stop))
+            return fail(kStopped);
         g.settleNames();
+    }
     assignMoonPhases();
     return true;
 }
