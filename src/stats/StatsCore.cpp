@@ -141,15 +141,13 @@ std::int32_t TripLog::Groups::idOf(const QString &value)
 {
     const QString spelling = value.trimmed();
     const QString key = spelling.toCaseFolded();
-    auto it = idOfKey.constFind(key);
-    std::int32_t id;
-    if (it == idOfKey.constEnd()) {
-        id = std::int32_t(spellings.size());
-        idOfKey.insert(key, id);
+    // One look-up whether the group is new or not: a log of many different names makes many groups.
+    GroupId &slot = idOfKey[key];
+    if (slot.id < 0) {
+        slot.id = std::int32_t(spellings.size());
         spellings.emplace_back();
-    } else {
-        id = *it;
     }
+    const std::int32_t id = slot.id;
     Spellings &s = spellings[size_t(id)];
     if (s.firstCount == 0 || s.first == spelling) {
         s.first = spelling;
@@ -185,7 +183,7 @@ void TripLog::Groups::settleNames()
     std::vector<const QString *> keys(size_t(names.size()));
     const QString none = kNoneGroup.toCaseFolded();
     for (auto it = idOfKey.constBegin(); it != idOfKey.constEnd(); ++it)
-        keys[size_t(it.value())] = it.key().isEmpty() ? &none : &it.key();
+        keys[size_t(it.value().id)] = it.key().isEmpty() ? &none : &it.key();
     qsizetype common = keys.empty() ? 0 : keys.front()->size();
     for (const QString *k : keys)
         while (common > 0 && QStringView(*k).left(common) != QStringView(*keys.front()).left(common))
@@ -213,9 +211,9 @@ void TripLog::Groups::settleNames()
 
 std::int32_t TripLog::Groups::find(const QString &value) const
 {
-    const std::int32_t id = idOfKey.value(groupKey(value), -1);
+    const std::int32_t id = idOfKey.value(groupKey(value)).id;
     // The window offers the empty group by its shown name.
-    return id < 0 && value == kNoneGroup ? idOfKey.value(QString(), -1) : id;
+    return id < 0 && value == kNoneGroup ? idOfKey.value(QString()).id : id;
 }
 
 // ---- Loading ---------------------------------------------------------------------------

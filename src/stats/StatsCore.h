@@ -173,7 +173,11 @@ private:
 
     struct Groups
     {
-        QHash<QString, std::int32_t> idOfKey; // case-folded, trimmed text -> group
+        struct GroupId
+        {
+            std::int32_t id = -1; // none yet
+        };
+        QHash<QString, GroupId> idOfKey; // case-folded, trimmed text -> group
         // Per group: its first spelling and how often it came, and only when a
         // group is written more than one way, the count of every spelling. Most
         // groups have one spelling; a hash for each of them would be most of the work.
