@@ -61,10 +61,10 @@ QString describeFilter(const Filter &filter)
     else if (filter.to)
         parts << QStringLiteral("up to %1").arg(shortDate(*filter.to));
     if (!filter.lake.isEmpty())
-        parts << QStringLiteral("lake or river %1").arg(filter.lake);
+        parts << QStringLiteral("on %1").arg(filter.lake);
     if (!filter.species.isEmpty())
-        parts << QStringLiteral("primary species %1").arg(filter.species);
-    return parts.isEmpty() ? QStringLiteral("All trips") : QStringLiteral("Trips ") + parts.join(QStringLiteral(", "));
+        parts << QStringLiteral("for %1").arg(filter.species);
+    return parts.isEmpty() ? QStringLiteral("All trips") : QStringLiteral("Trips ") + parts.join(QLatin1Char(' '));
 }
 
 QString perTripText(const Figures &figures)

@@ -18,7 +18,7 @@
 namespace tf::stats {
 
 // Which trips a filter chooses, in words: "All trips", "Trips from 5/4/24 to
-// 7/20/24, lake or river Clear Lake, primary species Bass".
+// 7/20/24 on Clear Lake for Bass".
 QString describeFilter(const Filter &filter);
 
 // Fish per trip ("2.50") and the blank share ("50% (1)") as the window shows

@@ -316,10 +316,10 @@ QWidget *frmStatistics::makeBreakdownPage(Page &page)
         page.table->setColumnWidth(c, page.table->fontMetrics().horizontalAdvance(
                                           page.model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
                                           24);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
-    // The chart first: an exported chart is as wide as it is here.
-    splitter->setSizes({640, 420});
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    // The five figures take some 370 pixels; the names need room of their own.
+    splitter->setSizes({540, 540});
     return splitter;
 }
 

@@ -115,9 +115,11 @@ void TestFrmStatistics::filterChangesFigures()
     QCOMPARE(lakes->count(), 4);
     QCOMPARE(lakes->itemText(0), QStringLiteral("(all)"));
     QCOMPARE(lakes->itemText(1), QStringLiteral("Clear Lake"));
-    // n is the trips a bar's fish per trip stands on; a group of none says so rather than show 0.
+    // Most fish per trip on top (the table goes by trips); n is the trips a bar's fish per
+    // trip stands on; a group of none says so rather than show 0, and comes last.
     QCOMPARE(child<StatsChart>("cht_lure_color")->categories(),
-             (QStringList{"Red (n=3)", "(none) (catch unknown)", "Chartreuse (n=1)"}));
+             (QStringList{"Chartreuse (n=1)", "Red (n=3)", "(none) (catch unknown)"}));
+    QCOMPARE(child<QTableView>("tbl_lure_color")->model()->index(0, 0).data().toString(), QStringLiteral("Red"));
     lakes->setCurrentIndex(1);
     QVERIFY(ready());
     QCOMPARE(m_window->result().totals.figures.trips, 2);
@@ -295,7 +297,7 @@ void TestFrmStatistics::printCarriesFigures()
     QVERIFY(!QFileInfo::exists(figures)); // a scratch file, gone after printing
     QCOMPARE(fake.previewTitles, QStringList{"Print Preview"});
     const QString text = fake.previewTexts.value(0);
-    QVERIFY2(text.contains(QLatin1String("Trips lake or river Fox River")), qPrintable(text.left(2000)));
+    QVERIFY2(text.contains(QLatin1String("Trips on Fox River")), qPrintable(text.left(2000)));
     QVERIFY(text.contains(QLatin1String("Pat Angler")));
     // Fox River: 2 trips, one of known catch with 6 fish, none blank; its colours Chartreuse and none.
     QVERIFY2(text.contains(QLatin1String("Fox River\n2\n1\n6\n6.00\n0% (0)")), qPrintable(text.left(3000)));
