@@ -5,8 +5,10 @@
 
 #include "data/Schema.h"
 #include "stats/StatsCore.h"
+#include "stats/StatsPrint.h"
 
 #include <QDate>
+#include <QFile>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -149,6 +151,24 @@ void BM_StatisticsDistinct(benchmark::State &state)
         benchmark::DoNotOptimize(f.log.compute({}));
 }
 BENCHMARK(BM_StatisticsDistinct)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Print writes every figure of the window into a scratch database for the report engine.
+void BM_StatisticsPrintFile(benchmark::State &state)
+{
+    Fixture &f = distinctFixture(int(state.range(0)));
+    const tf::stats::Result result = f.log.compute({});
+    int n = 0;
+    for (auto _ : state) {
+        const QString path = f.dir.filePath(QStringLiteral("figures%1.db").arg(n++));
+        QString error;
+        if (!tf::stats::writeFigures(result, {}, f.path, path, &error))
+            state.SkipWithError(qPrintable(error));
+        state.PauseTiming();
+        QFile::remove(path);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StatisticsPrintFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
