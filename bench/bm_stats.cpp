@@ -1,11 +1,14 @@
 // Fishing statistics over a generated log of 100,000 trips across 45 years on 500 lakes:
 // reading the log (grouping and moon phases included), every total and breakdown, and
-// a change of lake filter.
+// a change of lake filter. The same again on a log where no two trips share a text, so
+// every breakdown but year, month and moon phase has 100,000 groups.
 
 #include "data/Schema.h"
 #include "stats/StatsCore.h"
+#include "stats/StatsPrint.h"
 
 #include <QDate>
+#include <QFile>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -52,17 +55,51 @@ QString makeLog(const QTemporaryDir &dir, int trips)
     return path;
 }
 
+// Every text of every trip its own: "Lake 1", "Lake 2", ...
+QString makeDistinctLog(const QTemporaryDir &dir, int trips)
+{
+    const QString path = dir.filePath(QStringLiteral("tfn5.mdb"));
+    if (!tf::createDatabase(path))
+        return {};
+    QStringList columns{QStringLiteral("\"Date\""), QStringLiteral("\"Total Fish\"")};
+    QStringList values{QStringLiteral("printf('%04d-%02d-%02d', 1980 + i % 45, 1 + i % 12, 1 + i % 28)"),
+                       QStringLiteral("i % 7")};
+    for (const char *c : {"Lake", "Fish Caught", "Best Lure", "Lure Color", "Weather", "Wind Direction", "Wind Speed",
+                          "Air Temp", "Water Temp", "Water Color", "Structure", "Best Depth"}) {
+        columns << QStringLiteral("\"%1\"").arg(QLatin1String(c));
+        values << QStringLiteral("'%1 ' || i").arg(QLatin1String(c));
+    }
+    const QString sql = QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                       "INSERT INTO Log (%2) SELECT %3 FROM n")
+                            .arg(trips)
+                            .arg(columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')));
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok ? path : QString();
+}
+
 struct Fixture
 {
     QTemporaryDir dir;
     QString path;
     tf::stats::TripLog log;
-    explicit Fixture(int trips) : path(makeLog(dir, trips)) { log.load(path, nullptr); }
+    Fixture(int trips, bool distinct) : path(distinct ? makeDistinctLog(dir, trips) : makeLog(dir, trips))
+    {
+        log.load(path, nullptr);
+    }
 };
 
 Fixture &fixture(int trips)
 {
-    static Fixture f(trips);
+    static Fixture f(trips, false);
+    return f;
+}
+
+Fixture &distinctFixture(int trips)
+{
+    static Fixture f(trips, true);
     return f;
 }
 
@@ -96,6 +133,42 @@ void BM_StatisticsFilter(benchmark::State &state)
     }
 }
 BENCHMARK(BM_StatisticsFilter)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_StatisticsLoadDistinct(benchmark::State &state)
+{
+    Fixture &f = distinctFixture(int(state.range(0)));
+    for (auto _ : state) {
+        tf::stats::TripLog log;
+        benchmark::DoNotOptimize(log.load(f.path, nullptr));
+    }
+}
+BENCHMARK(BM_StatisticsLoadDistinct)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_StatisticsDistinct(benchmark::State &state)
+{
+    Fixture &f = distinctFixture(int(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(f.log.compute({}));
+}
+BENCHMARK(BM_StatisticsDistinct)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Print writes every figure of the window into a scratch database for the report engine.
+void BM_StatisticsPrintFile(benchmark::State &state)
+{
+    Fixture &f = distinctFixture(int(state.range(0)));
+    const tf::stats::Result result = f.log.compute({});
+    int n = 0;
+    for (auto _ : state) {
+        const QString path = f.dir.filePath(QStringLiteral("figures%1.db").arg(n++));
+        QString error;
+        if (!tf::stats::writeFigures(result, {}, f.path, path, &error))
+            state.SkipWithError(qPrintable(error));
+        state.PauseTiming();
+        QFile::remove(path);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StatisticsPrintFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -99,7 +99,11 @@ public:
     virtual void previewReport(const ReportPreviewRequest &request, QWidget *parent) = 0;
     // Makes the report of a definition file in the program folder ("log.rpt")
     // and shows its preview; false when it could not (the user has been told why).
-    virtual bool printReport(const QString &reportFile, QWidget *parent) = 0;
+    bool printReport(const QString &reportFile, QWidget *parent) { return printReport(reportFile, parent, QString()); }
+    // The same with the definition's queries run on another database file than
+    // the diary (empty: the diary): figures the program worked out and wrote
+    // down to be printed.
+    virtual bool printReport(const QString &reportFile, QWidget *parent, const QString &databasePath) = 0;
     // Prints a picture on the default printer; false when nothing was printed.
     // `where` is in inches from the page's top left corner; an empty one fits the picture to the page.
     virtual bool printImage(const QImage &image, const QRectF &where, QWidget *parent) = 0;

@@ -63,7 +63,7 @@ private:
 
 } // namespace
 
-bool runReport(const QString &fileName, QWidget *parent)
+bool runReport(const QString &fileName, QWidget *parent, const QString &databasePath)
 {
     static bool running = false;
     if (running)
@@ -73,7 +73,7 @@ bool runReport(const QString &fileName, QWidget *parent)
 
     report::BuildOptions options;
     options.definitionPath = report::reportPath(fileName);
-    options.databasePath = programDatabasePath();
+    options.databasePath = databasePath.isEmpty() ? programDatabasePath() : databasePath;
     options.printedAt = platform().now();
     {
         // The same printer the preview will use, so the pages come out at its size.

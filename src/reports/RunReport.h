@@ -14,6 +14,7 @@ namespace tf {
 
 // True when the preview was shown; false when the report could not be made (the
 // user has been told why), was cancelled, or another report is still being made.
-bool runReport(const QString &fileName, QWidget *parent);
+// The queries read the diary, or the database file at `databasePath` when one is given.
+bool runReport(const QString &fileName, QWidget *parent, const QString &databasePath = {});
 
 } // namespace tf

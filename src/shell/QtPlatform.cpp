@@ -143,9 +143,9 @@ void QtPlatform::previewReport(const ReportPreviewRequest &request, QWidget *par
     preview.exec();
 }
 
-bool QtPlatform::printReport(const QString &reportFile, QWidget *parent)
+bool QtPlatform::printReport(const QString &reportFile, QWidget *parent, const QString &databasePath)
 {
-    return runReport(reportFile, parent);
+    return runReport(reportFile, parent, databasePath);
 }
 
 bool QtPlatform::printImage(const QImage &image, const QRectF &where, QWidget *parent)

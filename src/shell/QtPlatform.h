@@ -15,7 +15,8 @@ public:
     bool openUrl(const QUrl &url) override;
     QDateTime now() const override;
     void previewReport(const ReportPreviewRequest &request, QWidget *parent) override;
-    bool printReport(const QString &reportFile, QWidget *parent) override;
+    using Platform::printReport;
+    bool printReport(const QString &reportFile, QWidget *parent, const QString &databasePath) override;
     bool printImage(const QImage &image, const QRectF &where, QWidget *parent) override;
     bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) override;
     void beginWait() override;

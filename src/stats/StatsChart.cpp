@@ -11,7 +11,9 @@
 #include <QtCharts/QHorizontalBarSeries>
 #include <QtCharts/QValueAxis>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tf {
 
@@ -54,6 +56,14 @@ void StatsChart::setBreakdown(const stats::Breakdown &breakdown, int maxBars, co
     m_categories.clear();
 
     const int shown = std::min<int>(maxBars, int(breakdown.rows.size()));
+    std::vector<const stats::GroupRow *> bars;
+    for (int i = 0; i < shown; ++i)
+        bars.push_back(&breakdown.rows[size_t(i)]);
+    const stats::Dimension d = breakdown.dimension;
+    if (d != stats::Dimension::Year && d != stats::Dimension::Month && d != stats::Dimension::MoonPhase)
+        std::stable_sort(bars.begin(), bars.end(), [](const stats::GroupRow *a, const stats::GroupRow *b) {
+            return a->figures.fishPerTrip().value_or(-1) > b->figures.fishPerTrip().value_or(-1);
+        });
     auto *set = new QBarSet(QStringLiteral("Fish per trip"));
     set->setColor(QColor(0x2e, 0x6f, 0x9e));
     set->setLabelColor(Qt::black);
@@ -61,7 +71,7 @@ void StatsChart::setBreakdown(const stats::Breakdown &breakdown, int maxBars, co
     double top = 0;
     // Horizontal bars are drawn from the bottom up; the first group goes on top.
     for (int i = shown - 1; i >= 0; --i) {
-        const stats::GroupRow &row = breakdown.rows[size_t(i)];
+        const stats::GroupRow &row = *bars[size_t(i)];
         const double value = std::round(row.figures.fishPerTrip().value_or(0) * 100) / 100;
         top = std::max(top, value);
         set->append(value);

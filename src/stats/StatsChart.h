@@ -17,6 +17,9 @@ public:
     explicit StatsChart(QWidget *parent = nullptr);
 
     // Draws the breakdown, at most `maxBars` groups (the first ones of its order).
+    // Years, months and moon phases keep their calendar order; the groups of any
+    // other breakdown are drawn best first, most fish per trip on top, so where
+    // the fish bite shows at a glance (groups of unknown catch last).
     void setBreakdown(const stats::Breakdown &breakdown, int maxBars, const QString &title);
     // The bar labels as shown, top to bottom (for tests and for reading back).
     QStringList categories() const { return m_categories; }

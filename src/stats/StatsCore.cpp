@@ -141,15 +141,13 @@ std::int32_t TripLog::Groups::idOf(const QString &value)
 {
     const QString spelling = value.trimmed();
     const QString key = spelling.toCaseFolded();
-    auto it = idOfKey.constFind(key);
-    std::int32_t id;
-    if (it == idOfKey.constEnd()) {
-        id = std::int32_t(spellings.size());
-        idOfKey.insert(key, id);
+    // One look-up whether the group is new or not: a log of many different names makes many groups.
+    GroupId &slot = idOfKey[key];
+    if (slot.id < 0) {
+        slot.id = std::int32_t(spellings.size());
         spellings.emplace_back();
-    } else {
-        id = *it;
     }
+    const std::int32_t id = slot.id;
     Spellings &s = spellings[size_t(id)];
     if (s.firstCount == 0 || s.first == spelling) {
         s.first = spelling;
@@ -163,6 +161,7 @@ std::int32_t TripLog::Groups::idOf(const QString &value)
 void TripLog::Groups::settleNames()
 {
     names.clear();
+    names.reserve(qsizetype(spellings.size()));
     for (const Spellings &counts : spellings) {
         QString best = counts.first;
         int bestCount = counts.firstCount;
@@ -175,41 +174,78 @@ void TripLog::Groups::settleNames()
     }
     spellings.clear();
     spellings.shrink_to_fit();
+
+    // The folded name of a group is the key it was found by, so nothing is folded
+    // again. A log of many different names compares them many times over: each
+    // is first compared by a number made of its first four letters after what
+    // every name begins with ("lake "), and only names that agree on those are
+    // compared letter by letter.
+    std::vector<const QString *> keys(size_t(names.size()));
+    const QString none = kNoneGroup.toCaseFolded();
+    for (auto it = idOfKey.constBegin(); it != idOfKey.constEnd(); ++it)
+        keys[size_t(it.value().id)] = it.key().isEmpty() ? &none : &it.key();
+    qsizetype common = keys.empty() ? 0 : keys.front()->size();
+    for (const QString *k : keys)
+        while (common > 0 && QStringView(*k).left(common) != QStringView(*keys.front()).left(common))
+            --common;
+    struct Entry
+    {
+        std::uint64_t lead;
+        std::int32_t group;
+    };
+    std::vector<Entry> order;
+    order.reserve(keys.size());
+    for (size_t g = 0; g < keys.size(); ++g) {
+        std::uint64_t lead = 0;
+        for (qsizetype i = common; i < common + 4; ++i)
+            lead = lead << 16 | (i < keys[g]->size() ? keys[g]->at(i).unicode() : 0);
+        order.push_back({lead, std::int32_t(g)});
+    }
+    std::sort(order.begin(), order.end(), [&keys](const Entry &a, const Entry &b) {
+        return a.lead != b.lead ? a.lead < b.lead : *keys[size_t(a.group)] < *keys[size_t(b.group)];
+    });
+    rank.assign(order.size(), 0);
+    for (size_t i = 0; i < order.size(); ++i)
+        rank[size_t(order[i].group)] = std::int32_t(i);
 }
 
 std::int32_t TripLog::Groups::find(const QString &value) const
 {
-    const std::int32_t id = idOfKey.value(groupKey(value), -1);
+    const std::int32_t id = idOfKey.value(groupKey(value)).id;
     // The window offers the empty group by its shown name.
-    return id < 0 && value == kNoneGroup ? idOfKey.value(QString(), -1) : id;
-}
-
-// Most trips first, then by name ignoring case. The names are folded once: a
-// log of many different lakes has as many rows, and folding in every
-// comparison would cost more than everything else the figures need.
-static void sortRows(std::vector<GroupRow> &rows)
-{
-    std::vector<QString> keys;
-    keys.reserve(rows.size());
-    for (const GroupRow &r : rows)
-        keys.push_back(r.group.toCaseFolded());
-    std::vector<size_t> order(rows.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (rows[a].figures.trips != rows[b].figures.trips)
-            return rows[a].figures.trips > rows[b].figures.trips;
-        return keys[a] < keys[b];
-    });
-    std::vector<GroupRow> sorted;
-    sorted.reserve(rows.size());
-    for (size_t i : order)
-        sorted.push_back(std::move(rows[i]));
-    rows = std::move(sorted);
+    return id < 0 && value == kNoneGroup ? idOfKey.value(QString()).id : id;
 }
 
 // ---- Loading ---------------------------------------------------------------------------
 
-bool TripLog::load(const QString &databasePath, QString *error)
+namespace {
+
+// Waits for another program's lock as a busy timeout would, but gives up as soon
+// as the reader is told to stop.
+struct BusyWait
+{
+    const StopFlag *stop = nullptr;
+    static int retry(void *self, int attempts)
+    {
+        constexpr int kStepMs = 10, kLongestMs = 2000;
+        const StopFlag *stop = static_cast<BusyWait *>(self)->stop;
+        if ((stop && stop->load(std::memory_order_relaxed)) || attempts * kStepMs >= kLongestMs)
+            return 0;
+        sqlite3_sleep(kStepMs);
+        return 1;
+    }
+};
+
+bool stopped(const StopFlag *stop)
+{
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
+const QString kStopped = QStringLiteral("Stopped.");
+
+} // namespace
+
+bool TripLog::load(const QString &databasePath, QString *error, const StopFlag *stop)
 {
     m_trips.clear();
     m_groups = {};
@@ -226,7 +262,8 @@ bool TripLog::load(const QString &databasePath, QString *error)
     };
     if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         return fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
-    sqlite3_busy_timeout(db, 2000);
+    BusyWait busy{stop};
+    sqlite3_busy_handler(db, &BusyWait::retry, &busy);
 
     QString sql = QStringLiteral("SELECT \"Date\", \"Total Fish\"");
     for (const char *c : kTextColumns)
@@ -242,6 +279,10 @@ bool TripLog::load(const QString &databasePath, QString *error)
     };
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if ((m_trips.size() & 1023) == 0 && stopped(stop)) {
+            sqlite3_finalize(stmt);
+            return fail(kStopped);
+        }
         Trip t;
         const QDate date = FieldValue::toDate(text(0));
         if (date.isValid()) {
@@ -257,11 +298,15 @@ bool TripLog::load(const QString &databasePath, QString *error)
     }
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE)
-        return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+        return fail(stopped(stop) ? kStopped : QString::fromUtf8(sqlite3_errmsg(db)));
     sqlite3_close_v2(db);
+    db = nullptr;
 
-    for (Groups &g : m_groups)
+    for (Groups &g : m_groups) {
+        if (stopped(stop))
+            return fail(kStopped);
         g.settleNames();
+    }
     assignMoonPhases();
     return true;
 }
@@ -308,8 +353,10 @@ QStringList TripLog::groupNames(Dimension d) const
     const int i = int(d) - int(Dimension::Lake);
     if (i < 0 || i >= kTextDimensions)
         return {};
-    QStringList names = m_groups[size_t(i)].names;
-    names.sort(Qt::CaseInsensitive);
+    const Groups &groups = m_groups[size_t(i)];
+    QStringList names(groups.names.size());
+    for (qsizetype g = 0; g < groups.names.size(); ++g)
+        names[groups.rank[size_t(g)]] = groups.names[g];
     return names;
 }
 
@@ -333,7 +380,7 @@ QDate TripLog::lastDate() const
 
 // ---- Counting --------------------------------------------------------------------------
 
-Result TripLog::compute(const Filter &filter) const
+Result TripLog::compute(const Filter &filter, const StopFlag *stop) const
 {
     Result result;
     for (int d = 0; d < kDimensionCount; ++d)
@@ -363,7 +410,16 @@ Result TripLog::compute(const Filter &filter) const
     std::array<Figures, 8> byMoon{};
     const Trip *best = nullptr;
 
-    for (const Trip &t : m_trips) {
+    const auto giveUp = [&result] {
+        result = Result{};
+        result.ok = false;
+        result.error = kStopped;
+        return result;
+    };
+    for (size_t n = 0; n < m_trips.size(); ++n) {
+        const Trip &t = m_trips[n];
+        if ((n & 4095) == 0 && stopped(stop))
+            return giveUp();
         if (dated && (t.day == 0 || t.day < from || t.day > to))
             continue;
         if ((lake >= 0 && t.text[lakeIndex] != lake) || (species >= 0 && t.text[speciesIndex] != species))
@@ -396,11 +452,24 @@ Result TripLog::compute(const Filter &filter) const
         put(Dimension::Month, QString::fromLatin1(kMonthNames[m]), byMonth[m]);
     for (size_t p = 0; p < byMoon.size(); ++p)
         put(Dimension::MoonPhase, moonPhaseNames().at(int(p)), byMoon[p]);
+    // Most trips first, then by name.
     for (int i = 0; i < kTextDimensions; ++i) {
-        const Dimension d = Dimension(int(Dimension::Lake) + i);
-        for (size_t g = 0; g < byText[size_t(i)].size(); ++g)
-            put(d, m_groups[size_t(i)].names.at(qsizetype(g)), byText[size_t(i)][g]);
-        sortRows(result.breakdowns[size_t(d)].rows);
+        if (stopped(stop))
+            return giveUp();
+        const Groups &groups = m_groups[size_t(i)];
+        const std::vector<Figures> &figures = byText[size_t(i)];
+        std::vector<std::int32_t> shown;
+        for (size_t g = 0; g < figures.size(); ++g)
+            if (figures[g].trips > 0)
+                shown.push_back(std::int32_t(g));
+        std::sort(shown.begin(), shown.end(), [&](std::int32_t a, std::int32_t b) {
+            const qint64 ta = figures[size_t(a)].trips, tb = figures[size_t(b)].trips;
+            return ta != tb ? ta > tb : groups.rank[size_t(a)] < groups.rank[size_t(b)];
+        });
+        std::vector<GroupRow> &rows = result.breakdowns[size_t(Dimension::Lake) + size_t(i)].rows;
+        rows.reserve(shown.size());
+        for (std::int32_t g : shown)
+            rows.push_back({groups.names.at(g), figures[size_t(g)]});
     }
     return result;
 }

@@ -31,6 +31,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -128,13 +129,20 @@ struct Result
     const Breakdown &by(Dimension d) const { return breakdowns[size_t(d)]; }
 };
 
-// The log, read once.
+// Set from another thread to make a load or a count give up soon; what was
+// given up has no figures worth showing.
+using StopFlag = std::atomic<bool>;
+
+// The log, read once. Reading is the slow part and needs no widgets, so it may
+// run on any thread; a loaded log is only read by compute(), which may run on
+// several threads at once.
 class TripLog
 {
 public:
-    // Reads every trip of the Log table of the database file; false with the
-    // engine's reason when the file cannot be read (missing, locked, damaged).
-    bool load(const QString &databasePath, QString *error);
+    // Reads every trip of the Log table of the database file on a connection of
+    // its own; false with the engine's reason when the file cannot be read
+    // (missing, locked, damaged) or with "Stopped." when `stop` was set.
+    bool load(const QString &databasePath, QString *error, const StopFlag *stop = nullptr);
 
     qint64 tripCount() const { return qint64(m_trips.size()); }
     // The names of the groups of a text dimension (lakes, species, ...), by name.
@@ -143,7 +151,9 @@ public:
     QDate firstDate() const;
     QDate lastDate() const;
 
-    Result compute(const Filter &filter) const;
+    // The figures of a filter; when `stop` is set meanwhile, a result that is
+    // not ok and says "Stopped.".
+    Result compute(const Filter &filter, const StopFlag *stop = nullptr) const;
 
     // How many times the moon arithmetic was asked for a lunation while loading.
     int lunationLookups() const { return m_lunationLookups; }
@@ -163,7 +173,11 @@ private:
 
     struct Groups
     {
-        QHash<QString, std::int32_t> idOfKey; // case-folded, trimmed text -> group
+        struct GroupId
+        {
+            std::int32_t id = -1; // none yet
+        };
+        QHash<QString, GroupId> idOfKey; // case-folded, trimmed text -> group
         // Per group: its first spelling and how often it came, and only when a
         // group is written more than one way, the count of every spelling. Most
         // groups have one spelling; a hash for each of them would be most of the work.
@@ -175,6 +189,10 @@ private:
         };
         std::vector<Spellings> spellings;
         QStringList names; // settled after loading
+        // Each group's place in name order (letter case ignored), settled after
+        // loading: a breakdown's rows of equal trips follow it, and sorting by a
+        // number is what keeps a count of many groups quick.
+        std::vector<std::int32_t> rank;
         std::int32_t idOf(const QString &value);
         void settleNames();
         std::int32_t find(const QString &value) const; // -1 when unknown

@@ -4,22 +4,28 @@
 #include "platform/Platform.h"
 #include "shell/WindowChrome.h"
 #include "stats/StatsChart.h"
+#include "stats/StatsPrint.h"
 
 #include <QAbstractTableModel>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tf {
 
@@ -36,33 +42,42 @@ constexpr int kMostBars = 10;
 // The four the angler asks about first, on the first page.
 constexpr Dimension kGlance[] = {Dimension::Month, Dimension::Lake, Dimension::LureColor, Dimension::MoonPhase};
 
-QString perTrip(const std::optional<double> &v)
-{
-    return v ? QString::number(*v, 'f', 2) : QStringLiteral("-");
-}
-
-QString share(const stats::Figures &f)
-{
-    const std::optional<double> s = f.blankShare();
-    return s ? QStringLiteral("%1% (%2)").arg(QString::number(*s * 100, 'f', 0)).arg(f.blank) : QStringLiteral("-");
-}
+// A count shorter than this shows no busy look, so a quick filter change does not flicker.
+constexpr int kBusyLookAfterMs = 150;
 
 } // namespace
 
+// What a request made on the window's thread comes back with.
+struct frmStatistics::Outcome
+{
+    quint64 request = 0;
+    stats::Filter filter;
+    std::shared_ptr<const stats::TripLog> log; // set when the log was read
+    QString readError;                         // why it could not be read
+    std::shared_ptr<const stats::Result> result;
+};
+
 // The rows of one breakdown for a table view: a log of many lakes has many
-// rows, so they are read on demand instead of made into items up front.
+// rows, so they are read on demand from the figures instead of made into items
+// (or even copied) up front.
 class BreakdownModel : public QAbstractTableModel
 {
 public:
-    BreakdownModel(QStringList headers, QObject *parent) : QAbstractTableModel(parent), m_headers(std::move(headers)) {}
+    BreakdownModel(Dimension dimension, QStringList headers, QObject *parent)
+        : QAbstractTableModel(parent), m_dimension(dimension), m_headers(std::move(headers))
+    {
+    }
 
-    void setRows(std::vector<stats::GroupRow> rows)
+    void setResult(std::shared_ptr<const stats::Result> result)
     {
         beginResetModel();
-        m_rows = std::move(rows);
+        m_result = std::move(result);
         endResetModel();
     }
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() || !m_result ? 0 : int(rows().size());
+    }
     int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 6; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
@@ -72,13 +87,13 @@ public:
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
-        if (!index.isValid() || index.row() >= int(m_rows.size()))
+        if (!index.isValid() || index.row() >= rowCount())
             return {};
         if (role == Qt::TextAlignmentRole && index.column() > 0)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole)
             return {};
-        const stats::GroupRow &row = m_rows[size_t(index.row())];
+        const stats::GroupRow &row = rows()[size_t(index.row())];
         switch (index.column()) {
         case 0:
             return row.group.size() > 200 ? row.group.left(199) + QChar(0x2026) : row.group;
@@ -89,15 +104,18 @@ public:
         case 3:
             return QString::number(row.figures.fish);
         case 4:
-            return perTrip(row.figures.fishPerTrip());
+            return stats::perTripText(row.figures);
         default:
-            return share(row.figures);
+            return stats::blankShareText(row.figures);
         }
     }
 
 private:
+    const std::vector<stats::GroupRow> &rows() const { return m_result->by(m_dimension).rows; }
+
+    Dimension m_dimension;
     QStringList m_headers;
-    std::vector<stats::GroupRow> m_rows;
+    std::shared_ptr<const stats::Result> m_result;
 };
 
 namespace {
@@ -142,12 +160,14 @@ QComboBox *makeChoice(const char *name, QWidget *parent)
 
 } // namespace
 
-frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent)
+frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent), m_result(std::make_shared<stats::Result>())
 {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(QStringLiteral("Fishing Statistics"));
+    // One request at a time: a newer one waits for the older to notice it should stop.
+    m_pool.setMaxThreadCount(1);
 
-    auto *filter = new QGroupBox(QStringLiteral("Which trips"), this);
+    auto *filter = fraFilter = new QGroupBox(QStringLiteral("Which trips"), this);
     filter->setObjectName(QStringLiteral("fraFilter"));
     dtpFrom = makeDateEdit("dtpFrom", filter);
     dtpTo = makeDateEdit("dtpTo", filter);
@@ -169,6 +189,23 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent)
     labelled(QStringLiteral("&Species"), cboSpecies);
     filterRow->addStretch();
     filterRow->addWidget(cmdRefresh);
+
+    lblBusy = new QLabel(this);
+    lblBusy->setObjectName(QStringLiteral("lblBusy"));
+    prgBusy = new QProgressBar(this);
+    prgBusy->setObjectName(QStringLiteral("prgBusy"));
+    prgBusy->setRange(0, 0); // how long it takes is not known: the bar only moves
+    prgBusy->setTextVisible(false);
+    prgBusy->setMaximumWidth(240);
+    auto *busyRow = new QHBoxLayout;
+    busyRow->addWidget(lblBusy);
+    busyRow->addWidget(prgBusy);
+    busyRow->addStretch();
+    lblBusy->hide();
+    prgBusy->hide();
+    m_busyLook = new QTimer(this);
+    m_busyLook->setSingleShot(true);
+    m_busyLook->setInterval(kBusyLookAfterMs);
 
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
@@ -195,16 +232,21 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent)
     cmdExportTable = new QPushButton(QStringLiteral("Export Table..."), this);
     cmdExportTable->setObjectName(QStringLiteral("cmdExportTable"));
     cmdExportTable->setToolTip(QStringLiteral(" Save the table shown as a CSV file "));
+    cmdPrint = new QPushButton(QStringLiteral("Print..."), this);
+    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
+    cmdPrint->setToolTip(QStringLiteral(" Print the totals and every table of the trips chosen "));
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdExportChart);
     buttons->addWidget(cmdExportTable);
+    buttons->addWidget(cmdPrint);
     buttons->addStretch();
     buttons->addWidget(cmdClose);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(filter);
+    layout->addLayout(busyRow);
     layout->addWidget(lblTotals);
     layout->addWidget(lblProblem);
     layout->addWidget(tabBreakdowns, 1);
@@ -220,6 +262,13 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent)
     connect(tabBreakdowns, &QTabWidget::currentChanged, this, &frmStatistics::updateButtons);
     connect(cmdExportChart, &QPushButton::clicked, this, &frmStatistics::exportChart);
     connect(cmdExportTable, &QPushButton::clicked, this, &frmStatistics::exportTable);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmStatistics::print);
+    connect(m_busyLook, &QTimer::timeout, this, [this] {
+        lblBusy->show();
+        prgBusy->show();
+        lblTotals->setEnabled(false);
+        tabBreakdowns->setEnabled(false);
+    });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -250,6 +299,7 @@ QWidget *frmStatistics::makeBreakdownPage(Page &page)
     page.table = new QTableView(splitter);
     page.table->setObjectName(QStringLiteral("tbl_") + key);
     page.model = new BreakdownModel(
+        page.dimension,
         {stats::dimensionTitle(page.dimension).mid(3, 1).toUpper() + stats::dimensionTitle(page.dimension).mid(4),
          QStringLiteral("Trips"), QStringLiteral("Known catch"), QStringLiteral("Fish"),
          QStringLiteral("Fish per trip"), QStringLiteral("Blank trips")},
@@ -266,30 +316,37 @@ QWidget *frmStatistics::makeBreakdownPage(Page &page)
         page.table->setColumnWidth(c, page.table->fontMetrics().horizontalAdvance(
                                           page.model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
                                           24);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
-    // The chart first: an exported chart is as wide as it is here.
-    splitter->setSizes({640, 420});
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    // The five figures take some 370 pixels; the names need room of their own.
+    splitter->setSizes({540, 540});
     return splitter;
+}
+
+frmStatistics::~frmStatistics()
+{
+    if (m_stop)
+        m_stop->store(true);
+    m_pool.waitForDone();
+    // The figures of a log of many different names take a while to free; a
+    // closing window need not wait for that.
+    for (Page &page : m_pages)
+        page.model->setResult(nullptr);
+    QThreadPool::globalInstance()->start([log = std::move(m_log), result = std::move(m_result)]() mutable {
+        result.reset();
+        log.reset();
+    });
 }
 
 bool frmStatistics::load()
 {
-    readLog();
+    ask(true);
     return true;
 }
 
 void frmStatistics::readLog()
 {
-    WaitPointer wait;
-    QString error;
-    const bool ok = m_log.load(programDatabasePath(), &error);
-    m_loadError = ok ? QString() : QStringLiteral("The fishing log could not be read.\n") + error;
-    fillFilterLists();
-    recount();
-    wait.end();
-    if (!ok)
-        showMessage(this, MessageIcon::Exclamation, m_loadError);
+    ask(true);
 }
 
 void frmStatistics::fillFilterLists()
@@ -298,17 +355,14 @@ void frmStatistics::fillFilterLists()
     for (auto [box, d] : {std::pair{cboLake, Dimension::Lake}, std::pair{cboSpecies, Dimension::Species}}) {
         const QString chosen = box->currentText();
         box->clear();
-        box->addItem(kAll);
-        box->addItems(m_log.groupNames(d));
+        box->addItems(QStringList{kAll} + m_log->groupNames(d));
         box->setCurrentIndex(std::max(0, box->findText(chosen, Qt::MatchFixedString | Qt::MatchCaseSensitive)));
     }
     m_filling = false;
 }
 
-void frmStatistics::recount()
+stats::Filter frmStatistics::currentFilter() const
 {
-    if (m_filling)
-        return;
     stats::Filter f;
     if (dtpFrom->date() != kNoBound)
         f.from = dtpFrom->date();
@@ -318,34 +372,120 @@ void frmStatistics::recount()
         f.lake = cboLake->currentText();
     if (cboSpecies->currentIndex() > 0)
         f.species = cboSpecies->currentText();
-    m_result = m_log.compute(f);
-    if (!m_result.ok) {
-        lblProblem->setText(m_result.error);
-        lblProblem->show();
-    } else {
-        lblProblem->setText(m_loadError);
-        lblProblem->setVisible(!m_loadError.isEmpty());
+    return f;
+}
+
+void frmStatistics::recount()
+{
+    if (!m_filling)
+        ask(false);
+}
+
+// Reads the log (when asked, or when no log has been read yet) and counts the
+// filter as it is now, on the window's thread. The request before is told to
+// stop; whatever it still brings back is thrown away.
+void frmStatistics::ask(bool reread)
+{
+    reread = reread || m_reading || !m_log;
+    if (m_stop)
+        m_stop->store(true);
+    m_stop = std::make_shared<stats::StopFlag>(false);
+    m_reading = reread;
+    const quint64 request = ++m_asked;
+    const stats::Filter filter = currentFilter();
+    std::shared_ptr<const stats::TripLog> log = reread ? nullptr : m_log;
+    const QString path = programDatabasePath();
+    const std::shared_ptr<stats::StopFlag> stop = m_stop;
+    auto *watcher = new QFutureWatcher<Outcome>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        take(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(&m_pool, [request, filter, log, path, stop]() mutable {
+        Outcome out{request, filter, nullptr, QString(), nullptr};
+        if (!log) {
+            auto fresh = std::make_shared<stats::TripLog>();
+            fresh->load(path, &out.readError, stop.get()); // a failed read leaves an empty log
+            out.log = log = std::move(fresh);
+        }
+        out.result = std::make_shared<const stats::Result>(log->compute(filter, stop.get()));
+        return out;
+    }));
+    setBusy(true);
+}
+
+void frmStatistics::take(const Outcome &outcome)
+{
+    if (outcome.request != m_asked)
+        return; // a newer request is under way: its figures follow
+    QString readError;
+    if (outcome.log) {
+        m_log = outcome.log;
+        m_reading = false;
+        readError = outcome.readError;
+        m_loadError =
+            readError.isEmpty() ? QString() : QStringLiteral("The fishing log could not be read.\n") + readError;
+        fillFilterLists();
     }
-    showTotals();
-    showBreakdowns();
+    const stats::Filter now = currentFilter();
+    if (now.from != outcome.filter.from || now.to != outcome.filter.to || now.lake != outcome.filter.lake ||
+        now.species != outcome.filter.species) {
+        // The log read has no group of the lake or species chosen before: count what the filter says now.
+        ask(false);
+    } else {
+        const std::shared_ptr<const stats::Result> old = std::exchange(m_result, outcome.result);
+        if (!m_result->ok) {
+            lblProblem->setText(m_result->error);
+            lblProblem->show();
+        } else {
+            lblProblem->setText(m_loadError);
+            lblProblem->setVisible(!m_loadError.isEmpty());
+        }
+        showTotals();
+        showBreakdowns();
+        setBusy(false);
+        emit figuresShown();
+    }
+    if (!readError.isEmpty())
+        showMessage(this, MessageIcon::Exclamation, m_loadError);
+}
+
+void frmStatistics::setBusy(bool busy)
+{
+    m_busy = busy;
+    fraFilter->setEnabled(!m_reading);
+    if (busy) {
+        lblBusy->setText(m_reading ? QStringLiteral("Reading the fishing log...") : QStringLiteral("Counting..."));
+        // Reading a log of many years takes a while: say so at once.
+        if (m_reading)
+            m_busyLook->start(0);
+        else if (!m_busyLook->isActive() && !prgBusy->isVisible())
+            m_busyLook->start();
+    } else {
+        m_busyLook->stop();
+        lblBusy->hide();
+        prgBusy->hide();
+        lblTotals->setEnabled(true);
+        tabBreakdowns->setEnabled(true);
+    }
     updateButtons();
 }
 
 void frmStatistics::showTotals()
 {
-    const stats::Totals &t = m_result.totals;
+    const stats::Totals &t = m_result->totals;
     const stats::Figures &f = t.figures;
-    if (!m_result.ok) {
+    if (!m_result->ok) {
         lblTotals->setText(QStringLiteral("No figures for this choice of trips."));
         return;
     }
     QString text = QStringLiteral("<b>%1</b> trips, <b>%2</b> with a known catch").arg(f.trips).arg(f.known);
     if (t.unknown() > 0)
         text += QStringLiteral(" (%1 unknown, left out of the catch figures)").arg(t.unknown());
-    text += QStringLiteral(". <b>%1</b> fish, <b>%2</b> fish per trip").arg(f.fish).arg(perTrip(f.fishPerTrip()));
+    text += QStringLiteral(". <b>%1</b> fish, <b>%2</b> fish per trip").arg(f.fish).arg(stats::perTripText(f));
     if (f.known > 0)
         text += QStringLiteral(" over %1 trips").arg(f.known);
-    text += QStringLiteral(". Blank trips: <b>%1</b>").arg(share(f));
+    text += QStringLiteral(". Blank trips: <b>%1</b>").arg(stats::blankShareText(f));
     if (t.best) {
         const QString day =
             t.best->date.isValid() ? QLocale().toString(t.best->date, QLocale::ShortFormat) : QStringLiteral("no date");
@@ -360,11 +500,11 @@ void frmStatistics::showTotals()
 void frmStatistics::showBreakdowns()
 {
     for (auto [d, chart] : m_glanceCharts)
-        chart->setBreakdown(m_result.by(d), barsFor(d), chartTitle(d, m_result.by(d).rows.size()));
+        chart->setBreakdown(m_result->by(d), barsFor(d), chartTitle(d, m_result->by(d).rows.size()));
     for (Page &page : m_pages) {
-        const stats::Breakdown &b = m_result.by(page.dimension);
+        const stats::Breakdown &b = m_result->by(page.dimension);
         page.chart->setBreakdown(b, barsFor(page.dimension), chartTitle(page.dimension, b.rows.size()));
-        page.model->setRows(b.rows);
+        page.model->setResult(m_result);
     }
 }
 
@@ -376,7 +516,11 @@ const frmStatistics::Page *frmStatistics::currentPage() const
 
 void frmStatistics::updateButtons()
 {
-    cmdExportTable->setEnabled(currentPage() != nullptr);
+    // While a count runs the figures shown are not those of the filter shown.
+    cmdExportChart->setEnabled(!m_busy);
+    cmdExportTable->setEnabled(!m_busy && currentPage() != nullptr);
+    cmdPrint->setEnabled(!m_busy);
+    cmdRefresh->setEnabled(!m_reading);
 }
 
 void frmStatistics::exportChart()
@@ -414,10 +558,32 @@ void frmStatistics::exportTable()
     if (QFileInfo(*path).suffix().isEmpty())
         *path += QStringLiteral(".csv");
     QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(stats::toCsv(m_result.by(page->dimension))) < 0 ||
+    if (!file.open(QIODevice::WriteOnly) || file.write(stats::toCsv(m_result->by(page->dimension))) < 0 ||
         !file.commit())
         showMessage(this, MessageIcon::Exclamation,
                     QStringLiteral("The table could not be exported.\n") + file.errorString());
+}
+
+// The report engine prints what its queries read from a database file: the
+// figures go into a scratch file of their own, gone once the preview closes.
+void frmStatistics::print()
+{
+    if (m_busy)
+        return;
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("statistics.db"));
+    QString error;
+    WaitPointer wait;
+    const bool written =
+        scratch.isValid() && stats::writeFigures(*m_result, currentFilter(), programDatabasePath(), path, &error);
+    wait.end();
+    if (!written) {
+        showMessage(this, MessageIcon::Exclamation,
+                    QStringLiteral("The figures could not be printed.\n") +
+                        (scratch.isValid() ? error : scratch.errorString()));
+        return;
+    }
+    platform().printReport(QStringLiteral("statistics.rpt"), this, path);
 }
 
 } // namespace tf

@@ -7,20 +7,28 @@
 // table. Every figure carries the number of trips it stands on.
 //
 // The log is read when the window opens and on Refresh; a filter only recounts.
-// A log that cannot be read (locked by another program, damaged) is said, and the
-// window stays open with no figures, so Refresh can try again.
+// Both run on a thread of the window's own, so a diary of many years opens the
+// window at once with "Reading the fishing log..." and the figures follow; a
+// filter changed meanwhile is counted next and only the newest figures are
+// shown. A log that cannot be read (locked by another program, damaged) is
+// said, and the window stays open with no figures, so Refresh can try again.
 
 #include "stats/StatsCore.h"
 
+#include <QThreadPool>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 class QComboBox;
 class QDateEdit;
+class QGroupBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableView;
+class QTimer;
 
 namespace tf {
 
@@ -33,13 +41,22 @@ class frmStatistics : public QWidget
     Q_OBJECT
 public:
     explicit frmStatistics(QWidget *parent = nullptr);
+    ~frmStatistics() override;
 
-    // Reads the log; the window opens even when that fails (it says why).
+    // Starts reading the log; the window opens at once and the figures follow.
     bool load();
 
-    const stats::Result &result() const { return m_result; }
+    // The figures shown; none until the first count is done.
+    const stats::Result &result() const { return *m_result; }
+    // Reading the log or counting: the figures shown are not yet those of the filter.
+    bool busy() const { return m_busy; }
+
+signals:
+    // The figures of the filter as it is now are on screen (or why there are none).
+    void figuresShown();
 
 private:
+    struct Outcome;
     struct Page
     {
         stats::Dimension dimension;
@@ -53,23 +70,37 @@ private:
     void readLog();
     void fillFilterLists();
     void recount();
+    void ask(bool reread);
+    void take(const Outcome &outcome);
+    void setBusy(bool busy);
+    stats::Filter currentFilter() const;
     void showTotals();
     void showBreakdowns();
     void exportChart();
     void exportTable();
+    void print();
     void updateButtons();
     const Page *currentPage() const;
 
-    stats::TripLog m_log;
-    stats::Result m_result;
+    std::shared_ptr<const stats::TripLog> m_log;
+    std::shared_ptr<const stats::Result> m_result;
     bool m_filling = false;
     QString m_loadError;
+    // The newest request: a count that finishes for an older one is thrown away.
+    quint64 m_asked = 0;
+    std::shared_ptr<stats::StopFlag> m_stop; // of the newest request
+    bool m_reading = false;                  // the newest request reads the log
+    bool m_busy = false;
 
     QDateEdit *dtpFrom = nullptr;
     QDateEdit *dtpTo = nullptr;
     QComboBox *cboLake = nullptr;
     QComboBox *cboSpecies = nullptr;
     QPushButton *cmdRefresh = nullptr;
+    QGroupBox *fraFilter = nullptr;
+    QLabel *lblBusy = nullptr;
+    QProgressBar *prgBusy = nullptr;
+    QTimer *m_busyLook = nullptr;
     QLabel *lblTotals = nullptr;
     QLabel *lblProblem = nullptr;
     QTabWidget *tabBreakdowns = nullptr;
@@ -78,7 +109,12 @@ private:
     std::vector<Page> m_pages;
     QPushButton *cmdExportChart = nullptr;
     QPushButton *cmdExportTable = nullptr;
+    QPushButton *cmdPrint = nullptr;
     QPushButton *cmdClose = nullptr;
+
+    // Last, so it is the first to go: its destructor waits for the thread, which
+    // a closing window has told to stop.
+    QThreadPool m_pool;
 };
 
 } // namespace tf

@@ -87,6 +87,9 @@ private slots:
     void lockedDatabase();
     void moonPhaseAgreesWithFullComputation();
     void csv();
+    void nameOrder_data();
+    void nameOrder();
+    void stopped();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -323,6 +326,54 @@ void TestStatsCore::csv()
     QCOMPARE(toCsv(b), QByteArray("group,trips,known,fish,fish_per_trip,blank_share\r\n"
                                   "\"Lake \"\"Big\"\", north\nshore\",3,2,5,2.500,0.500\r\n"
                                   "\xc3\x85sen,1,0,0,,\r\n"));
+}
+
+// Groups of equal trips are listed by name, letter case ignored, in the table
+// and in the lake list alike, however much the names have in common.
+void TestStatsCore::nameOrder_data()
+{
+    QTest::addColumn<QStringList>("lakes");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("numbers after a common start") << QStringList{"Lake 9", "lake 10", "Lake 100", "LAKE 1"}
+                                                  << QStringList{"LAKE 1", "lake 10", "Lake 100", "Lake 9"};
+    QTest::newRow("one name is the common start") << QStringList{"Lake Erie", "Lake", "Lake Ann", "Lake A"}
+                                                  << QStringList{"Lake", "Lake A", "Lake Ann", "Lake Erie"};
+    QTest::newRow("alike in the first letters only")
+        << QStringList{"Bay 12345", "Cove", "Bay 12344"} << QStringList{"Bay 12344", "Bay 12345", "Cove"};
+    QTest::newRow("no name") << QStringList{"Abc", "", "(x)"} << QStringList{"(none)", "(x)", "Abc"};
+    QTest::newRow("beyond ASCII") << QStringList{"Åsen", "Zed", "ab"} << QStringList{"ab", "Zed", "Åsen"};
+}
+
+void TestStatsCore::nameOrder()
+{
+    QFETCH(QStringList, lakes);
+    QFETCH(QStringList, order);
+    QVERIFY(execSql(m_db, "DELETE FROM Log"));
+    for (const QString &lake : lakes)
+        insert(m_db, {"2000-03-01", "1", lake, "", ""});
+    QString error;
+    QVERIFY2(m_log.load(m_db, &error), qPrintable(error));
+    const Result r = m_log.compute({});
+    QStringList rows;
+    for (const GroupRow &g : r.by(Dimension::Lake).rows)
+        rows << g.group;
+    QCOMPARE(rows, order);
+    QCOMPARE(m_log.groupNames(Dimension::Lake), order);
+}
+
+// A read or count told to stop gives no figures that could be taken for the log's.
+void TestStatsCore::stopped()
+{
+    StopFlag stop(true);
+    TripLog log;
+    QString error;
+    QVERIFY(!log.load(m_db, &error, &stop));
+    QCOMPARE(error, QStringLiteral("Stopped."));
+    QCOMPARE(log.tripCount(), 0);
+    const Result r = m_log.compute({}, &stop);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.totals.figures.trips, 0);
+    QVERIFY(r.by(Dimension::Lake).rows.empty());
 }
 
 TF_CORE_TEST_MAIN(TestStatsCore)

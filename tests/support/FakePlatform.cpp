@@ -43,10 +43,11 @@ void FakePlatform::previewReport(const ReportPreviewRequest &request, QWidget *)
     previewTexts.append(text);
 }
 
-bool FakePlatform::printReport(const QString &reportFile, QWidget *parent)
+bool FakePlatform::printReport(const QString &reportFile, QWidget *parent, const QString &databasePath)
 {
     reports.append({reportFile, parent});
-    return reportMaker ? reportMaker(reportFile, parent) : true;
+    reportDatabases.append(databasePath);
+    return reportMaker ? reportMaker(reportFile, parent, databasePath) : true;
 }
 
 bool FakePlatform::printImage(const QImage &image, const QRectF &where, QWidget *)

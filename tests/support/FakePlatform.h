@@ -33,7 +33,8 @@ public:
     bool openUrl(const QUrl &url) override;
     QDateTime now() const override { return m_now; }
     void previewReport(const ReportPreviewRequest &request, QWidget *parent) override;
-    bool printReport(const QString &reportFile, QWidget *parent) override;
+    using Platform::printReport;
+    bool printReport(const QString &reportFile, QWidget *parent, const QString &databasePath) override;
     bool printImage(const QImage &image, const QRectF &where, QWidget *parent) override;
     bool showHelp(const QString &helpFile, const QString &page, QWidget *parent) override;
     void beginWait() override;
@@ -48,7 +49,8 @@ public:
     bool printResult = true;
     bool urlOpens = true; // false: no browser or mail program takes the address
     // Makes the report a Print button asked for; unset, the request is only recorded.
-    std::function<bool(const QString &reportFile, QWidget *parent)> reportMaker;
+    // It runs while the database it was given is still there.
+    std::function<bool(const QString &reportFile, QWidget *parent, const QString &databasePath)> reportMaker;
 
     // What was asked.
     QList<RecordedMessage> messages;
@@ -60,6 +62,7 @@ public:
     QList<QImage> printedImages;
     QList<QRectF> printedPlaces;              // where on the page each picture went, in inches
     QList<QPair<QString, QWidget *>> reports; // report file and the window that asked
+    QList<QString> reportDatabases;           // the database each report read; empty for the diary
     QList<QPair<QString, QString>> helpRequests;
     int waitDepth = 0;
     int waitShown = 0; // how many times the wait pointer was shown
