@@ -115,21 +115,13 @@ void BM_TotalFish(benchmark::State &state)
 
 // Pages are measured and painted on worker threads: the time is the wall
 // clock's, the CPU time that of the whole process.
-BENCHMARK(BM_LogReport)
-    ->Arg(5000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
+void onWorkerThreads(benchmark::internal::Benchmark *b)
+{
+    b->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime()->MeasureProcessCPUTime();
+}
+BENCHMARK(BM_LogReport)->Apply(onWorkerThreads);
 BENCHMARK(BM_ReportFirstPage)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_LogCount)
-    ->Arg(5000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
+BENCHMARK(BM_LogCount)->Apply(onWorkerThreads);
 BENCHMARK(BM_TotalFish)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)
