@@ -74,6 +74,8 @@ public:
     virtual QString pageText(int index) const = 0;
     // Pages may be painted on several threads at once (each with its own painter).
     virtual bool paintsConcurrently() const { return false; }
+    // The title printed at the top of every page (for a saved file's properties).
+    virtual QString title() const { return {}; }
 };
 
 struct ReportPreviewRequest

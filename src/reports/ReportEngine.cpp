@@ -639,6 +639,11 @@ void Report::paintPage(int index, QPainter &painter) const
     m_runner->pages().paintPage(index, painter);
 }
 
+QString Report::title() const
+{
+    return m_runner->pages().title();
+}
+
 QString Report::pageText(int index) const
 {
     return m_runner->pages().pageText(index);

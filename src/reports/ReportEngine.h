@@ -41,6 +41,7 @@ public:
     void paintPage(int index, QPainter &painter) const override;
     QString pageText(int index) const override;
     bool paintsConcurrently() const override { return true; }
+    QString title() const override;
 
     // Counts on until complete (pages < 0) or until that many pages are ready;
     // false when cancelled (progress returned false) or on an error.

@@ -46,6 +46,7 @@ public:
     // Measures without a body (widths, whether the header and captions fit).
     const ReportDocument &measure() const { return *m_reference; }
     QString error() const override { return m_error; }
+    QString title() const override { return m_header.title; }
 
     // ---- pages
     int pageCount() const override; // the pages complete so far

@@ -272,7 +272,7 @@ void ReportPreview::savePdf()
     if (!path)
         return;
     PageProgress progress(QStringLiteral("Saving the report..."), this);
-    if (!report::writePdf(m_pages, *path, progress.fn()) && !progress.cancelled())
+    if (!report::writePdf(m_pages, *path, progress.fn(), m_pages.title()) && !progress.cancelled())
         showMessage(this, MessageIcon::Exclamation,
                     QStringLiteral("The report could not be saved as \"%1\".").arg(QDir::toNativeSeparators(*path)));
 }

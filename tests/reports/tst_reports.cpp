@@ -496,6 +496,23 @@ void TestReports::previewPaintsOnlyShownPages()
     preview.showPage(pages.pageCount() + 10); // past the end: the last page
     QCOMPARE(preview.currentPage(), pages.pageCount() - 1);
     QVERIFY(!next->isEnabled());
+
+    // Saved as PDF, every page is painted once more on this thread (this source does not
+    // say it may be painted on others; the page on screen may be repainted meanwhile), and
+    // the file holds them all.
+    const QString pdf = diary.scope.file(QStringLiteral("saved.pdf"));
+    diary.scope.fake().saveAnswers.enqueue(pdf);
+    counted.painted.clear();
+    QTest::mouseClick(preview.findChild<QPushButton *>(QStringLiteral("savePdf")), Qt::LeftButton);
+    for (int i = 0; i < pages.pageCount(); ++i)
+        QVERIFY(counted.painted.contains(i));
+    QCOMPARE(int(readAll(pdf).count("/Type /Page ")), pages.pageCount());
+    // A report that may be painted anywhere gives its title to the file.
+    ReportPreview direct(QStringLiteral("Print Preview"), pages);
+    diary.scope.fake().saveAnswers.enqueue(pdf);
+    QTest::mouseClick(direct.findChild<QPushButton *>(QStringLiteral("savePdf")), Qt::LeftButton);
+    QVERIFY(readAll(pdf).contains("/Title <FEFF0046006900730068")); // "Fish..."
+    QCOMPARE(int(readAll(pdf).count("/Type /Page ")), pages.pageCount());
 }
 
 // A long report opens at its first page: the preview counts the rest between
