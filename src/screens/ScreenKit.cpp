@@ -113,12 +113,12 @@ void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warnin
     }
 }
 
-QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons,
+QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonDecl> buttons,
                          const char *suffix)
 {
     QGroupBox *bar = makeBar(parent, QLatin1String(name), caption);
     QList<QAbstractButton *> row;
-    for (const ButtonSpec &decl : buttons) {
+    for (const ButtonDecl &decl : buttons) {
         QPushButton *b = barButton(bar, decl.name, suffix, decl.caption, decl.toolTip);
         if (decl.command)
             QObject::connect(b, &QPushButton::clicked, bar, [command = decl.command] { command(); });
@@ -128,13 +128,13 @@ QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &capti
     return bar;
 }
 
-QGroupBox *makeSaveBar(QWidget *parent, const SaveBarSpec &spec)
+QGroupBox *makeSaveBar(QWidget *parent, const SaveBarDecl &decl)
 {
-    QGroupBox *bar = makeBar(parent, QLatin1String(spec.name), QStringLiteral("Menu"));
-    QPushButton *save = barButton(bar, "cmdSave", spec.suffix, QStringLiteral("Save"), spec.saveTip);
-    QPushButton *cancel = barButton(bar, "cmdCancel", spec.suffix, QStringLiteral("Cancel"), spec.cancelTip);
-    auto *label = new QLabel(spec.note, bar);
-    label->setObjectName(QLatin1String(spec.noteName));
+    QGroupBox *bar = makeBar(parent, QLatin1String(decl.name), QStringLiteral("Menu"));
+    QPushButton *save = barButton(bar, "cmdSave", decl.suffix, QStringLiteral("Save"), decl.saveTip);
+    QPushButton *cancel = barButton(bar, "cmdCancel", decl.suffix, QStringLiteral("Cancel"), decl.cancelTip);
+    auto *label = new QLabel(decl.note, bar);
+    label->setObjectName(QLatin1String(decl.noteName));
     look::saveBarLayout(bar, save, cancel, label);
     bar->hide();
     return bar;
@@ -145,7 +145,7 @@ QAbstractButton *button(const QWidget *parent, const char *name)
     return parent ? parent->findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
 }
 
-QWidget *makeField(QWidget *parent, const FieldSpec &decl)
+QWidget *makeField(QWidget *parent, const FieldDecl &decl)
 {
     const QString name = QLatin1String(decl.name);
     switch (decl.kind) {
@@ -178,13 +178,13 @@ QWidget *makeField(QWidget *parent, const FieldSpec &decl)
     return line;
 }
 
-QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const FieldSpec> fields,
+QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const FieldDecl> fields,
                            const FormGeometry *geometry)
 {
     QList<QWidget *> made;
     QWidget *previous = nullptr;
     int row = 0;
-    for (const FieldSpec &decl : fields) {
+    for (const FieldDecl &decl : fields) {
         QWidget *field = makeField(form, decl);
         const bool fillsRest = decl.kind == FieldKind::MultiLine && geometry && &decl == &fields.back();
         place(form, geometry, row++, look::makeCaption(form, decl.caption), field, fillsRest);
@@ -199,12 +199,12 @@ QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const Fi
     return made;
 }
 
-QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const LabelSpec> labels,
+QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const LabelDecl> labels,
                           const FormGeometry *geometry)
 {
     QList<QLabel *> made;
     int row = 0;
-    for (const LabelSpec &decl : labels) {
+    for (const LabelDecl &decl : labels) {
         QLabel *value = look::makeValue(panel, QLatin1String(decl.name));
         place(panel, geometry, row++, look::makeCaption(panel, decl.caption), value, false);
         cycle.bind(value, decl.column);

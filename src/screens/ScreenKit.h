@@ -4,10 +4,10 @@
 // labels and grid columns become widgets, captions, bindings and tab order
 // here, so a screen's own code is only where it differs from every other.
 //
-//     const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Log "}, ...};
+//     const kit::ButtonDecl menu[] = {{"cmdNew", "New", " Add a new Log "}, ...};
 //     jcMenu = kit::makeButtonBar(this, "jcMenu", "Menu", menu);
 //     jcSave = kit::makeSaveBar(this);
-//     const kit::FieldSpec fields[] = {
+//     const kit::FieldDecl fields[] = {
 //         {"DTPicker1", "Date Fished:", "Date", kit::FieldKind::Date},
 //         {"DBCombo1", "Lake / River:", "Lake", kit::FieldKind::Lookup, {}, "Lakes", "Lakes"},
 //         {"Combo6", "Water Color:", "Water Color", kit::FieldKind::ValueList},
@@ -33,7 +33,7 @@ class RecordCycle;
 
 namespace kit {
 
-struct ButtonSpec
+struct ButtonDecl
 {
     const char *name;
     QString caption;
@@ -44,10 +44,10 @@ struct ButtonSpec
 // A captioned bar of push buttons in a row, each with its name, caption and tool tip.
 // A window with several lists ends the names of each list's buttons with the
 // list's suffix (cmdNew + "rod"), as it does for the list's save bar.
-QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonSpec> buttons,
+QGroupBox *makeButtonBar(QWidget *parent, const char *name, const QString &caption, std::span<const ButtonDecl> buttons,
                          const char *suffix = "");
 
-struct SaveBarSpec
+struct SaveBarDecl
 {
     const char *name = "jcSave";
     const char *noteName = "Label1";
@@ -57,7 +57,7 @@ struct SaveBarSpec
     QString cancelTip = {};
 };
 // The save bar "Menu": Save, Cancel and the note beside them; hidden until the cycle shows it.
-QGroupBox *makeSaveBar(QWidget *parent, const SaveBarSpec &spec = {});
+QGroupBox *makeSaveBar(QWidget *parent, const SaveBarDecl &decl = {});
 // A button of a bar (or window) by name; nullptr when there is none.
 QAbstractButton *button(const QWidget *parent, const char *name);
 
@@ -70,7 +70,7 @@ enum class FieldKind {
     Number,    // one line of digits
 };
 
-struct FieldSpec
+struct FieldDecl
 {
     const char *name;
     QString caption;
@@ -96,17 +96,17 @@ struct FormGeometry
 // Creates each field with its caption on `form`, in order (which is the tab
 // order), binds it to its column in the cycle and gives lists their values.
 // Returns the fields in order.
-QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const FieldSpec> fields,
+QList<QWidget *> addFields(RecordCycle &cycle, QWidget *form, std::span<const FieldDecl> fields,
                            const FormGeometry *geometry = nullptr);
 
 // A read-only panel: a value label per column, with its caption.
-struct LabelSpec
+struct LabelDecl
 {
     const char *name;
     QString caption;
     QString column;
 };
-QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const LabelSpec> labels,
+QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const LabelDecl> labels,
                           const FormGeometry *geometry = nullptr);
 
 // Lets only the characters of `allowed` (and keys that type nothing: arrows,
@@ -115,7 +115,7 @@ QList<QLabel *> addLabels(RecordCycle &cycle, QWidget *panel, std::span<const La
 void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warning);
 
 // One field made alone (not bound): for screens that place a field themselves.
-QWidget *makeField(QWidget *parent, const FieldSpec &decl);
+QWidget *makeField(QWidget *parent, const FieldDecl &decl);
 
 } // namespace kit
 } // namespace tf

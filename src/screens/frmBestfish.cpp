@@ -112,7 +112,7 @@ frmBestfish::frmBestfish(QWidget *parent) : QWidget(parent)
 
 void frmBestfish::buildMenu()
 {
-    const kit::ButtonSpec menu[] = {
+    const kit::ButtonDecl menu[] = {
         {"cmdNew", "&New", " Add a new Best Fish "},
         {"cmdEdit", "&Edit", " Edit this Best Fish "},
         {"cmdDelete", "&Delete", " Delete this Best Fish "},
@@ -131,11 +131,11 @@ void frmBestfish::buildFields()
     // Two columns of fields, then the photograph.
     QWidget *left = look::makePanel(jcFrames1, QStringLiteral("Picture2"), QRect(8, 26, 218, 196));
     QWidget *right = look::makePanel(jcFrames1, QStringLiteral("Picture3"), QRect(232, 26, 218, 196));
-    const kit::FieldSpec first[] = {
+    const kit::FieldDecl first[] = {
         {"Text1", "Fish Caught:", "Fish"}, {"Text2", "Date Caught:", "Date"}, {"Text3", "Weight:", "Weight"},
         {"Text4", "Length:", "Length"},    {"Text5", "Girth:", "Girth"},
     };
-    const kit::FieldSpec second[] = {
+    const kit::FieldDecl second[] = {
         {"Text6", "Lure Used:", "Lure"},
         {"Text7", "Lake / River:", "Location"},
         {"Text8", "Remarks:", "About", FieldKind::MultiLine},

@@ -92,13 +92,13 @@ void frmContacts::buildBars()
 {
     const int x = kGridRect.left();
     const int w = kGridRect.width();
-    const kit::ButtonSpec sort[] = {
+    const kit::ButtonDecl sort[] = {
         {"cmdName", "Name", " Sort List by Name ", [this] { m_cycle->sortBy(RecordSources::kContactsByName); }},
         {"cmdState", "State", " Sort by State ", [this] { m_cycle->sortBy(RecordSources::kContactsByState); }},
     };
     kit::makeButtonBar(this, "jcSort", QStringLiteral("Sort By:"), sort)->setGeometry(x, 312, w, 70);
 
-    const kit::ButtonSpec email[] = {{"cmdEmail", "Email", " Send Email to this Contact ", [this] { sendEmail(); }}};
+    const kit::ButtonDecl email[] = {{"cmdEmail", "Email", " Send Email to this Contact ", [this] { sendEmail(); }}};
     QGroupBox *jcEmail = kit::makeButtonBar(this, "jcEmail", QStringLiteral("Send Email"), email);
     jcEmail->setGeometry(x, 386, w, 70);
     auto *Label14 = new QLabel(QStringLiteral("Send Email to this Contact."), jcEmail);
@@ -106,7 +106,7 @@ void frmContacts::buildBars()
     Label14->setStyleSheet(QStringLiteral("color: rgb(245, 240, 225); font-weight: normal;"));
     static_cast<QHBoxLayout *>(jcEmail->layout())->addWidget(Label14, 1);
 
-    const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Contact "},
+    const kit::ButtonDecl menu[] = {{"cmdNew", "New", " Add a new Contact "},
                                     {"cmdEdit", "Edit", " Edit this Contact "},
                                     {"cmdDelete", "Delete", " Delete this Contact "},
                                     {"cmdPrint", "Print", " Print Preview "}};
@@ -126,7 +126,7 @@ void frmContacts::buildFields()
     Label12->setGeometry(240, 22, 96, 22);
     Label12->hide();
 
-    const kit::FieldSpec fields[] = {
+    const kit::FieldDecl fields[] = {
         {"Text1", "Name:", "Name"},
         {"Text2", "Address:", "Address"},
         {"Text3", "City:", "City"},

@@ -125,12 +125,12 @@ void frmFish::buildBars()
 {
     const int x = kGridRect.left();
     const int w = kGridRect.width();
-    const kit::ButtonSpec sort[] = {
+    const kit::ButtonDecl sort[] = {
         {"cmdDate", "Date", " Sort by Date ", [this] { m_cycle->sortBy(RecordSources::kLogByDate); }},
         {"cmdLake", "Lake / River", " Sort by Lake / River ", [this] { m_cycle->sortBy(RecordSources::kLogByLake); }},
     };
     kit::makeButtonBar(this, "jcSort", QStringLiteral("Sort By:"), sort)->setGeometry(x, 386, w, 70);
-    const kit::ButtonSpec menu[] = {
+    const kit::ButtonDecl menu[] = {
         {"cmdEdit", "Edit", " Edit this Page "},
         {"cmdPrint", "Print", " Print Preview ",
          [this] { WindowRegistry::open(QStringLiteral("frmPrintfish"), this, OpenerState::Keep); }},
@@ -169,7 +169,7 @@ void frmFish::buildGroups()
         // The species and lure lists are read once, for the first fish, and
         // shared by the other four (shareListItems).
         const FieldKind list = i == 0 ? FieldKind::Lookup : FieldKind::ValueList;
-        const kit::FieldSpec fields[] = {
+        const kit::FieldDecl fields[] = {
             {g.species, "Fish Species:", QStringLiteral("Fish") + n, list, {}, "Fish", "Fish"},
             {g.lure, "Lure / Bait:", QStringLiteral("Lure") + n, list, {}, "Lures", "Lure"},
             {g.remarks, "Remarks:", QStringLiteral("Remarks") + n, FieldKind::Text},

@@ -42,16 +42,16 @@ const QString kLockedLook =
     QStringLiteral("QLineEdit:read-only, QPlainTextEdit:read-only { background: rgba(255, 255, 255, 22);"
                    " color: white; border: 1px solid rgba(200, 225, 255, 90); border-radius: 3px; }");
 
-struct GroupSpec
+struct GroupDecl
 {
     const char *name;
     QString caption;
-    std::span<const kit::FieldSpec> fields;
+    std::span<const kit::FieldDecl> fields;
 };
 
 // Everything in which the three lists differ; the code below builds each list
 // from its row.
-struct ListSpec
+struct ListDecl
 {
     const char *selector;
     QString selectorCaption;
@@ -61,7 +61,7 @@ struct ListSpec
     const char *grid;
     QList<GridColumn> columns;
     bool gridAcceptsTyping;
-    std::vector<GroupSpec> groups;
+    std::vector<GroupDecl> groups;
     const char *menuBar;
     const char *saveBar;
     // Ends the names of the list's commands: cmdNewrod, cmdSaverod, ...
@@ -82,28 +82,28 @@ struct ListSpec
     QString reportFile;
 };
 
-const kit::FieldSpec kReelFields[] = {{"Text1", "Make:", "Reel Make"},
+const kit::FieldDecl kReelFields[] = {{"Text1", "Make:", "Reel Make"},
                                       {"Text2", "Model:", "Reel Model"},
                                       {"Text3", "Type:", "Reel Type"},
                                       {"Text4", "Remarks:", "Reel Note", FieldKind::MultiLine}};
-const kit::FieldSpec kRodFields[] = {{"Text5", "Make:", "Rod Make"},
+const kit::FieldDecl kRodFields[] = {{"Text5", "Make:", "Rod Make"},
                                      {"Text6", "Model:", "Rod Model"},
                                      {"Text7", "Length:", "Rod Length"},
                                      {"Text8", "Remarks:", "Rod Note", FieldKind::MultiLine}};
-const kit::FieldSpec kBoatFields[] = {{"Text9", "Make & Model:", "Boat"},
+const kit::FieldDecl kBoatFields[] = {{"Text9", "Make & Model:", "Boat"},
                                       {"Text10", "Serial No:", "Serial"},
                                       {"Text11", "Notes:", "Maint", FieldKind::MultiLine}};
-const kit::FieldSpec kMotorFields[] = {{"Text12", "Make & Model:", "Motor"},
+const kit::FieldDecl kMotorFields[] = {{"Text12", "Make & Model:", "Motor"},
                                        {"Text13", "Serial No:", "SerialM"},
                                        {"Text14", "Notes:", "MaintM", FieldKind::MultiLine}};
-const kit::FieldSpec kItemFields[] = {
+const kit::FieldDecl kItemFields[] = {
     {"Text20", "Item:", "Item"},   {"Text15", "Make:", "Make"},
     {"Text16", "Model:", "Model"}, {"Text17", "Serial No:", "Serial No"},
     {"Text18", "Price:", "Price"}, {"Text19", "Remarks:", "Remarks", FieldKind::MultiLine}};
 
-const std::array<ListSpec, frmGear::kListCount> &gearLists()
+const std::array<ListDecl, frmGear::kListCount> &gearLists()
 {
-    static const std::array<ListSpec, frmGear::kListCount> lists{{
+    static const std::array<ListDecl, frmGear::kListCount> lists{{
         {"cmdRods",
          "Rods / Reels",
          " Show Rods and Reels ",
@@ -181,7 +181,7 @@ const std::array<ListSpec, frmGear::kListCount> &gearLists()
 }
 
 // A field group on the right of a list: a glass panel with its heading.
-QWidget *makeGroup(QWidget *panel, const GroupSpec &group, const QRect &geometry)
+QWidget *makeGroup(QWidget *panel, const GroupDecl &group, const QRect &geometry)
 {
     QFrame *frame = look::makePanel(panel, QLatin1String(group.name), geometry);
     frame->setStyleSheet(frame->styleSheet() + kLockedLook);
@@ -212,9 +212,9 @@ frmGear::frmGear(QWidget *parent) : QWidget(parent)
     Label22->setFont(smaller);
     Label22->move(26, 52);
 
-    std::array<kit::ButtonSpec, kListCount> selectors;
+    std::array<kit::ButtonDecl, kListCount> selectors;
     for (int i = 0; i < kListCount; ++i) {
-        const ListSpec &decl = gearLists()[i];
+        const ListDecl &decl = gearLists()[i];
         selectors[i] = {decl.selector, decl.selectorCaption, decl.selectorTip,
                         [this, i] { showList(static_cast<List>(i)); }};
     }
@@ -243,7 +243,7 @@ frmGear::frmGear(QWidget *parent) : QWidget(parent)
 
 void frmGear::buildList(List list)
 {
-    const ListSpec &decl = gearLists()[list];
+    const ListDecl &decl = gearLists()[list];
     auto *panel = new QWidget(this);
     panel->setObjectName(QLatin1String(decl.panel));
     panel->setGeometry(kListRect);
@@ -255,7 +255,7 @@ void frmGear::buildList(List list)
     grid->horizontalHeader()->setDefaultSectionSize((kGridRect.width() - 8) / int(decl.columns.size()));
 
     const auto name = [&decl](const char *role) { return QByteArray(role) + decl.suffix; };
-    const kit::ButtonSpec menu[] = {{"cmdNew", "New", decl.tips[0]},
+    const kit::ButtonDecl menu[] = {{"cmdNew", "New", decl.tips[0]},
                                     {"cmdEdit", "Edit", decl.tips[1]},
                                     {"cmdDelete", "Delete", decl.tips[2]},
                                     {"cmdPrint", "Print", QStringLiteral(" Print Preview ")}};
@@ -312,7 +312,7 @@ void frmGear::buildList(List list)
     int y = 0;
     const int groupHeight = (kListRect.height() - kGroupGap * (int(decl.groups.size()) - 1)) / int(decl.groups.size());
     const kit::FormGeometry rows{40, 30, 12, 112, 24, 12, 10};
-    for (const GroupSpec &group : decl.groups) {
+    for (const GroupDecl &group : decl.groups) {
         QWidget *frame = makeGroup(panel, group, QRect(kFieldsX, y, kFieldsWidth, groupHeight));
         kit::addFields(*cycle, frame, group.fields, &rows);
         y += groupHeight + kGroupGap;

@@ -85,19 +85,19 @@ void frmLogs::buildBars()
 {
     const int x = kGridRect.left();
     const int w = kGridRect.width();
-    const kit::ButtonSpec sort[] = {
+    const kit::ButtonDecl sort[] = {
         {"cmdDate", "Date", " Sort List by Date ", [this] { m_cycle->sortBy(RecordSources::kLogByDate); }},
         {"cmdLake", "Lake / River", " Sort by Lake / River ", [this] { m_cycle->sortBy(RecordSources::kLogByLake); }},
     };
     kit::makeButtonBar(this, "jcSort", QStringLiteral("Sort By:"), sort)->setGeometry(x, 312, w, 70);
     // Each opens beside this window on its own data.
-    const kit::ButtonSpec utilities[] = {
+    const kit::ButtonDecl utilities[] = {
         {"cmdNotebook", "Notebook", " Add additional notes ", [this] { openBeside(QStringLiteral("frmNotebook")); }},
         {"cmdPicture", "   View Picture", " View Picture ", [this] { openBeside(QStringLiteral("frmPicture")); }},
         {"cmdFish", "  Fish Caught", " Show Fish Caught ", [this] { openBeside(QStringLiteral("frmFish")); }},
     };
     kit::makeButtonBar(this, "jcFrames3", QStringLiteral("Utilities"), utilities)->setGeometry(x, 386, w, 70);
-    const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Log "},
+    const kit::ButtonDecl menu[] = {{"cmdNew", "New", " Add a new Log "},
                                     {"cmdEdit", "Edit", " Edit this Log "},
                                     {"cmdDelete", "Delete", " Delete this Log "},
                                     {"cmdPrint", "Print", " Print Preview "}};

@@ -54,7 +54,7 @@ void frmLogs::buildReadOnlyPanel()
 {
     QWidget *content = nullptr;
     QWidget *panel = makeScrolledPanel(this, "Picture3", "Picture4", "VScroll2", kReadOnlyScroll, &content);
-    const kit::LabelSpec labels[] = {
+    const kit::LabelDecl labels[] = {
         {"Label42", "Date Fished:", "Date"},
         {"Label43", "Lake / River:", "Lake"},
         {"Label44", "Marina / Ramp:", "Ramp"},
@@ -90,7 +90,7 @@ void frmLogs::buildReadOnlyPanel()
         y += 38 + g.count * 28 + 6;
     }
     Label42 = content->findChild<QLabel *>(QStringLiteral("Label42"));
-    const kit::FieldSpec remarks[] = {{"Text12", "Remarks:", "Notes", FieldKind::MultiLine}};
+    const kit::FieldDecl remarks[] = {{"Text12", "Remarks:", "Notes", FieldKind::MultiLine}};
     kit::FormGeometry remarksRow{y - 6, 28, 14, 148, 24, 14, 8};
     auto *Text12 = static_cast<QPlainTextEdit *>(kit::addFields(*m_cycle, content, remarks, &remarksRow).first());
     Text12->setReadOnly(true);
@@ -108,7 +108,7 @@ void frmLogs::buildEditPanel()
 
     // The lists keep the order given: they are suggestions, and any text can be typed.
     using K = FieldKind;
-    const kit::FieldSpec fields[] = {
+    const kit::FieldDecl fields[] = {
         {"DTPicker1", "Date Fished:", "Date", K::Date},
         {"DBCombo1", "Lake / River:", "Lake", K::Lookup, {}, "Lakes", "Lakes"},
         {"DBCombo2", "Marina / Launch Area:", "Ramp", K::Lookup, {}, "Ramps", "Ramps"},

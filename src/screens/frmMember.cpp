@@ -39,7 +39,7 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     look::styleGrid(DBGrid1);
     DBGrid1->setMinimumSize(380, 220);
 
-    const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Membership "},
+    const kit::ButtonDecl menu[] = {{"cmdNew", "New", " Add a new Membership "},
                                     {"cmdEdit", "Edit", " Edit this Membership "},
                                     {"cmdDelete", "Delete", " Delete this Membership "},
                                     {"cmdPrint", "Print", " Print Preview "}};
@@ -102,7 +102,7 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     DBGrid1->setColumnWidth(1, 125);
 
     // Expiry and fee are whatever the member card says: free text, never checked.
-    const kit::FieldSpec fields[] = {
+    const kit::FieldDecl fields[] = {
         {"Text1", "Organization:", "Organization"},
         {"Text2", "Member Number:", "Member Number"},
         {"Text3", "Expires On:", "Expires On"},

@@ -115,12 +115,12 @@ void frmNotebook::buildBars()
 {
     const int x = kGridRect.left();
     const int w = kGridRect.width();
-    const kit::ButtonSpec sort[] = {
+    const kit::ButtonDecl sort[] = {
         {"cmdDate", "Date", " Sort by Date ", [this] { m_cycle->sortBy(RecordSources::kLogByDate); }},
         {"cmdLake", "Lake / River", " Sort by Lake / River ", [this] { m_cycle->sortBy(RecordSources::kLogByLake); }},
     };
     kit::makeButtonBar(this, "jcSort", QStringLiteral("Sort By:"), sort)->setGeometry(x, 386, w, 70);
-    const kit::ButtonSpec menu[] = {{"cmdEdit", "Edit", " Edit this Page "}, {"cmdPrint", "Print", " Print Preview "}};
+    const kit::ButtonDecl menu[] = {{"cmdEdit", "Edit", " Edit this Page "}, {"cmdPrint", "Print", " Print Preview "}};
     QGroupBox *jcFrames4 = kit::makeButtonBar(this, "jcFrames4", QStringLiteral("Menu"), menu);
     jcFrames4->setGeometry(x, 460, w, 72);
     kit::makeSaveBar(this, {.name = "jcFrames2", .noteName = "Label8"})->setGeometry(jcFrames4->geometry());

@@ -21,7 +21,7 @@
 
 namespace tf {
 
-struct frmOptions::ListSpec
+struct frmOptions::ListDecl
 {
     const char *selector;
     QString selectorCaption;
@@ -45,7 +45,7 @@ frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmOptions"));
     formlook::darkWindow(this);
 
-    static const ListSpec lists[] = {
+    static const ListDecl lists[] = {
         {"cmdLakes", "Lakes / Rivers", "PicLakes", "Lakes / Rivers Fished", "Lakes", "Lakes", "Text1", "DBGrid1",
          "Lakes / Rivers Fished", false, "lake", "Please enter a Lake or River or click Cancel.", "Lake / River",
          "The list of lakes and rivers", false},
@@ -69,7 +69,7 @@ frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
     Label6->setObjectName(QStringLiteral("Label6"));
     Label6->setWordWrap(true);
 
-    kit::ButtonSpec selectors[4];
+    kit::ButtonDecl selectors[4];
     m_lists = new QStackedWidget(this);
     for (int i = 0; i < 4; ++i) {
         QWidget *panel = buildList(lists[i]);
@@ -103,7 +103,7 @@ frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
     setOrdinaryFrame(this);
 }
 
-QWidget *frmOptions::buildList(const ListSpec &decl)
+QWidget *frmOptions::buildList(const ListDecl &decl)
 {
     auto *panel = new QWidget;
     panel->setObjectName(QLatin1String(decl.panel));
@@ -112,7 +112,7 @@ QWidget *frmOptions::buildList(const ListSpec &decl)
     grid->setObjectName(QLatin1String(decl.grid));
     look::styleGrid(grid);
 
-    const kit::ButtonSpec menu[] = {{"cmdNew", "New", {}}, {"cmdEdit", "Edit", {}}, {"cmdDelete", "Delete", {}}};
+    const kit::ButtonDecl menu[] = {{"cmdNew", "New", {}}, {"cmdEdit", "Edit", {}}, {"cmdDelete", "Delete", {}}};
     const QByteArray menuName = "jcMenu" + QByteArray(decl.suffix);
     const QByteArray saveName = "jcSave" + QByteArray(decl.suffix);
     QGroupBox *menuBar = kit::makeButtonBar(panel, menuName.constData(), QStringLiteral("Menu"), menu, decl.suffix);
@@ -145,7 +145,7 @@ QWidget *frmOptions::buildList(const ListSpec &decl)
         return nameIsNew(decl, m_cycles[index], findChild<QLineEdit *>(QLatin1String(decl.nameField)));
     };
     auto *cycle = new RecordCycle(p, hooks);
-    const kit::FieldSpec field[] = {{decl.nameField, "Name:", decl.column}};
+    const kit::FieldDecl field[] = {{decl.nameField, "Name:", decl.column}};
     auto *name = static_cast<QLineEdit *>(kit::addFields(*cycle, group, field).first());
     ScreenParams &c = cycle->configure();
     c.requiredField = c.focusOnNew = c.focusOnEdit = name;
@@ -170,7 +170,7 @@ QWidget *frmOptions::buildList(const ListSpec &decl)
 // fed by it, and the two could never be told apart. Letter case and blanks
 // around the name do not make another entry (the lists sort and match without
 // regard to case either). Changing an entry may keep its own name.
-bool frmOptions::nameIsNew(const ListSpec &decl, RecordCycle *cycle, QLineEdit *name)
+bool frmOptions::nameIsNew(const ListDecl &decl, RecordCycle *cycle, QLineEdit *name)
 {
     const QString typed = name->text().trimmed();
     if (typed.isEmpty())

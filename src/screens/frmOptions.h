@@ -27,9 +27,9 @@ public:
     const QList<RecordCycle *> &cycles() const { return m_cycles; }
 
 private:
-    struct ListSpec;
-    QWidget *buildList(const ListSpec &decl);
-    bool nameIsNew(const ListSpec &decl, RecordCycle *cycle, QLineEdit *name);
+    struct ListDecl;
+    QWidget *buildList(const ListDecl &decl);
+    bool nameIsNew(const ListDecl &decl, RecordCycle *cycle, QLineEdit *name);
 
     QStackedWidget *m_lists = nullptr;
     QList<RecordCycle *> m_cycles;

@@ -23,7 +23,7 @@ namespace {
 using kit::FieldKind;
 
 // The lists are suggestions built into the window, in this order; anything typed is kept as typed.
-const kit::FieldSpec kFields[] = {
+const kit::FieldDecl kFields[] = {
     {"Text1", "Lake / River:", "Lake", FieldKind::Text},
     {"Combo1", "Month:", "Month", FieldKind::ValueList},
     {"Combo2", "Air Temperature:", "Air Temp", FieldKind::ValueList},
@@ -61,13 +61,13 @@ frmPatterns::frmPatterns(QWidget *parent) : QWidget(parent)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     look::styleGrid(DBGrid1);
 
-    const kit::ButtonSpec sort[] = {
+    const kit::ButtonDecl sort[] = {
         {"cmdLake", "Lake / River", " Sort by Lake / River ",
          [this] { m_cycle->sortBy(RecordSources::kPatternsByLake); }},
         {"cmdMonth", "Month", " Sort by Month  ", [this] { m_cycle->sortBy(RecordSources::kPatternsByMonth); }},
     };
     QGroupBox *jcSort = kit::makeButtonBar(this, "jcSort", QStringLiteral("Sort By:"), sort);
-    const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Pattern "},
+    const kit::ButtonDecl menu[] = {{"cmdNew", "New", " Add a new Pattern "},
                                     {"cmdEdit", "Edit", " Edit this Pattern "},
                                     {"cmdDelete", "Delete", " Delete this Pattern "},
                                     {"cmdPrint", "Print", " Pattern Reports "}};

@@ -159,7 +159,7 @@ frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
     look::styleGrid(DBGrid1);
     DBGrid1->setItemDelegateForColumn(0, new DayDelegate(this));
 
-    const kit::ButtonSpec menu[] = {{"cmdNew", "New", " Add a new Reminder "},
+    const kit::ButtonDecl menu[] = {{"cmdNew", "New", " Add a new Reminder "},
                                     {"cmdEdit", "Edit", " Edit this Reminder "},
                                     {"cmdDelete", "Delete", " Delete this Reminder "},
                                     {"cmdPrint", "Print", " Print Preview "}};
@@ -234,7 +234,7 @@ frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
 void frmReminders::buildFields(QWidget *group)
 {
     auto *Label3 = look::makeEditModeLabel(group, QStringLiteral("Label3"), QStringLiteral("  Edit Mode  "));
-    const kit::FieldSpec fields[] = {{"DTPicker1", "Date:", "Date", kit::FieldKind::Date},
+    const kit::FieldDecl fields[] = {{"DTPicker1", "Date:", "Date", kit::FieldKind::Date},
                                      {"Text1", "Reminder:", "Reminder", kit::FieldKind::MultiLine}};
     auto *form = new QWidget(group);
     const QList<QWidget *> made = kit::addFields(*m_cycle, form, fields);
