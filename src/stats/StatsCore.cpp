@@ -1,10 +1,13 @@
 #include "stats/StatsCore.h"
 
+#include "stats/CaseFold.h"
+
 #include "data/FieldValue.h"
 #include "moon/MoonPhase.h"
 #include "reports/ReportTemplate.h"
 
 #include <QLocale>
+#include <QSaveFile>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -23,6 +26,9 @@ constexpr double kMeanMonth = 29.530589;
 // search's half second of grace could change its lunation.
 constexpr double kGraceMargin = 1e-5;
 const qint64 kDayZeroJdn = QDate(1899, 12, 30).toJulianDay();
+
+// The fish named on the fish screen, each one more fish of its trip.
+const char *const kNamedFishColumns[] = {"Fish1", "Fish2", "Fish3", "Fish4", "Fish5"};
 
 // The text columns, in the order of Dimension::Lake .. Dimension::BestDepth.
 const char *const kTextColumns[] = {"Lake",       "Fish Caught",    "Best Lure",  "Lure Color",
@@ -58,23 +64,29 @@ constexpr DimensionText kDimensionTexts[kDimensionCount] = {
 
 QString groupKey(const QString &value)
 {
-    return value.trimmed().toCaseFolded();
+    return fullCaseFold(value.trimmed());
 }
 
-void addSaturating(qint64 &sum, qint64 value)
-{
-    sum = value > std::numeric_limits<qint64>::max() - sum ? std::numeric_limits<qint64>::max() : sum + value;
-}
-
+// `fish` below 0: unknown catch, whatever the reason.
 void count(Figures &f, qint64 fish)
 {
     ++f.trips;
     if (fish < 0)
         return;
     ++f.known;
-    addSaturating(f.fish, fish);
+    f.fish += fish;
     if (fish == 0)
         ++f.blank;
+}
+
+// The time of day of a stored date ("2000-01-22 06:30:00"), in seconds.
+std::int32_t secondOfDay(const QString &stored)
+{
+    const QString t = stored.trimmed();
+    if (t.size() < 16)
+        return 0;
+    const auto part = [&t](int at) { return at + 2 <= t.size() ? t.mid(at, 2).toInt() : 0; };
+    return part(11) * 3600 + part(14) * 60 + part(17);
 }
 
 // A stored date as the moon code's date-time value at noon: before day 0 the time of
@@ -140,7 +152,7 @@ std::optional<double> Figures::blankShare() const
 std::int32_t TripLog::Groups::idOf(const QString &value)
 {
     const QString spelling = value.trimmed();
-    const QString key = spelling.toCaseFolded();
+    const QString key = fullCaseFold(spelling);
     // One look-up whether the group is new or not: a log of many different names makes many groups.
     GroupId &slot = idOfKey[key];
     if (slot.id < 0) {
@@ -181,7 +193,7 @@ void TripLog::Groups::settleNames()
     // every name begins with ("lake "), and only names that agree on those are
     // compared letter by letter.
     std::vector<const QString *> keys(size_t(names.size()));
-    const QString none = kNoneGroup.toCaseFolded();
+    const QString none = fullCaseFold(kNoneGroup);
     for (auto it = idOfKey.constBegin(); it != idOfKey.constEnd(); ++it)
         keys[size_t(it.value().id)] = it.key().isEmpty() ? &none : &it.key();
     qsizetype common = keys.empty() ? 0 : keys.front()->size();
@@ -249,6 +261,7 @@ bool TripLog::load(const QString &databasePath, QString *error, const StopFlag *
 {
     m_trips.clear();
     m_groups = {};
+    m_missing.clear();
     m_lunationLookups = 0;
 
     sqlite3 *db = nullptr;
@@ -258,18 +271,43 @@ bool TripLog::load(const QString &databasePath, QString *error, const StopFlag *
         sqlite3_close_v2(db);
         m_trips.clear();
         m_groups = {};
+        m_missing.clear();
         return false;
     };
     if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         return fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
     BusyWait busy{stop};
     sqlite3_busy_handler(db, &BusyWait::retry, &busy);
+    int rc;
 
-    QString sql = QStringLiteral("SELECT \"Date\", \"Total Fish\"");
-    for (const char *c : kTextColumns)
-        sql += QStringLiteral(", \"%1\"").arg(QLatin1String(c));
-    sql += QStringLiteral(" FROM \"Log\"");
+    // A column the table lacks is read as empty and named, never left to the
+    // engine, which would take the quoted name for a text and count every trip by it.
     sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info('Log')", -1, &stmt, nullptr) != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+    QStringList present;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        return fail(stopped(stop) ? kStopped : QString::fromUtf8(sqlite3_errmsg(db)));
+    if (present.isEmpty())
+        return fail(QStringLiteral("The database has no table Log."));
+    QString sql = QStringLiteral("SELECT");
+    QStringList columns{QStringLiteral("Date"), kNumberColumn};
+    for (const char *c : kNamedFishColumns)
+        columns << QLatin1String(c);
+    for (const char *c : kTextColumns)
+        columns << QLatin1String(c);
+    for (const QString &c : std::as_const(columns)) {
+        const bool there = present.contains(c, Qt::CaseInsensitive);
+        if (!there)
+            m_missing << c;
+        sql += (c == columns.front() ? QStringLiteral(" ") : QStringLiteral(", ")) +
+               (there ? QStringLiteral("\"%1\"").arg(c) : QStringLiteral("NULL"));
+    }
+    // In the order the trips were entered: of two equal best trips the first entered is named.
+    sql += QStringLiteral(" FROM \"Log\" ORDER BY rowid");
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
         return fail(QString::fromUtf8(sqlite3_errmsg(db)));
 
@@ -277,23 +315,31 @@ bool TripLog::load(const QString &databasePath, QString *error, const StopFlag *
         const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
         return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt, column)) : QString();
     };
-    int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if ((m_trips.size() & 1023) == 0 && stopped(stop)) {
             sqlite3_finalize(stmt);
             return fail(kStopped);
         }
         Trip t;
-        const QDate date = FieldValue::toDate(text(0));
+        const QString stored = text(0);
+        const QDate date = FieldValue::toDate(stored);
         if (date.isValid()) {
             t.day = std::int32_t(date.toJulianDay());
+            t.second = secondOfDay(stored);
             t.year = std::int16_t(date.year());
             t.month = std::int8_t(date.month());
         }
-        const std::optional<qint64> fish = report::parseWholeNumber(text(1));
-        t.fish = fish ? *fish : -1;
+        const std::optional<qint64> number = report::parseWholeNumber(text(1));
+        if (number && *number > kMostFishPerTrip) {
+            t.fish = kTooMany;
+        } else if (number) {
+            t.fish = *number;
+            for (int i = 0; i < 5; ++i)
+                if (!text(2 + i).trimmed().isEmpty())
+                    ++t.fish;
+        }
         for (int i = 0; i < kTextDimensions; ++i)
-            t.text[size_t(i)] = m_groups[size_t(i)].idOf(text(2 + i));
+            t.text[size_t(i)] = m_groups[size_t(i)].idOf(text(7 + i));
         m_trips.push_back(t);
     }
     sqlite3_finalize(stmt);
@@ -425,6 +471,8 @@ Result TripLog::compute(const Filter &filter, const StopFlag *stop) const
         if ((lake >= 0 && t.text[lakeIndex] != lake) || (species >= 0 && t.text[speciesIndex] != species))
             continue;
         count(result.totals.figures, t.fish);
+        if (t.fish == kTooMany)
+            ++result.totals.tooMany;
         for (int i = 0; i < kTextDimensions; ++i)
             count(byText[size_t(i)][size_t(t.text[size_t(i)])], t.fish);
         if (t.day != 0) {
@@ -433,8 +481,10 @@ Result TripLog::compute(const Filter &filter, const StopFlag *stop) const
         }
         if (t.moon >= 0)
             count(byMoon[size_t(t.moon)], t.fish);
+        // Trips come in the order they were entered, so of two alike the first stays.
         if (t.fish > 0 && (!best || t.fish > best->fish ||
-                           (t.fish == best->fish && t.day != 0 && (best->day == 0 || t.day < best->day))))
+                           (t.fish == best->fish && t.day != 0 &&
+                            (best->day == 0 || t.day < best->day || (t.day == best->day && t.second < best->second)))))
             best = &t;
     }
 
@@ -486,6 +536,23 @@ QByteArray toCsv(const Breakdown &breakdown)
                decimal(f.fishPerTrip()) + QLatin1Char(',') + decimal(f.blankShare()) + QStringLiteral("\r\n");
     }
     return out.toUtf8();
+}
+
+bool saveWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // A write cut short by a full disk says nothing; writing the rest then says why.
+    for (qint64 done = 0; written && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        written = n > 0;
+        done += std::max<qint64>(n, 0);
+    }
+    if (written && file.commit())
+        return true;
+    *error = file.errorString();
+    file.cancelWriting();
+    return false;
 }
 
 } // namespace tf::stats

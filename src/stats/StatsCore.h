@@ -9,12 +9,15 @@
 // or the dates does not go back to the file.
 //
 // The counting rules, word for word as the help page states them:
-// - A trip's catch is its Number Fish Caught when that is a whole number of 0 or
-//   more (digits only, at most 18 of them, blanks around ignored); any other value,
-//   or none, makes it a trip of unknown catch, left out of the catch figures.
+// - A trip's catch is its Number Fish Caught plus one fish for each fish named on
+//   the fish screen (Fish # 1 to Fish # 5), when the number is a whole number from 0
+//   to 10,000 (digits only, blanks around ignored). Any other number, or none, makes
+//   it a trip of unknown catch, left out of the catch figures, its named fish too.
+//   The Total Fish Caught report counts by the same rule, so both give one total.
 // - A blank trip is a trip whose catch is 0; the blank share is blank trips divided
 //   by trips with known catch. Fish per trip is fish divided by trips with known catch.
-// - Texts are grouped without regard to letter case or blanks around them; a group
+// - Texts are grouped without regard to letter case (Unicode's full case folding:
+//   "Großer See" and "GROSSER SEE" are one) or blanks around them; a group
 //   is named by its most frequent spelling (ties: the spelling first in code order).
 //   Empty values form the group "(none)".
 // - Trips without a date are left out of the year, month and moon phase figures and
@@ -37,6 +40,15 @@
 #include <vector>
 
 namespace tf::stats {
+
+// A Number Fish Caught above this is taken for a slip of the keyboard (a held key
+// gives an 18-digit count), not for a catch: at one fish every three seconds for
+// eight hours an angler lands 9,600. Trips over it are of unknown catch, counted
+// apart, and even 100,000 trips at the bound add up far below any overflow.
+constexpr qint64 kMostFishPerTrip = 10000;
+
+// The columns of the Log table the figures are read from.
+inline const QString kNumberColumn = QStringLiteral("Total Fish");
 
 // What a breakdown groups the trips by. The text ones read a column of the log.
 enum class Dimension : int {
@@ -75,7 +87,7 @@ struct Figures
 {
     qint64 trips = 0;
     qint64 known = 0; // trips with known catch
-    qint64 fish = 0;  // saturates rather than wrap on absurd catches
+    qint64 fish = 0;
     qint64 blank = 0;
     // fish / known; nullopt when no trip has a known catch.
     std::optional<double> fishPerTrip() const;
@@ -108,7 +120,11 @@ struct Totals
 {
     Figures figures;
     qint64 unknown() const { return figures.trips - figures.known; }
-    // The trip with most fish (more than none); ties go to the earliest dated trip.
+    // Of the unknown: trips whose Number Fish Caught is above kMostFishPerTrip.
+    qint64 tooMany = 0;
+    // The trip with most fish (more than none); ties go to the earliest dated trip,
+    // on one date to the earlier time of day (none stored: midnight), then to the
+    // trip entered first.
     std::optional<BestTrip> best;
 };
 
@@ -145,6 +161,9 @@ public:
     bool load(const QString &databasePath, QString *error, const StopFlag *stop = nullptr);
 
     qint64 tripCount() const { return qint64(m_trips.size()); }
+    // The columns the figures need that the Log table of the file lacks ("Total
+    // Fish"); each is read as empty in every trip.
+    QStringList missingColumns() const { return m_missing; }
     // The names of the groups of a text dimension (lakes, species, ...), by name.
     QStringList groupNames(Dimension d) const;
     // First and last trip date; invalid when no trip has a date.
@@ -161,13 +180,16 @@ public:
 private:
     static constexpr int kTextDimensions = 12; // Lake .. BestDepth
 
+    static constexpr qint64 kUnknown = -1, kTooMany = -2;
+
     struct Trip
     {
-        std::int32_t day = 0; // Julian day number; 0 for none
+        std::int32_t day = 0;    // Julian day number; 0 for none
+        std::int32_t second = 0; // of the day; 0 when no time is stored
         std::int16_t year = 0;
-        std::int8_t month = 0; // 1..12, 0 for none
-        std::int8_t moon = -1; // 0..7, -1 for none
-        qint64 fish = -1;      // -1 for unknown
+        std::int8_t month = 0;  // 1..12, 0 for none
+        std::int8_t moon = -1;  // 0..7, -1 for none
+        qint64 fish = kUnknown; // or kTooMany
         std::array<std::int32_t, kTextDimensions> text{};
     };
 
@@ -202,6 +224,7 @@ private:
 
     std::vector<Trip> m_trips;
     std::array<Groups, kTextDimensions> m_groups;
+    QStringList m_missing;
     int m_lunationLookups = 0;
 };
 
@@ -209,5 +232,10 @@ private:
 // the header line "group,trips,known,fish,fish_per_trip,blank_share", then a line per
 // group. Fish per trip and blank share are decimals with a point, empty when unknown.
 QByteArray toCsv(const Breakdown &breakdown);
+
+// Writes `bytes` to a file beside `path` and puts it in place of `path` only once
+// it is whole, so a failure leaves a file already there as it was; false with
+// the system's reason then.
+bool saveWhole(const QString &path, const QByteArray &bytes, QString *error);
 
 } // namespace tf::stats

@@ -105,7 +105,7 @@ void TestReports::definitions()
     QTest::newRow("total fish") << "totalfish.rpt"
                                 << "Total Fish Caught"
                                 << "No fish have been recorded yet."
-                                << QStringList{"24 fish caught on 7 trips", "By species", "By lake or river", "By year",
+                                << QStringList{"23 fish caught on 7 trips", "By species", "By lake or river", "By year",
                                                "How the fish are counted"};
     QTest::newRow("best fish") << "Bestfish.rpt"
                                << "Best Fish"
@@ -220,33 +220,35 @@ void TestReports::totalFishFigures()
     QVERIFY2(r.report, qPrintable(r.error));
     const QString text = reportText(*r.report);
     const QStringList expected = {
-        "Trips\t7\tFish caught\t24\n",
-        "With fish\t4\tWithout fish\t2\n",
-        "Main species\t20\tFurther species\t4\n",
-        "Not counted\tTrips whose number of fish is not a whole number: 2\n",
+        "Trips\t7\tFish caught\t23\n",
+        "With fish\t3\tWithout fish\t1\n",
+        "Main species\t20\tFurther species\t3\n",
+        // "2/3" (with a Perch named), "1.5" and the empty trip count no fish at all
+        "Not counted\tTrips whose number of fish is missing, not a whole number or above 10,000: 3\n",
+        "Too many\tOf these, trips whose number of fish is above 10,000: 0\n",
         // by species: fish, then trips; most fish first, "bass" and "Bass" together
         "Species\nFish\nTrips\n",
         "(species not named)\n12\n1\n",
         "Largemouth Bass\n9\n2\n",
         "Bluegill\n1\n1\n",
         "Crappie\n1\n1\n",
-        "Perch\n1\n1\n",
-        "All species\n24\n\n",
+        "All species\n23\n\n",
         // by water: trips, trips with fish, fish
-        "Lake Okee\n4\n3\n20\n",
+        "Lake Okee\n4\n2\n19\n",
         "Cedar River\n2\n1\n4\n",
         "(no lake or river given)\n1\n0\n0\n",
-        "All waters\n7\n4\n24\n",
+        "All waters\n7\n3\n23\n",
         // by year, newest first
         "2025\n2\n2\n11\n",
-        "2024\n2\n1\n1\n",
+        "2024\n2\n0\n0\n",
         "2023\n2\n0\n0\n",
         "2022\n1\n1\n12\n",
-        "All years\n7\n4\n24\n",
+        "All years\n7\n3\n23\n",
     };
     QVERIFY2(inOrder(text, expected), qPrintable(text));
     QVERIFY(!text.contains(QStringLiteral("Walleye"))); // its number "2/3" is not counted
     QVERIFY(!text.contains(QStringLiteral("Catfish"))); // nor "1.5"
+    QVERIFY(!text.contains(QStringLiteral("Perch")));   // named on a trip that is not counted
 }
 
 void TestReports::pictures()

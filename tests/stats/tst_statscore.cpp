@@ -90,6 +90,13 @@ private slots:
     void nameOrder_data();
     void nameOrder();
     void stopped();
+    void catchRule_data();
+    void catchRule();
+    void caseFolding_data();
+    void caseFolding();
+    void bestTripTies_data();
+    void bestTripTies();
+    void missingColumns();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -374,6 +381,132 @@ void TestStatsCore::stopped()
     QVERIFY(!r.ok);
     QCOMPARE(r.totals.figures.trips, 0);
     QVERIFY(r.by(Dimension::Lake).rows.empty());
+}
+
+// The catch of a trip: its number plus one for each fish named on the fish screen, when
+// the number is a whole number up to the bound; otherwise nothing of the trip is counted.
+void TestStatsCore::catchRule_data()
+{
+    QTest::addColumn<QStringList>("numbers"); // one trip each
+    QTest::addColumn<int>("named");           // fish named on the fish screen of every trip
+    QTest::addColumn<qint64>("known");
+    QTest::addColumn<qint64>("fish");
+    QTest::addColumn<qint64>("blank");
+    QTest::addColumn<qint64>("tooMany");
+    QTest::newRow("number alone") << QStringList{"3"} << 0 << 1LL << 3LL << 0LL << 0LL;
+    QTest::newRow("named fish add one each") << QStringList{"3"} << 2 << 1LL << 5LL << 0LL << 0LL;
+    QTest::newRow("none counted, one named") << QStringList{"0"} << 1 << 1LL << 1LL << 0LL << 0LL;
+    QTest::newRow("at the bound") << QStringList{"10000"} << 0 << 1LL << 10000LL << 0LL << 0LL;
+    QTest::newRow("above the bound") << QStringList{"10001"} << 1 << 0LL << 0LL << 0LL << 1LL;
+    QTest::newRow("not whole: named left out too") << QStringList{"2/3"} << 1 << 0LL << 0LL << 0LL << 0LL;
+    QTest::newRow("no number") << QStringList{""} << 2 << 0LL << 0LL << 0LL << 0LL;
+    QStringList held(15, QStringLiteral("999999999999999999"));
+    QTest::newRow("fifteen held keys") << (held << QStringLiteral("4") << QStringLiteral("0")) << 0 << 2LL << 4LL << 1LL
+                                       << 15LL;
+}
+
+void TestStatsCore::catchRule()
+{
+    QFETCH(QStringList, numbers);
+    QFETCH(int, named);
+    QVERIFY(execSql(m_db, "DELETE FROM Log"));
+    for (const QString &n : numbers)
+        insert(m_db, {"2000-03-01", n, "A", "Bass", ""});
+    for (int i = 1; i <= named; ++i)
+        QVERIFY(execSql(m_db, QStringLiteral("UPDATE Log SET Fish%1 = ' Perch '").arg(i)));
+    QString error;
+    QVERIFY2(m_log.load(m_db, &error), qPrintable(error));
+    const Totals t = m_log.compute({}).totals;
+    QCOMPARE(t.figures.trips, numbers.size());
+    QTEST(t.figures.known, "known");
+    QTEST(t.figures.fish, "fish");
+    QTEST(t.figures.blank, "blank");
+    QTEST(t.tooMany, "tooMany");
+}
+
+// Names alike but for letter case are one lake, under Unicode's full folding; only case is ignored.
+void TestStatsCore::caseFolding_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("sharp s") << "Großer Plöner See"
+                             << "GROSSER PLÖNER SEE" << true;
+    QTest::newRow("capital sharp s") << "GROẞER SEE"
+                                     << "großer see" << true;
+    QTest::newRow("ligature") << "\uFB01sh Creek"
+                              << "FISH CREEK" << true;
+    QTest::newRow("final sigma") << "ΛΙΜΝΗ ΔΟΙΡΑΝΗΣ"
+                                 << "λιμνη δοιρανης" << true;
+    QTest::newRow("iota subscript") << "\u1FB3"
+                                    << "\u0391\u0399" << true;
+    QTest::newRow("accents count") << "Plöner See"
+                                   << "Ploner See" << false;
+    QTest::newRow("letters count") << "Lake Ann"
+                                   << "Lake Anne" << false;
+}
+
+void TestStatsCore::caseFolding()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, same);
+    QVERIFY(execSql(m_db, "DELETE FROM Log"));
+    insert(m_db, {"2000-03-01", "1", a, "", ""});
+    insert(m_db, {"2000-03-02", "2", b, "", ""});
+    QString error;
+    QVERIFY2(m_log.load(m_db, &error), qPrintable(error));
+    QCOMPARE(m_log.groupNames(Dimension::Lake).size(), same ? 1 : 2);
+    Filter f;
+    f.lake = b.toUpper();
+    QCOMPARE(m_log.compute(f).totals.figures.trips, same ? 2 : 1);
+}
+
+// Two trips of most fish on one date: the earlier time of day, then the first entered.
+void TestStatsCore::bestTripTies_data()
+{
+    QTest::addColumn<QStringList>("dates"); // in the order entered, each "date|fish|lake"
+    QTest::addColumn<QString>("best");
+    QTest::newRow("earlier time, entered later")
+        << QStringList{"2024-05-04 14:00:00|5|Noon", "2024-05-04 06:30:00|5|Dawn"} << "Dawn";
+    QTest::newRow("no time is midnight") << QStringList{"2024-05-04 06:30:00|5|Dawn", "2024-05-04|5|Day"} << "Day";
+    QTest::newRow("same time: first entered")
+        << QStringList{"2024-05-04 06:30|5|First", "2024-05-04 06:30|5|Second"} << "First";
+    QTest::newRow("date before time") << QStringList{"2024-05-05 01:00:00|5|Late", "2024-05-04 23:00:00|5|Early"}
+                                      << "Early";
+    QTest::newRow("dated before undated") << QStringList{"|5|Undated", "2024-05-04 23:00:00|5|Dated"} << "Dated";
+    QTest::newRow("most fish first") << QStringList{"2024-05-04 06:00:00|5|Five", "2024-05-09 23:00:00|6|Six"} << "Six";
+}
+
+void TestStatsCore::bestTripTies()
+{
+    QFETCH(QStringList, dates);
+    QVERIFY(execSql(m_db, "DELETE FROM Log"));
+    for (const QString &trip : dates) {
+        const QStringList parts = trip.split(QLatin1Char('|'));
+        insert(m_db, {parts[0], parts[1], parts[2], "", ""});
+    }
+    QString error;
+    QVERIFY2(m_log.load(m_db, &error), qPrintable(error));
+    const Result r = m_log.compute({});
+    QVERIFY(r.totals.best);
+    QTEST(r.totals.best->lake, "best");
+}
+
+// A column the file's table lacks is named and read as empty, not as the text of its name.
+void TestStatsCore::missingColumns()
+{
+    QVERIFY(execSql(m_db, "DROP INDEX \"Log by Lake\"; ALTER TABLE Log DROP COLUMN \"Total Fish\";"
+                          "ALTER TABLE Log DROP COLUMN Lake"));
+    QString error;
+    QVERIFY2(m_log.load(m_db, &error), qPrintable(error));
+    QCOMPARE(m_log.missingColumns(), (QStringList{"Total Fish", "Lake"}));
+    const Result r = m_log.compute({});
+    QCOMPARE(r.totals.figures.trips, 11);
+    QCOMPARE(r.totals.unknown(), 11);
+    compareRows(r.by(Dimension::Lake), {{"(none)", 11, 0, 0, 0}});
+    // The rest of the log still counts.
+    QCOMPARE(r.by(Dimension::Species).rows.size(), size_t(4));
 }
 
 TF_CORE_TEST_MAIN(TestStatsCore)
