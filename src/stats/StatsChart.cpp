@@ -1,5 +1,6 @@
 #include "stats/StatsChart.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFont>
 #include <QImageWriter>
@@ -33,6 +34,26 @@ QString barLabel(const stats::GroupRow &row)
 }
 
 } // namespace
+
+RoundAxis roundAxis(double top)
+{
+    if (!(top > 0))
+        return {};
+    // Four to eight steps of 1, 2 or 5 times a power of ten.
+    const double power = std::pow(10.0, std::floor(std::log10(top / 4)));
+    double step = power;
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        step = m * power;
+        if (top / step <= 8)
+            break;
+    }
+    RoundAxis axis;
+    axis.step = step;
+    // A bar that reaches the last tick would touch the frame: one step of air above it.
+    axis.end = (std::floor(top / step + 1e-9) + 1) * step;
+    axis.decimals = std::max(0, -int(std::floor(std::log10(step) + 1e-9)));
+    return axis;
+}
 
 StatsChart::StatsChart(QWidget *parent) : QChartView(parent)
 {
@@ -100,22 +121,29 @@ void StatsChart::setBreakdown(const stats::Breakdown &breakdown, int maxBars, co
     groups->setLabelsFont(small);
     c->addAxis(groups, Qt::AlignLeft);
     series->attachAxis(groups);
+    m_axis = roundAxis(top);
     auto *values = new QValueAxis;
-    values->setRange(0, top > 0 ? top * 1.1 : 1);
-    values->setLabelFormat(QStringLiteral("%.1f"));
+    values->setRange(0, m_axis.end);
+    values->setTickType(QValueAxis::TicksDynamic);
+    values->setTickAnchor(0);
+    values->setTickInterval(m_axis.step);
+    values->setLabelFormat(QStringLiteral("%.%1f").arg(m_axis.decimals));
     c->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
 }
 
 bool exportPicture(QWidget *widget, const QString &path, QString *error)
 {
+    // Made in memory first: the file is written in one piece, where a full disk is noticed.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0) {
-        QPdfWriter pdf(path);
+        QPdfWriter pdf(&bytes);
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageOrientation(QPageLayout::Landscape);
         QPainter painter;
         if (!painter.begin(&pdf)) {
-            *error = QStringLiteral("The file could not be written.");
+            *error = QStringLiteral("The PDF document could not be started.");
             return false;
         }
         // Drawn, not photographed: the chart stays sharp at any zoom.
@@ -123,14 +151,15 @@ bool exportPicture(QWidget *widget, const QString &path, QString *error)
         const double scale = std::min(page.width() / double(widget->width()), page.height() / double(widget->height()));
         painter.scale(scale, scale);
         widget->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
-        return painter.end();
+        painter.end();
+    } else {
+        QImageWriter writer(&bytes, "png");
+        if (!writer.write(widget->grab().toImage())) {
+            *error = writer.errorString();
+            return false;
+        }
     }
-    QImageWriter writer(path, "png");
-    if (!writer.write(widget->grab().toImage())) {
-        *error = writer.errorString();
-        return false;
-    }
-    return true;
+    return stats::saveWhole(path, bytes.data(), error);
 }
 
 } // namespace tf

@@ -10,6 +10,16 @@
 
 namespace tf {
 
+// A value axis from 0 that ends on a round number, with round steps between:
+// 0, 2, 4, 6 rather than 0, 3.3, 6.6, 9.9. `top` is the largest value drawn.
+struct RoundAxis
+{
+    double end = 1;
+    double step = 0.2;
+    int decimals = 1; // the fewest that write every step exactly
+};
+RoundAxis roundAxis(double top);
+
 class StatsChart : public QChartView
 {
     Q_OBJECT
@@ -23,13 +33,18 @@ public:
     void setBreakdown(const stats::Breakdown &breakdown, int maxBars, const QString &title);
     // The bar labels as shown, top to bottom (for tests and for reading back).
     QStringList categories() const { return m_categories; }
+    // The value axis as drawn.
+    RoundAxis axis() const { return m_axis; }
 
 private:
     QStringList m_categories;
+    RoundAxis m_axis;
 };
 
-// Writes a picture of a widget to a PNG or (by the name's ending) a PDF file;
-// false with the reason when the file cannot be written.
+// Writes a picture of a widget to a PNG or (by the name's ending) a PDF file.
+// The file is written beside the target and put in its place only when whole,
+// so a failure leaves a file already there as it was; false with the system's
+// reason then.
 bool exportPicture(QWidget *widget, const QString &path, QString *error);
 
 } // namespace tf

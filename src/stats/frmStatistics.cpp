@@ -7,23 +7,27 @@
 #include "stats/StatsPrint.h"
 
 #include <QAbstractTableModel>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
+#include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -149,11 +153,37 @@ QDateEdit *makeDateEdit(const char *name, QWidget *parent)
     return e;
 }
 
+// One click back to "(any)": the box itself only gets there by stepping down to its lowest date.
+QToolButton *makeAnyButton(const char *name, QDateEdit *box, QWidget *parent)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(parent->style()->standardIcon(QStyle::SP_LineEditClearButton));
+    b->setToolTip(QStringLiteral(" Any date: no bound "));
+    b->setAutoRaise(true);
+    b->setEnabled(false);
+    QObject::connect(b, &QToolButton::clicked, box, [box] { box->setDate(kNoBound); });
+    QObject::connect(box, &QDateEdit::dateChanged, b, [b](const QDate &d) { b->setEnabled(d != kNoBound); });
+    return b;
+}
+
+QString missingColumnsText(const QStringList &missing)
+{
+    if (missing.isEmpty())
+        return {};
+    QString text = QStringLiteral("The table Log of the database lacks the column(s) %1; they count as empty in "
+                                  "every trip.")
+                       .arg(missing.join(QStringLiteral(", ")));
+    if (missing.contains(stats::kNumberColumn))
+        text += QStringLiteral(" Without %1 no trip's catch is known.").arg(stats::kNumberColumn);
+    return text;
+}
+
 QComboBox *makeChoice(const char *name, QWidget *parent)
 {
     auto *c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
-    c->setMinimumContentsLength(18);
+    c->setMinimumContentsLength(14);
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return c;
 }
@@ -171,22 +201,34 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent), m_result(std::m
     filter->setObjectName(QStringLiteral("fraFilter"));
     dtpFrom = makeDateEdit("dtpFrom", filter);
     dtpTo = makeDateEdit("dtpTo", filter);
+    cmdAnyFrom = makeAnyButton("cmdAnyFrom", dtpFrom, filter);
+    cmdAnyTo = makeAnyButton("cmdAnyTo", dtpTo, filter);
+    // The calendar of a box at "(any)" would open on January of the year 100.
+    dtpFrom->calendarWidget()->installEventFilter(this);
+    dtpTo->calendarWidget()->installEventFilter(this);
     cboLake = makeChoice("cboLake", filter);
     cboSpecies = makeChoice("cboSpecies", filter);
     cmdRefresh = new QPushButton(QStringLiteral("Refresh"), filter);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
     cmdRefresh->setToolTip(QStringLiteral(" Read the fishing log again "));
     auto *filterRow = new QHBoxLayout(filter);
-    const auto labelled = [filter, filterRow](const QString &caption, QWidget *field) {
+    const auto labelled = [filter, filterRow](const char *name, const QString &caption, QWidget *field) {
         auto *label = new QLabel(caption, filter);
+        label->setObjectName(QLatin1String(name));
         label->setBuddy(field);
+        // Never narrower than its text: at a scaled font the layout would otherwise cut the last letter.
+        label->setMinimumWidth(label->sizeHint().width() + 2);
         filterRow->addWidget(label);
         filterRow->addWidget(field);
     };
-    labelled(QStringLiteral("&From"), dtpFrom);
-    labelled(QStringLiteral("&To"), dtpTo);
-    labelled(QStringLiteral("&Lake or River"), cboLake);
-    labelled(QStringLiteral("&Species"), cboSpecies);
+    labelled("lblFrom", QStringLiteral("&From"), dtpFrom);
+    filterRow->addWidget(cmdAnyFrom);
+    filterRow->addSpacing(6);
+    labelled("lblTo", QStringLiteral("&To"), dtpTo);
+    filterRow->addWidget(cmdAnyTo);
+    filterRow->addSpacing(6);
+    labelled("lblLake", QStringLiteral("&Lake or River"), cboLake);
+    labelled("lblSpecies", QStringLiteral("&Species"), cboSpecies);
     filterRow->addStretch();
     filterRow->addWidget(cmdRefresh);
 
@@ -213,7 +255,7 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent), m_result(std::m
     lblTotals->setWordWrap(true);
     lblProblem = new QLabel(this);
     lblProblem->setObjectName(QStringLiteral("lblProblem"));
-    lblProblem->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold;"));
+    lblProblem->setStyleSheet(QStringLiteral("color: rgb(255, 170, 150); font-weight: bold;"));
     lblProblem->setWordWrap(true);
     lblProblem->hide();
 
@@ -251,7 +293,12 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent), m_result(std::m
     layout->addWidget(lblProblem);
     layout->addWidget(tabBreakdowns, 1);
     layout->addLayout(buttons);
-    resize(1100, 860);
+    applyLook();
+    // No larger than the screen, as at 125% on a small one.
+    QSize size(1100, 860);
+    if (const QScreen *where = screen())
+        size = size.boundedTo(where->availableGeometry().size() - QSize(24, 48));
+    resize(size);
     setOrdinaryFrame(this);
 
     connect(dtpFrom, &QDateEdit::dateChanged, this, &frmStatistics::recount);
@@ -270,6 +317,58 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent), m_result(std::m
         tabBreakdowns->setEnabled(false);
     });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// The look of the program's other dark windows: light text on the deep blue,
+// the filter on a glass panel, light tables with the dark header the record
+// screens' grids have, and the charts as light cards.
+void frmStatistics::applyLook()
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(18, 40, 66));
+    pal.setColor(QPalette::WindowText, QColor(245, 240, 225));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setStyleSheet(QStringLiteral(
+        "QGroupBox#fraFilter { background: rgba(8, 22, 40, 210); border: 1px solid rgba(200, 225, 255, 150);"
+        " border-radius: 9px; margin-top: 1.4ex; padding-top: 1.2ex; }"
+        "QGroupBox#fraFilter::title { subcontrol-origin: margin; left: 10px; padding: 0 4px;"
+        " color: rgb(240, 214, 140); font-weight: bold; }"
+        "QGroupBox#fraFilter > QLabel { color: rgb(170, 200, 232); font-weight: bold; }"
+        "QTabWidget::pane { border: 1px solid rgba(200, 225, 255, 150); background: rgb(12, 30, 52); top: -1px; }"
+        "QTabBar::tab { background: rgb(30, 70, 110); color: rgb(225, 235, 248); padding: 4px 8px;"
+        " border: 1px solid rgba(200, 225, 255, 110); border-bottom: 0; margin-right: 1px;"
+        " border-top-left-radius: 4px; border-top-right-radius: 4px; }"
+        "QTabBar::tab:selected { background: rgb(12, 30, 52); color: white; font-weight: bold; }"
+        "QTabBar::tab:hover:!selected { background: rgb(38, 88, 138); }"
+        "QSplitter::handle { background: rgb(12, 30, 52); }"));
+    for (Page &page : m_pages) {
+        page.table->setAlternatingRowColors(true);
+        page.table->setStyleSheet(QStringLiteral(
+            "QTableView { background: rgba(250, 252, 255, 240); alternate-background-color: rgb(230, 238, 247);"
+            " gridline-color: rgb(195, 205, 220); color: rgb(20, 30, 45);"
+            " selection-background-color: rgb(38, 88, 138); selection-color: white;"
+            " border: 1px solid rgba(200, 225, 255, 150); }"
+            "QHeaderView::section { background: rgb(30, 70, 110); color: white; font-weight: bold;"
+            " padding: 3px 5px; border: 0; border-right: 1px solid rgb(70, 110, 150); }"));
+    }
+    // The calendars open in windows of their own: the light look every calendar of the program has.
+    QPalette light = QGuiApplication::palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            light.setColor(group, QPalette::ColorRole(role), light.color(group, QPalette::ColorRole(role)));
+    dtpFrom->calendarWidget()->setPalette(light);
+    dtpTo->calendarWidget()->setPalette(light);
+    QList<StatsChart *> charts;
+    for (Page &page : m_pages)
+        charts << page.chart;
+    for (auto [d, chart] : m_glanceCharts)
+        charts << chart;
+    for (StatsChart *chart : charts) {
+        chart->setBackgroundBrush(QColor(12, 30, 52));
+        chart->chart()->setBackgroundBrush(QColor(250, 252, 255));
+        chart->chart()->setBackgroundRoundness(6);
+    }
 }
 
 QWidget *frmStatistics::makeGlancePage()
@@ -312,10 +411,13 @@ QWidget *frmStatistics::makeBreakdownPage(Page &page)
     page.table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     page.table->horizontalHeader()->setStretchLastSection(false);
     page.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // The headers are bold.
+    QFont header = page.table->font();
+    header.setBold(true);
+    const QFontMetrics metrics(header);
     for (int c = 1; c < 6; ++c)
-        page.table->setColumnWidth(c, page.table->fontMetrics().horizontalAdvance(
-                                          page.model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
-                                          24);
+        page.table->setColumnWidth(
+            c, metrics.horizontalAdvance(page.model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 24);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
     // The five figures take some 370 pixels; the names need room of their own.
@@ -342,6 +444,17 @@ bool frmStatistics::load()
 {
     ask(true);
     return true;
+}
+
+bool frmStatistics::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show)
+        for (QDateEdit *box : {dtpFrom, dtpTo})
+            if (watched == box->calendarWidget() && box->date() == kNoBound) {
+                const QDate today = platform().today();
+                box->calendarWidget()->setCurrentPage(today.year(), today.month());
+            }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmStatistics::readLog()
@@ -425,6 +538,7 @@ void frmStatistics::take(const Outcome &outcome)
         readError = outcome.readError;
         m_loadError =
             readError.isEmpty() ? QString() : QStringLiteral("The fishing log could not be read.\n") + readError;
+        m_missingNote = missingColumnsText(m_log->missingColumns());
         fillFilterLists();
     }
     const stats::Filter now = currentFilter();
@@ -438,8 +552,9 @@ void frmStatistics::take(const Outcome &outcome)
             lblProblem->setText(m_result->error);
             lblProblem->show();
         } else {
-            lblProblem->setText(m_loadError);
-            lblProblem->setVisible(!m_loadError.isEmpty());
+            const QString problem = m_loadError.isEmpty() ? m_missingNote : m_loadError;
+            lblProblem->setText(problem);
+            lblProblem->setVisible(!problem.isEmpty());
         }
         showTotals();
         showBreakdowns();
@@ -448,6 +563,8 @@ void frmStatistics::take(const Outcome &outcome)
     }
     if (!readError.isEmpty())
         showMessage(this, MessageIcon::Exclamation, m_loadError);
+    else if (outcome.log && !m_missingNote.isEmpty())
+        showMessage(this, MessageIcon::Exclamation, m_missingNote);
 }
 
 void frmStatistics::setBusy(bool busy)
@@ -480,7 +597,13 @@ void frmStatistics::showTotals()
         return;
     }
     QString text = QStringLiteral("<b>%1</b> trips, <b>%2</b> with a known catch").arg(f.trips).arg(f.known);
-    if (t.unknown() > 0)
+    if (t.tooMany > 0)
+        text += QStringLiteral(" (%1 unknown, left out of the catch figures; %2 of them with more than %3 fish, "
+                               "too many to be a catch)")
+                    .arg(t.unknown())
+                    .arg(t.tooMany)
+                    .arg(QLocale().toString(stats::kMostFishPerTrip));
+    else if (t.unknown() > 0)
         text += QStringLiteral(" (%1 unknown, left out of the catch figures)").arg(t.unknown());
     text += QStringLiteral(". <b>%1</b> fish, <b>%2</b> fish per trip").arg(f.fish).arg(stats::perTripText(f));
     if (f.known > 0)
@@ -557,11 +680,9 @@ void frmStatistics::exportTable()
         return;
     if (QFileInfo(*path).suffix().isEmpty())
         *path += QStringLiteral(".csv");
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(stats::toCsv(m_result->by(page->dimension))) < 0 ||
-        !file.commit())
-        showMessage(this, MessageIcon::Exclamation,
-                    QStringLiteral("The table could not be exported.\n") + file.errorString());
+    QString error;
+    if (!stats::saveWhole(*path, stats::toCsv(m_result->by(page->dimension)), &error))
+        showMessage(this, MessageIcon::Exclamation, QStringLiteral("The table could not be exported.\n") + error);
 }
 
 // The report engine prints what its queries read from a database file: the

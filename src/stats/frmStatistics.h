@@ -29,6 +29,7 @@ class QPushButton;
 class QTabWidget;
 class QTableView;
 class QTimer;
+class QToolButton;
 
 namespace tf {
 
@@ -51,6 +52,9 @@ public:
     // Reading the log or counting: the figures shown are not yet those of the filter.
     bool busy() const { return m_busy; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     // The figures of the filter as it is now are on screen (or why there are none).
     void figuresShown();
@@ -66,6 +70,7 @@ private:
     };
 
     QWidget *makeGlancePage();
+    void applyLook();
     QWidget *makeBreakdownPage(Page &page);
     void readLog();
     void fillFilterLists();
@@ -86,6 +91,7 @@ private:
     std::shared_ptr<const stats::Result> m_result;
     bool m_filling = false;
     QString m_loadError;
+    QString m_missingNote; // the columns the log lacks, in words
     // The newest request: a count that finishes for an older one is thrown away.
     quint64 m_asked = 0;
     std::shared_ptr<stats::StopFlag> m_stop; // of the newest request
@@ -94,6 +100,8 @@ private:
 
     QDateEdit *dtpFrom = nullptr;
     QDateEdit *dtpTo = nullptr;
+    QToolButton *cmdAnyFrom = nullptr;
+    QToolButton *cmdAnyTo = nullptr;
     QComboBox *cboLake = nullptr;
     QComboBox *cboSpecies = nullptr;
     QPushButton *cmdRefresh = nullptr;

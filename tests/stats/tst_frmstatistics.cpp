@@ -13,8 +13,10 @@
 #include "stats/StatsChart.h"
 #include "stats/frmStatistics.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
@@ -22,7 +24,13 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
+#include <QtCharts/QValueAxis>
 #include <sqlite3.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tf;
 using namespace tf::test;
@@ -33,6 +41,20 @@ void release()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+// Files written meanwhile cannot grow past `bytes`: a full disk, for this program alone.
+struct FileSizeLimit
+{
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the program
+        const rlimit limit{bytes, old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+    rlimit old{};
+};
 
 } // namespace
 
@@ -51,6 +73,14 @@ private slots:
     void newestFilterWins();
     void closingWhileReading();
     void printCarriesFigures();
+    void failedExportKeepsOldFile_data();
+    void failedExportKeepsOldFile();
+    void dateBoxes();
+    void doubtfulLogIsSaid_data();
+    void doubtfulLogIsSaid();
+    void sameFishAsTotalFishReport();
+    void roundTicks_data();
+    void roundTicks();
 
 private:
     // Waits as long as a slow build under a loaded machine may need; returns as soon as ready.
@@ -121,6 +151,13 @@ void TestFrmStatistics::filterChangesFigures()
     QCOMPARE(child<StatsChart>("cht_lure_color")->categories(),
              (QStringList{"Chartreuse (n=1)", "Red (n=3)", "(none) (catch unknown)"}));
     QCOMPARE(child<QTableView>("tbl_lure_color")->model()->index(0, 0).data().toString(), QStringLiteral("Red"));
+    // The value axis ends on a round number past the longest bar (Chartreuse's 6), a tick at every fish.
+    const auto values = child<StatsChart>("cht_lure_color")->chart()->axes(Qt::Horizontal);
+    QCOMPARE(values.size(), 1);
+    const auto *drawn = qobject_cast<QValueAxis *>(values.first());
+    QVERIFY(drawn && drawn->tickType() == QValueAxis::TicksDynamic);
+    QCOMPARE(drawn->max(), 7.0);
+    QCOMPARE(drawn->tickInterval(), 1.0);
     lakes->setCurrentIndex(1);
     QVERIFY(ready());
     QCOMPARE(m_window->result().totals.figures.trips, 2);
@@ -305,6 +342,173 @@ void TestFrmStatistics::printCarriesFigures()
     QVERIFY(text.contains(QLatin1String("Chartreuse\n1\n1\n6\n6.00\n0% (0)")));
     QVERIFY(!text.contains(QLatin1String("Clear Lake")));
     QCOMPARE(fake.messages.size(), 0);
+}
+
+// A write that fails leaves the file that was there as it was, with no scraps beside
+// it, and the message gives the system's reason.
+void TestFrmStatistics::failedExportKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("page"); // the chart or table whose page is shown; empty: At a Glance
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("readOnlyFolder"); // else the disk is full
+    QTest::addColumn<QString>("message");
+    for (bool readOnly : {false, true}) {
+        const char *how = readOnly ? "read-only folder" : "full disk";
+        QTest::addRow("CSV, %s", how) << "tbl_lake"
+                                      << "cmdExportTable"
+                                      << "lakes.csv" << readOnly << "The table could not be exported.\n";
+        QTest::addRow("PNG, %s", how) << ""
+                                      << "cmdExportChart"
+                                      << "glance.png" << readOnly << "The chart could not be exported.\n";
+        QTest::addRow("PDF, %s", how) << "cht_month"
+                                      << "cmdExportChart"
+                                      << "months.pdf" << readOnly << "The chart could not be exported.\n";
+    }
+}
+
+void TestFrmStatistics::failedExportKeepsOldFile()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, button);
+    QFETCH(QString, file);
+    QFETCH(bool, readOnlyFolder);
+    QFETCH(QString, message);
+    if (readOnlyFolder && geteuid() == 0)
+        QSKIP("The superuser writes into a read-only folder.");
+    QVERIFY(openWindow());
+    if (!page.isEmpty())
+        child<QTabWidget>("tabBreakdowns")->setCurrentWidget(child<QWidget>(qPrintable(page))->parentWidget());
+    const QString folder = m_scope->file("out");
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QLatin1Char('/') + file;
+    const QByteArray old = "what was there before, and must stay";
+    QVERIFY(writeAll(path, old));
+    m_scope->fake().saveAnswers.enqueue(path);
+    if (readOnlyFolder) {
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    } else {
+        const FileSizeLimit full(16);
+        QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    }
+    QCOMPARE(m_scope->fake().messages.size(), 1);
+    const QString said = m_scope->fake().lastMessageText();
+    QVERIFY2(said.startsWith(message), qPrintable(said));
+    const QString reason = said.mid(message.size());
+    QVERIFY2(!reason.isEmpty() && !reason.contains(QLatin1String("Unknown error")), qPrintable(said));
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{file});
+}
+
+// The calendar of a box at "(any)" opens on this month, and one click gives "(any)" back.
+void TestFrmStatistics::dateBoxes()
+{
+    m_scope->fake().setNow(QDateTime(QDate(2024, 6, 20), QTime(8, 0)));
+    QVERIFY(openWindow());
+    auto *from = child<QDateEdit>("dtpFrom");
+    auto *any = child<QToolButton>("cmdAnyFrom");
+    QCOMPARE(from->text(), QStringLiteral("(any)"));
+    QVERIFY(!any->isEnabled());
+    QTest::mouseClick(from, Qt::LeftButton, {}, QPoint(from->width() - 6, from->height() / 2)); // the arrow
+    QCalendarWidget *calendar = from->calendarWidget();
+    QTRY_VERIFY(calendar->isVisible());
+    QCOMPARE(calendar->yearShown(), 2024);
+    QCOMPARE(calendar->monthShown(), 6);
+    QTest::keyClick(calendar->window(), Qt::Key_Escape);
+    from->setDate(QDate(2024, 6, 1));
+    QVERIFY(ready());
+    QCOMPARE(m_window->result().totals.figures.trips, 3);
+    QVERIFY(any->isEnabled());
+    QTest::mouseClick(any, Qt::LeftButton);
+    QVERIFY(ready());
+    QCOMPARE(from->text(), QStringLiteral("(any)"));
+    QCOMPARE(m_window->result().totals.figures.trips, 5);
+    QVERIFY(!any->isEnabled());
+}
+
+// A count too large to be a catch, or a column the file lacks, is said in words.
+void TestFrmStatistics::doubtfulLogIsSaid_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("totals");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::newRow("held key")
+        << "INSERT INTO Log (Date, \"Total Fish\", Lake) VALUES ('2024-08-01', "
+           "'999999999999999999', 'Fox River')"
+        << "<b>6</b> trips, <b>4</b> with a known catch (2 unknown, left out of the catch "
+           "figures; 1 of them with more than 10,000 fish, too many to be a catch). <b>11</b> fish"
+        << "";
+    QTest::newRow("no Total Fish column")
+        << "ALTER TABLE Log DROP COLUMN \"Total Fish\""
+        << "<b>5</b> trips, <b>0</b> with a known catch (5 unknown, left out of the catch figures). <b>0</b> fish"
+        << "The table Log of the database lacks the column(s) Total Fish; they count as empty in every trip. "
+           "Without Total Fish no trip's catch is known.";
+}
+
+void TestFrmStatistics::doubtfulLogIsSaid()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, totals);
+    QFETCH(QString, message);
+    QVERIFY(execSql(m_scope->file(kDatabaseFileName), sql));
+    QVERIFY(openWindow());
+    const QString shown = child<QLabel>("lblTotals")->text();
+    QVERIFY2(shown.startsWith(totals), qPrintable(shown));
+    if (message.isEmpty()) {
+        QCOMPARE(m_scope->fake().messages.size(), 0);
+        QVERIFY(child<QLabel>("lblProblem")->isHidden());
+    } else {
+        QCOMPARE(m_scope->fake().lastMessageText(), message);
+        QCOMPARE(child<QLabel>("lblProblem")->text(), message);
+        QVERIFY(!child<QLabel>("lblProblem")->isHidden());
+    }
+}
+
+// The Total Fish Caught report and the window give a diary one total of fish, whatever
+// its trips hold: fish named on the fish screen, numbers that are not whole, too large or none.
+void TestFrmStatistics::sameFishAsTotalFishReport()
+{
+    const QString db = m_scope->file(kDatabaseFileName);
+    QVERIFY(execSql(db, "INSERT INTO Log (Date, \"Total Fish\", Lake, Fish1, Fish2) VALUES "
+                        "('2024-08-01', '4', 'Fox River', 'Perch', ' Bass '), ('2024-08-02', '2/3', 'Fox River', "
+                        "'Perch', ''), ('2024-08-03', '', 'Clear Lake', 'Pike', ''), ('2024-08-04', "
+                        "'123456789012345678', '', 'Pike', ''), ('2024-08-05', '0', 'Clear Lake', 'Pike', NULL)"));
+    QVERIFY(QFile::copy(QStringLiteral(TF_REPORT_DEFINITIONS "/totalfish.rpt"), m_scope->file("totalfish.rpt")));
+    m_scope->fake().reportMaker = [](const QString &file, QWidget *parent, const QString &database) {
+        return runReport(file, parent, database);
+    };
+    QVERIFY(openWindow());
+    // 3 + 0 + 6 + 2 from the first five trips; then 4 + 2 named, and 0 + 1 named.
+    QCOMPARE(m_window->result().totals.figures.fish, 18);
+    QVERIFY(platform().printReport(QStringLiteral("totalfish.rpt"), m_window));
+    const QString text = m_scope->fake().previewTexts.value(0);
+    QVERIFY2(text.contains(QLatin1String("18 fish caught on 10 trips")), qPrintable(text.left(2000)));
+    QVERIFY(text.contains(QLatin1String("Too many\tOf these, trips whose number of fish is above 10,000: 1\n")));
+}
+
+void TestFrmStatistics::roundTicks_data()
+{
+    QTest::addColumn<double>("top");
+    QTest::addColumn<double>("end");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("9.9") << 9.9 << 10.0 << 2.0 << 0;
+    QTest::newRow("on a tick") << 6.0 << 7.0 << 1.0 << 0;
+    QTest::newRow("2.4") << 2.4 << 2.5 << 0.5 << 1;
+    QTest::newRow("a third") << 0.33 << 0.35 << 0.05 << 2;
+    QTest::newRow("hundreds") << 150.0 << 160.0 << 20.0 << 0;
+    QTest::newRow("no fish") << 0.0 << 1.0 << 0.2 << 1;
+}
+
+void TestFrmStatistics::roundTicks()
+{
+    QFETCH(double, top);
+    const RoundAxis axis = roundAxis(top);
+    QTEST(axis.end, "end");
+    QTEST(axis.step, "step");
+    QTEST(axis.decimals, "decimals");
 }
 
 TF_TEST_MAIN(TestFrmStatistics)
