@@ -57,6 +57,9 @@ void setTextColour(QWidget *w, const QColor &colour)
 frmStart::frmStart(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmStart"));
+    // The panel often waits behind the window it opened; its tips (which box
+    // edits the owner's details, what a picture button does) show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     m_chrome = new WindowChrome(this);
     build();
     connect(m_chrome, &WindowChrome::backgroundHovered, this, [this] { setNameHighlighted(false); });
