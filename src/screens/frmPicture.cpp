@@ -234,11 +234,10 @@ void frmPicture::activate()
 
 bool frmPicture::showPicture(const QString &path)
 {
-    const bool stretched = m_zoom == Zoom::Stretched;
     if (path.isEmpty()) {
         // The empty picture: nothing to show, and nothing wrong.
         Image1->clear();
-        if (!stretched)
+        if (m_zoom != Zoom::Stretched)
             Image1->setGeometry(0, 0, 0, 0);
         m_shownPath.clear();
         return true;

@@ -1,9 +1,10 @@
 #pragma once
 
 // The picture viewer: one picture file per fishing trip, shown whole in the
-// frame, at its own size or stretched to one of three zoom sizes, and printed. It keeps its own list of
-// the trips (newest first) and changes only a trip's picture path, which it
-// writes when the user moves to another trip or closes the window.
+// frame, at its own size or stretched to one of three zoom sizes, and printed.
+// It keeps its own list of the trips (newest first) and changes only a trip's
+// picture path, which it writes when the user moves to another trip or closes
+// the window.
 
 #include <QPointer>
 #include <QWidget>
