@@ -102,12 +102,15 @@ QWidget *openFirstWindow()
     // A first start finds no database and gets a fresh one; anything else is
     // left as it is, and the panel says what is wrong with it.
     QString createError;
-    if (createDatabaseOnFirstStart(folder, &createError))
+    const bool created = createDatabaseOnFirstStart(folder, &createError);
+    if (created)
         rememberDiary(folder);
 
     auto *panel = WindowRegistry::open<frmStart>();
     if (panel && !createError.isEmpty())
         panel->setStartupProblem(createError);
+    if (panel && created)
+        panel->welcomeNewDiary();
     return panel;
 }
 

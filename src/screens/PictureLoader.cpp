@@ -68,6 +68,17 @@ bool openReader(QImageReader &reader, const QString &path, QString *why)
         return fail(QStringLiteral("This is not a file."));
     if (info.size() == 0)
         return fail(QStringLiteral("The file is empty."));
+    // Qt's own limit on one decoded picture (128 MB) would refuse a camera's
+    // photograph; ours is the number of pixels the header declares, checked
+    // before decoding, and this only backs it up for formats that declare none.
+    static const bool allocationLimitSet = [] {
+        constexpr qint64 bytes = PictureLoader::kMaxDecodedPixels * 4;
+        const int megabytes = int((bytes + (1 << 20) - 1) >> 20);
+        if (QImageReader::allocationLimit() < megabytes)
+            QImageReader::setAllocationLimit(megabytes);
+        return true;
+    }();
+    Q_UNUSED(allocationLimitSet);
     reader.setFileName(path);
     reader.setAutoTransform(true);
     // Decide by content, not by the name: a text file called .jpg is no picture.
@@ -110,10 +121,9 @@ QImage read(const QString &path, const QSize &size, QString *why)
         return {};
     const QSize declared = reader.size();
     const bool scaled = size.isValid() && !size.isEmpty();
-    // Only JPEG decodes straight at a smaller size; other formats decode the
-    // whole picture first, even where they offer a scaled size.
-    const bool wholeDecoded = !scaled || reader.format() != "jpeg";
-    if (declared.isValid() && wholeDecoded && qint64(declared.width()) * declared.height() > kMaxDecodedPixels)
+    // One limit whatever the size shown: a picture that opens in one window
+    // opens in every other, and a JPEG decoded small is no way round it.
+    if (declared.isValid() && qint64(declared.width()) * declared.height() > kMaxDecodedPixels)
         return fail(
             QStringLiteral("The picture is too large (%1 × %2 pixels).").arg(declared.width()).arg(declared.height()));
     if (scaled) {
@@ -132,6 +142,23 @@ QImage read(const QString &path, const QSize &size, QString *why)
     if (scaled && image.size() != size)
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+QSize fittedSize(const QSize &picture, const QSize &box, bool enlarge)
+{
+    if (picture.isEmpty() || box.isEmpty())
+        return {};
+    if (!enlarge && picture.width() <= box.width() && picture.height() <= box.height())
+        return picture;
+    return picture.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+QImage readFitted(const QString &path, const QSize &box, bool enlarge, QString *why)
+{
+    const QSize size = fittedSize(uprightSize(path, why), box, enlarge);
+    if (size.isEmpty())
+        return {};
+    return read(path, size, why);
 }
 
 std::optional<QString> askForFile(QWidget *parent)

@@ -16,10 +16,11 @@ namespace tf {
 
 namespace PictureLoader {
 
-// Pictures decoded in memory are limited to this many pixels (128 MB at four
-// bytes a pixel): a 24-megapixel photograph fits, while a small file that
-// declares an enormous picture is refused instead of exhausting memory.
-inline constexpr qint64 kMaxDecodedPixels = 32'000'000;
+// Pictures are limited to this many pixels, whatever size they are shown at:
+// the photographs of today's phones and cameras (up to 200 megapixels, 800 MB
+// decoded whole at four bytes a pixel) open, while a small file that declares
+// an enormous picture is refused instead of exhausting memory.
+inline constexpr qint64 kMaxDecodedPixels = 200'000'000;
 
 // The picture's size as it is shown (turned upright), read from the file's
 // header without decoding it; an empty size, and the reason in `why`, when the
@@ -32,6 +33,14 @@ QSize uprightSize(const QString &path, QString *why = nullptr);
 // its own size. A null image, with the reason in `why`, when the file is missing,
 // not a file, unreadable, not a picture, cut short or too large.
 QImage read(const QString &path, const QSize &size = {}, QString *why = nullptr);
+
+// The largest size with the picture's proportions that fits inside `box` (at
+// least one pixel each way); a picture that fits already keeps its own size
+// unless `enlarge`.
+QSize fittedSize(const QSize &picture, const QSize &box, bool enlarge);
+
+// Reads the picture whole and upright, at fittedSize() inside `box`.
+QImage readFitted(const QString &path, const QSize &box, bool enlarge, QString *why = nullptr);
 
 // Asks for an existing file of any kind ("Select Picture"); nullopt when the user chooses none.
 std::optional<QString> askForFile(QWidget *parent);

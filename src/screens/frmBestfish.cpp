@@ -26,6 +26,8 @@ namespace {
 using kit::FieldKind;
 
 const QString kPictureColumn = QStringLiteral("BFPicture");
+// Where the picture area begins inside its frame.
+constexpr QPoint kPictureOrigin(4, 4);
 
 // Where things sit on the 763 × 564 window, inside the painted frame.
 constexpr QRect kGridRect(26, 56, 714, 170);
@@ -153,7 +155,7 @@ void frmBestfish::buildFields()
         look::makePanel(jcFrames1, QStringLiteral("Picture1"), QRect(QPoint(460, 26), kPictureSize + QSize(8, 8)));
     Image1 = new PictureArea(frame);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(QRect(QPoint(4, 4), kPictureSize));
+    Image1->setGeometry(QRect(kPictureOrigin, kPictureSize));
     Label11 = look::makeCaption(frame, QStringLiteral("No Picture Selected"));
     Label11->setObjectName(QStringLiteral("Label11"));
     Label11->adjustSize();
@@ -218,15 +220,27 @@ bool frmBestfish::refreshPicture()
         Label11->show();
         return true;
     }
-    QImage image = PictureLoader::read(path, kPictureSize);
+    QImage image = PictureLoader::readFitted(path, kPictureSize, true);
     if (image.isNull()) {
-        // What was shown stays, so the user still sees which fish it was.
+        // Never another fish's photograph beside this fish: the area is emptied
+        // before the warning, whose answer the user gives while looking at it.
+        Image1->clear();
+        Label11->show();
         showMessage(this, MessageIcon::Exclamation, QStringLiteral("Picture not available."));
         return false;
     }
-    Image1->setImage(std::move(image));
+    showPhotograph(std::move(image));
     Label11->hide();
     return true;
+}
+
+// Whole and in its proportions, in the middle of the picture area.
+void frmBestfish::showPhotograph(QImage image)
+{
+    QRect where(QPoint(0, 0), image.size());
+    where.moveCenter(QRect(kPictureOrigin, kPictureSize).center());
+    Image1->setGeometry(where);
+    Image1->setImage(std::move(image));
 }
 
 // Attaches a photograph to the current fish and stores it at once; a chooser
@@ -239,7 +253,7 @@ void frmBestfish::choosePicture()
     const std::optional<QString> chosen = PictureLoader::askForFile(this);
     if (!chosen)
         return;
-    QImage image = PictureLoader::read(*chosen, kPictureSize);
+    QImage image = PictureLoader::readFitted(*chosen, kPictureSize, true);
     if (image.isNull())
         return;
     if (!source->edit() || !source->setValue(kPictureColumn, *chosen) || !source->update()) {
@@ -249,7 +263,7 @@ void frmBestfish::choosePicture()
                     QStringLiteral("The picture could not be kept for this Best Fish:\n%1").arg(error));
         return;
     }
-    Image1->setImage(std::move(image));
+    showPhotograph(std::move(image));
     Label11->hide();
 }
 

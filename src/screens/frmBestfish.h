@@ -5,6 +5,7 @@
 // buttons stay in one menu and are switched on and off instead of swapping bars,
 // and the Picture command attaches a photograph to the current fish at once.
 
+#include <QImage>
 #include <QWidget>
 
 class QLabel;
@@ -27,7 +28,7 @@ public:
     bool load();
     RecordCycle *cycle() const { return m_cycle; }
 
-    // Where a photograph is shown, stretched to fill it (3600 × 2835 twips).
+    // Where a photograph is shown, as large as it fits in its proportions (3600 × 2835 twips).
     static constexpr QSize kPictureSize{240, 189};
 
 private:
@@ -37,6 +38,7 @@ private:
     void rowShown();
     void refreshSoon();
     bool refreshPicture();
+    void showPhotograph(QImage image);
     void choosePicture();
 
     WindowChrome *m_chrome = nullptr;

@@ -1,5 +1,6 @@
 #include "screens/frmContacts.h"
 
+#include "data/DataSource.h"
 #include "data/RecordSources.h"
 #include "platform/Platform.h"
 #include "screens/FormLook.h"
@@ -160,16 +161,25 @@ void frmContacts::sendEmail()
 {
     if (m_cycle->state() != CycleState::Browse)
         return;
-    const QString address = Text9->text();
-    if (address.isEmpty()) {
+    if (!m_cycle->source()->hasCurrent()) {
         showMessage(this, MessageIcon::Exclamation,
-                    QStringLiteral("There is no email address for ") + Text1->text() + QStringLiteral("."));
+                    QStringLiteral("No contact is chosen. Choose a contact in the list, then click Email."));
         return;
     }
+    const QString address = Text9->text();
+    if (address.isEmpty()) {
+        const QString name = Text1->text();
+        showMessage(this, MessageIcon::Exclamation,
+                    name.isEmpty() ? QStringLiteral("There is no email address for this contact.")
+                                   : QStringLiteral("There is no email address for ") + name + QStringLiteral("."));
+        return;
+    }
+    // The address goes to whatever mail program the desktop has; when none takes it, none is set up.
     if (!platform().openUrl(mailtoUrl(address)))
         showMessage(this, MessageIcon::Exclamation,
-                    QStringLiteral("Can't find Email program.\nThis command may not work if you are not using MS "
-                                   "Outlook."),
+                    QStringLiteral("No e-mail program is set up on this computer, so no message to %1 can be "
+                                   "started.\nSet up an e-mail program, then click Email again.")
+                        .arg(address),
                     QStringLiteral("Email Program not found"));
 }
 

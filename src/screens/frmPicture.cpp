@@ -129,6 +129,7 @@ void frmPicture::buildControls()
     connect(addButton(menu, "cmdPrint", QStringLiteral("&Print")), &QPushButton::clicked, this, &frmPicture::print);
     connect(addButton(menu, "cmdExit", QStringLiteral("&Close")), &QPushButton::clicked, this, &QWidget::close);
     QGroupBox *zoomGroup = makeGroup(this, "Frame4", QStringLiteral("Zoom Control"), new QHBoxLayout);
+    connect(addButton(zoomGroup, "Command5", QStringLiteral("Fit")), &QPushButton::clicked, this, &frmPicture::fit);
     connect(addButton(zoomGroup, "Command1", QStringLiteral("25%")), &QPushButton::clicked, this,
             [this] { zoom(kZoom25); });
     connect(addButton(zoomGroup, "Command2", QStringLiteral("50%")), &QPushButton::clicked, this,
@@ -236,22 +237,35 @@ bool frmPicture::showPicture(const QString &path)
     if (path.isEmpty()) {
         // The empty picture: nothing to show, and nothing wrong.
         Image1->clear();
-        if (!m_stretched)
-            Image1->resize(0, 0);
+        if (m_zoom != Zoom::Stretched)
+            Image1->setGeometry(0, 0, 0, 0);
         m_shownPath.clear();
         return true;
     }
     // One decoded copy at a time: the old picture goes before the new one is read.
     Image1->clear();
     QImage image;
-    if (m_stretched) {
+    switch (m_zoom) {
+    case Zoom::Stretched: {
         // Decoded straight at the area's size; an area of no size still checks the file.
         const QSize area = Image1->size();
         image = PictureLoader::read(path, area.isEmpty() ? QSize(1, 1) : area);
-    } else {
+        break;
+    }
+    case Zoom::Natural:
         image = PictureLoader::read(path);
         if (!image.isNull())
-            Image1->resize(image.size());
+            Image1->setGeometry(QRect(QPoint(0, 0), image.size()));
+        break;
+    case Zoom::Fit:
+        // Decoded at the size shown, so a camera's photograph stays small in memory.
+        image = PictureLoader::readFitted(path, kFrameSize, false);
+        if (!image.isNull()) {
+            QRect where(QPoint(0, 0), image.size());
+            where.moveCenter(QRect(QPoint(0, 0), kFrameSize).center());
+            Image1->setGeometry(where);
+        }
+        break;
     }
     if (image.isNull())
         return false;
@@ -264,8 +278,8 @@ void frmPicture::failed()
 {
     showMessage(this, MessageIcon::None, kPleaseSelect);
     Image1->clear();
-    if (!m_stretched)
-        Image1->resize(0, 0);
+    if (m_zoom != Zoom::Stretched)
+        Image1->setGeometry(0, 0, 0, 0);
     m_shownPath.clear();
 }
 
@@ -280,22 +294,31 @@ void frmPicture::zoom(double factor)
             return;
         }
     }
-    m_stretched = true;
-    Image1->resize(zoomedSize(natural, factor));
+    m_zoom = Zoom::Stretched;
+    Image1->setGeometry(QRect(QPoint(0, 0), zoomedSize(natural, factor)));
     if (!showPicture(path))
         failed();
 }
 
 void frmPicture::fullSize()
 {
-    m_stretched = false;
+    m_zoom = Zoom::Natural;
     // The area takes the shown picture's own size; only its smaller copy is kept, so it is read again.
     QImage image = m_shownPath.isEmpty() ? QImage() : PictureLoader::read(m_shownPath);
     Image1->clear();
-    Image1->resize(image.size());
+    Image1->setGeometry(QRect(QPoint(0, 0), image.size()));
     Image1->setImage(std::move(image));
     if (Image1->image().isNull())
         m_shownPath.clear();
+}
+
+// The picture of the trip again, whole in the frame; like the zoom buttons, it
+// says so when the file cannot be shown.
+void frmPicture::fit()
+{
+    m_zoom = Zoom::Fit;
+    if (!showPicture(currentPath()))
+        failed();
 }
 
 void frmPicture::selectPicture()
@@ -311,16 +334,14 @@ void frmPicture::selectPicture()
     m_pendingTrip = m_source->bookmark().value_or(0);
     showPath();
     // A file that is no picture leaves the area as it was.
-    const bool stretched = m_stretched;
-    const QSize area = Image1->size();
+    const QRect area = Image1->geometry();
     const QImage previous = Image1->image();
     const QString previousPath = m_shownPath;
     if (showPicture(*chosen)) {
         Label4->hide();
         return;
     }
-    m_stretched = stretched;
-    Image1->resize(area);
+    Image1->setGeometry(area);
     Image1->setImage(previous);
     m_shownPath = previousPath;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-// The picture viewer: one picture file per fishing trip, shown at its own size
-// or stretched to one of three zoom sizes, and printed. It keeps its own list of
-// the trips (newest first) and changes only a trip's picture path, which it
-// writes when the user moves to another trip or closes the window.
+// The picture viewer: one picture file per fishing trip, shown whole in the
+// frame, at its own size or stretched to one of three zoom sizes, and printed.
+// It keeps its own list of the trips (newest first) and changes only a trip's
+// picture path, which it writes when the user moves to another trip or closes
+// the window.
 
 #include <QPointer>
 #include <QWidget>
@@ -54,6 +55,7 @@ private:
     void failed();
     void zoom(double factor);
     void fullSize();
+    void fit();
     void selectPicture();
     void print();
     bool storePendingPath();
@@ -64,7 +66,11 @@ private:
     QPlainTextEdit *Text1 = nullptr;
     PictureArea *Image1 = nullptr;
     QLabel *Label4 = nullptr;
-    bool m_stretched = false;
+    // Fit: a picture larger than the frame is shrunk to show it whole, in its
+    // proportions (the mode at open); Natural: its own size, clipped by the
+    // frame; Stretched: the size the last zoom button set.
+    enum class Zoom { Fit, Natural, Stretched };
+    Zoom m_zoom = Zoom::Fit;
     QString m_shownPath; // the file the area shows now; empty when it shows none
     // A chosen picture not yet written to its trip.
     std::optional<QString> m_pendingPath;

@@ -40,8 +40,11 @@ constexpr SearchButton kButtons[] = {
 };
 
 const QString kSearchErrorTitle = QStringLiteral("Search Error");
+// Apostrophes and punctuation are searched for as typed; only a set of letters
+// in brackets can be written wrongly.
 const QString kSearchErrorText =
-    QStringLiteral("Please enter letters or numbers only.\nNo apostrophies or punctuation marks.");
+    QStringLiteral("A [ in the search text starts a set of letters that must end with ], such as [a-z]; a range runs "
+                   "from low to high.\nTo search for a [ itself, type [[].");
 
 } // namespace
 
@@ -141,9 +144,12 @@ void frmSearch::search(int index)
 {
     m_lines->clear();
     // The search text goes into the criterion as typed: its wildcards keep their
-    // meaning, and a text that spoils the criterion is answered below. The
-    // criterion is only ever matched, never run as SQL, so no text can do more.
-    const QString criterion = QLatin1String(kButtons[index].criterionPrefix) + Text1->text() + QStringLiteral("*'");
+    // meaning, and a set that cannot be read ("[") is answered below. An
+    // apostrophe is doubled, so "Dad's" is searched for as written; the criterion
+    // is only ever matched, never run as SQL, so no text can do more.
+    QString text = Text1->text();
+    text.replace(QLatin1Char('\''), QLatin1String("''"));
+    const QString criterion = QLatin1String(kButtons[index].criterionPrefix) + text + QStringLiteral("*'");
     std::vector<int> rows;
     bool ok = m_trips.findFirst(criterion);
     while (ok && !m_trips.noMatch()) {

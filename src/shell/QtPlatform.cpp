@@ -27,6 +27,9 @@ MessageAnswer QtPlatform::message(const MessageRequest &request, QWidget *parent
 {
     QMessageBox box(parent);
     box.setWindowTitle(request.title.isEmpty() ? kProgramTitle : request.title);
+    // Messages carry names, paths and remarks the user typed: shown as written,
+    // never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
     switch (request.icon) {
     case MessageIcon::Information:

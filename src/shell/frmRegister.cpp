@@ -8,10 +8,12 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace tf {
 
@@ -41,6 +43,8 @@ frmRegister::frmRegister(QWidget *parent) : QWidget(parent)
         *r.edit = new QLineEdit(Frame1);
         (*r.edit)->setObjectName(QLatin1String(r.editName));
         (*r.edit)->setMinimumWidth(300);
+        // No length limit: a pasted address is kept whole, as in every other field.
+        (*r.edit)->setMaxLength(std::numeric_limits<int>::max());
         (*r.label)->setBuddy(*r.edit);
         form->addRow(*r.label, *r.edit);
         m_fields.bind(*r.edit, QString::fromLatin1(r.field));
@@ -57,6 +61,9 @@ frmRegister::frmRegister(QWidget *parent) : QWidget(parent)
     cmdSave->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    // Enter on a button that has the focus presses that button; anywhere else it presses OK.
+    cmdSave->setAutoDefault(true);
+    cmdCancel->setAutoDefault(true);
     connect(cmdSave, &QPushButton::clicked, this, &frmRegister::save);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRegister::cancel);
 
@@ -111,6 +118,27 @@ void frmRegister::cancel()
 {
     Data1.cancelUpdate();
     close();
+}
+
+// A dialog's keys on a plain window: the fields and buttons pass on the Enter
+// and Escape they do not use themselves.
+void frmRegister::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        cmdSave->click();
+        break;
+    case Qt::Key_Escape:
+        cmdCancel->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void frmRegister::closeEvent(QCloseEvent *event)

@@ -29,6 +29,10 @@ namespace tf {
 
 namespace {
 
+const QString kNamePlaceholder = QStringLiteral("Your Name");
+const QString kAddressPlaceholder = QStringLiteral("Your Address");
+const QString kCityPlaceholder = QStringLiteral("City, State, Zipcode");
+
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int pointSize, bool bold)
 {
     auto *label = new QLabel(text, parent);
@@ -53,6 +57,9 @@ void setTextColour(QWidget *w, const QColor &colour)
 frmStart::frmStart(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmStart"));
+    // The panel often waits behind the window it opened; its tips (which box
+    // edits the owner's details, what a picture button does) show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     m_chrome = new WindowChrome(this);
     build();
     connect(m_chrome, &WindowChrome::backgroundHovered, this, [this] { setNameHighlighted(false); });
@@ -98,17 +105,21 @@ void frmStart::build()
     jcFrames1 = makeBar(this, QStringLiteral("jcFrames1"), QStringLiteral("Fishing Logs of:"));
     jcFrames1->setToolTip(QStringLiteral(" Click on Your Name to edit this information. "));
     jcFrames1->setGeometry(318, 96, 396, 134);
-    Label2 = makeLabel(jcFrames1, "Label2", QStringLiteral("Your Name"), 14, true);
+    // The whole box edits the owner's details, so it looks clickable wherever
+    // the pointer is in it, even while the labels are still empty.
+    jcFrames1->setCursor(Qt::PointingHandCursor);
+    Label2 = makeLabel(jcFrames1, "Label2", kNamePlaceholder, 14, true);
     Label2->setToolTip(QStringLiteral(" Click Here "));
-    Label2->setCursor(Qt::PointingHandCursor);
     Label2->setGeometry(16, 30, 364, 28);
-    Label4 = makeLabel(jcFrames1, "Label4", QStringLiteral("Your Address"), 11, false);
+    Label4 = makeLabel(jcFrames1, "Label4", kAddressPlaceholder, 11, false);
     Label4->setGeometry(16, 64, 364, 24);
-    Label5 = makeLabel(jcFrames1, "Label5", QStringLiteral("City, State, Zipcode"), 11, false);
+    Label5 = makeLabel(jcFrames1, "Label5", kCityPlaceholder, 11, false);
     Label5->setGeometry(16, 92, 364, 24);
     setNameHighlighted(false);
     setTextColour(Label4, Qt::white);
     setTextColour(Label5, Qt::white);
+    // The labels pass their clicks on to the box.
+    jcFrames1->installEventFilter(this);
     Label2->installEventFilter(this);
     m_owner.bind(Label2, QStringLiteral("Name"));
     m_owner.bind(Label4, QStringLiteral("Address"));
@@ -132,9 +143,52 @@ void frmStart::build()
 void frmStart::openData()
 {
     if (Data1.open(programDatabasePath(), QStringLiteral("Register")))
-        m_owner.show();
+        showOwner();
     else
         m_dataError = Data1.errorText();
+}
+
+// The owner's row, with the placeholders where nothing is filled in yet: the
+// name always has one, since it is what the owner clicks; the address lines
+// only while the whole row is empty, so an owner who leaves them out sees none.
+// A diary without the row shows nothing to fill in.
+void frmStart::showOwner()
+{
+    m_owner.show();
+    if (!Data1.hasCurrent())
+        return;
+    const bool empty = Label2->text().isEmpty() && Label4->text().isEmpty() && Label5->text().isEmpty();
+    const struct
+    {
+        QLabel *label;
+        const QString &placeholder;
+        bool shown;
+    } lines[] = {{Label2, kNamePlaceholder, Label2->text().isEmpty()},
+                 {Label4, kAddressPlaceholder, empty},
+                 {Label5, kCityPlaceholder, empty}};
+    for (const auto &line : lines) {
+        if (line.shown)
+            line.label->setText(line.placeholder);
+        QFont f = line.label->font();
+        f.setItalic(line.shown);
+        line.label->setFont(f);
+    }
+}
+
+bool frmStart::ownerRowUntouched() const
+{
+    if (!Data1.isOpen() || !Data1.hasCurrent())
+        return false;
+    for (const char *column : {"Name", "Address", "City"})
+        if (!Data1.value(QLatin1String(column)).toString().isEmpty())
+            return false;
+    return true;
+}
+
+void frmStart::welcomeNewDiary()
+{
+    if (ownerRowUntouched())
+        openOwnerEditor();
 }
 
 QString frmStart::databaseProblem() const
@@ -161,7 +215,7 @@ void frmStart::refreshOwner()
     if (!Data1.isOpen())
         return;
     Data1.requery();
-    m_owner.show();
+    showOwner();
 }
 
 void frmStart::showEvent(QShowEvent *event)
@@ -185,14 +239,12 @@ bool frmStart::eventFilter(QObject *watched, QEvent *event)
     const bool leftClick =
         event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
         static_cast<QWidget *>(watched)->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint());
-    if (watched == Label2) {
-        if (event->type() == QEvent::Enter)
-            setNameHighlighted(true);
-        else if (leftClick)
-            openOwnerEditor();
-    } else if (watched == Image1 && leftClick) {
+    if (watched == Label2 && event->type() == QEvent::Enter)
+        setNameHighlighted(true);
+    else if (watched == jcFrames1 && leftClick)
+        openOwnerEditor();
+    else if (watched == Image1 && leftClick)
         WindowRegistry::open<frmCredit>(this);
-    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -27,6 +27,9 @@ public:
 
     // Reads the owner's row again and shows it (after the editor's OK).
     void refreshOwner();
+    // The diary was made at this start: the owner's details editor opens, so the
+    // new owner fills them in; it does not when the row holds anything already.
+    void welcomeNewDiary();
     // A problem found before the panel opened (the first start could not make
     // the database); said together with the data source's own complaint.
     void setStartupProblem(const QString &text) { m_startupProblem = text; }
@@ -41,6 +44,8 @@ protected:
 private:
     void build();
     void openData();
+    void showOwner();
+    bool ownerRowUntouched() const;
     void openMainWindow(const QString &name);
     void openOwnerEditor();
     void exitAndBackup();

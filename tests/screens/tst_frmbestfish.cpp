@@ -29,6 +29,8 @@ private slots:
     void buttonsSwitchOnAndOff();
     void pictureOfEachRow_data();
     void pictureOfEachRow();
+    void photographWholeInItsProportions_data();
+    void photographWholeInItsProportions();
     void activationWarnsAndLeavesTheCount();
     void newClearsPictureCancelBringsItBack();
     void pictureCommandStoresAtOnce();
@@ -170,7 +172,7 @@ void TestBestfish::pictureOfEachRow()
     addFish(QStringLiteral("Walleye"), path);
     addFish(QStringLiteral("Perch"));
     QVERIFY(openScreen());
-    QCOMPARE(area()->image().size(), frmBestfish::kPictureSize); // stretched to the area
+    QCOMPARE(area()->image().size(), QSize(240, 180)); // as large as it fits, in its proportions
     QCOMPARE(area()->image().pixelColor(120, 90), QColor(Qt::red));
     QVERIFY(!labelShown());
     QVERIFY(fake().messages.isEmpty());
@@ -183,16 +185,44 @@ void TestBestfish::pictureOfEachRow()
         QCOMPARE(fake().messages.size(), 1);
         QCOMPARE(fake().messages[0].text, QStringLiteral("Picture not available."));
         QCOMPARE(fake().messages[0].icon, MessageIcon::Exclamation);
-        // The previous photograph stays.
-        QCOMPARE(area()->image().pixelColor(120, 90), QColor(Qt::red));
+        // Never the previous fish's photograph: no picture at all.
+        QVERIFY(area()->image().isNull());
     }
-    QVERIFY(!labelShown());
+    QCOMPARE(labelShown(), !readable);
     chooseRow(2); // no photograph
     QVERIFY(area()->image().isNull());
     QVERIFY(labelShown());
     m_screen->close();
     // Showing never changes the stored path.
     QCOMPARE(value(QStringLiteral("SELECT BFPicture FROM Bestfish WHERE Fish = 'Walleye'")).toString(), path);
+}
+
+void TestBestfish::photographWholeInItsProportions_data()
+{
+    QTest::addColumn<QSize>("photograph");
+    QTest::addColumn<QSize>("shown"); // inside the 240 × 189 area, in the middle of it
+    QTest::newRow("portrait") << QSize(300, 400) << QSize(141, 189);
+    QTest::newRow("camera, 48 megapixels") << QSize(8000, 6000) << QSize(240, 180);
+}
+
+void TestBestfish::photographWholeInItsProportions()
+{
+    QFETCH(QSize, photograph);
+    QFETCH(QSize, shown);
+    QImage image(photograph, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString path = file(QStringLiteral("photo.jpg"));
+    QVERIFY(image.save(path));
+    image = QImage();
+    addFish(QStringLiteral("Bass"), path);
+    QVERIFY(openScreen());
+    QVERIFY(fake().messages.isEmpty());
+    QCOMPARE(area()->image().size(), shown);
+    QCOMPARE(area()->size(), shown);
+    const QRect box(QPoint(4, 4), frmBestfish::kPictureSize);
+    QVERIFY(box.contains(area()->geometry()));
+    QCOMPARE(area()->geometry().center(), box.center());
+    QVERIFY(!labelShown());
 }
 
 void TestBestfish::activationWarnsAndLeavesTheCount()

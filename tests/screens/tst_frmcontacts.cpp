@@ -19,6 +19,7 @@ private slots:
     void texts_data();
     void texts();
     void sorting();
+    void emailWithoutAddress_data();
     void emailWithoutAddress();
     void hostileAddresses_data();
     void hostileAddresses();
@@ -84,13 +85,26 @@ void TestContacts::sorting()
     QCOMPARE(get<QLabel>("Label1")->text(), QStringLiteral("4 Contacts are saved."));
 }
 
+void TestContacts::emailWithoutAddress_data()
+{
+    QTest::addColumn<QStringList>("names"); // the contacts in the file, none with an address
+    QTest::addColumn<QString>("text");
+    QTest::newRow("named") << QStringList{"Ann Lee"} << "There is no email address for Ann Lee.";
+    QTest::newRow("no name") << QStringList{""} << "There is no email address for this contact.";
+    QTest::newRow("no contact at all") << QStringList{}
+                                       << "No contact is chosen. Choose a contact in the list, then click Email.";
+}
+
 void TestContacts::emailWithoutAddress()
 {
-    addContact("Ann Lee", "OH");
+    QFETCH(QStringList, names);
+    QFETCH(QString, text);
+    for (const QString &name : names)
+        addContact(name, "OH");
     QVERIFY(open<frmContacts>());
     QVERIFY(click("cmdEmail"));
     QCOMPARE(messages().size(), 1);
-    QCOMPARE(messages()[0].text, QStringLiteral("There is no email address for Ann Lee."));
+    QCOMPARE(messages()[0].text, text);
     QCOMPARE(messages()[0].icon, MessageIcon::Exclamation);
     QVERIFY(fake().urls.isEmpty());
 }
@@ -143,7 +157,8 @@ void TestContacts::noMailProgram()
     QCOMPARE(noMail->messages.size(), 1);
     QCOMPARE(noMail->messages[0].title, QStringLiteral("Email Program not found"));
     QCOMPARE(noMail->messages[0].text,
-             QStringLiteral("Can't find Email program.\nThis command may not work if you are not using MS Outlook."));
+             QStringLiteral("No e-mail program is set up on this computer, so no message to ann@example.com can be "
+                            "started.\nSet up an e-mail program, then click Email again."));
 }
 
 void TestContacts::emailOffWhileEditing()

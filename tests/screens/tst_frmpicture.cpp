@@ -27,6 +27,8 @@ private slots:
     void opensOnNewestTripShowingItsPicture();
     void zoomSizes_data();
     void zoomSizes();
+    void largePictureShownWhole_data();
+    void largePictureShownWhole();
     void zoomOnEmptyPathCollapsesArea();
     void stretchedSizeStaysForTheNextTrip();
     void rowChange_data();
@@ -81,6 +83,7 @@ void TestPicture::texts_data()
         {"cmdExit", "&Close", nullptr},
         {"Command3", "75%", nullptr},
         {"Command4", "Full Size", nullptr},
+        {"Command5", "Fit", nullptr},
         {"Label2", "Click left column to select a Fishing Trip to view picture.", nullptr},
         {"Label4", "No Picture Selected", nullptr},
     });
@@ -103,7 +106,7 @@ void TestPicture::opensOnNewestTripShowingItsPicture()
     QCOMPARE(grid()->model()->data(grid()->model()->index(0, 1)).toString(), QStringLiteral("Clear Lake"));
     QCOMPARE(get<QPlainTextEdit>("Text1")->toPlainText(), newest);
     QVERIFY(get<QPlainTextEdit>("Text1")->isReadOnly());
-    // Natural mode at open: the area takes the picture's own size.
+    // A picture smaller than the frame is shown at its own size.
     QCOMPARE(area()->size(), QSize(300, 200));
     QVERIFY(!area()->image().isNull());
     QVERIFY(fake().messages.isEmpty());
@@ -118,6 +121,7 @@ void TestPicture::zoomSizes_data()
     QTest::newRow("50%") << "Command2" << QSize(282, 212);
     QTest::newRow("75%") << "Command3" << QSize(361, 271);
     QTest::newRow("Full Size") << "Command4" << QSize(640, 480);
+    QTest::newRow("Fit") << "Command5" << QSize(514, 385); // whole in the 514 × 387 frame
 }
 
 void TestPicture::zoomSizes()
@@ -133,6 +137,41 @@ void TestPicture::zoomSizes()
     QCOMPARE(area()->image().size(), size);
     // The frame clips a picture larger than itself.
     QCOMPARE(get<QFrame>("Picture1")->size(), QSize(514, 387));
+    QVERIFY(fake().messages.isEmpty());
+}
+
+void TestPicture::largePictureShownWhole_data()
+{
+    QTest::addColumn<QSize>("photograph");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("phone, held upright") << QSize(3000, 4000) << QSize(290, 387);
+    QTest::newRow("camera, 48 megapixels") << QSize(8000, 6000) << QSize(514, 385);
+}
+
+void TestPicture::largePictureShownWhole()
+{
+    QFETCH(QSize, photograph);
+    QFETCH(QSize, shown);
+    QImage image(photograph, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString path = file(QStringLiteral("photo.jpg"));
+    QVERIFY(image.save(path));
+    image = QImage();
+    addTrip(QStringLiteral("2026-05-01"), QStringLiteral("Clear Lake"), path);
+    QVERIFY(openViewer());
+    // Larger than the frame: shrunk into it whole, in its proportions, in the middle.
+    QVERIFY(fake().messages.isEmpty());
+    QCOMPARE(area()->size(), shown);
+    QCOMPARE(area()->image().size(), shown);
+    const QRect frame(QPoint(0, 0), get<QFrame>("Picture1")->size());
+    QVERIFY(frame.contains(area()->geometry()));
+    QCOMPARE(area()->geometry().center(), frame.center());
+    // Full Size still shows it at its own size, from the top left corner.
+    click("Command4");
+    QCOMPARE(area()->geometry(), QRect(QPoint(0, 0), photograph));
+    QCOMPARE(area()->image().size(), photograph);
+    click("Command5");
+    QCOMPARE(area()->size(), shown);
     QVERIFY(fake().messages.isEmpty());
 }
 

@@ -90,6 +90,19 @@ QByteArray decompressionBomb()
     return png;
 }
 
+// A small JPEG whose frame header declares `size` (a decompression bomb when large).
+QByteArray jpegDeclaring(const QSize &size)
+{
+    QByteArray jpeg = encoded(twoHalves(), "jpeg");
+    // The baseline frame marker, then length (2), precision (1), height (2), width (2).
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xff\xc0", 2));
+    if (sof < 0)
+        return {};
+    qToBigEndian<quint16>(quint16(size.height()), jpeg.data() + sof + 5);
+    qToBigEndian<quint16>(quint16(size.width()), jpeg.data() + sof + 7);
+    return jpeg;
+}
+
 bool reddish(QRgb c)
 {
     return qRed(c) > 180 && qBlue(c) < 80;
@@ -111,6 +124,9 @@ private slots:
     void formats();
     void phonePhotographShowsUpright();
     void decodesAtTheSizeShown();
+    void cameraPhotographOpens();
+    void fittedSizes_data();
+    void fittedSizes();
     void pathWithSpacesAndNonLatinLetters();
     void badFiles_data();
     void badFiles();
@@ -186,6 +202,45 @@ void TestPictureLoader::decodesAtTheSizeShown()
     QVERIFY(reddish(shown.pixel(120, 90)));
 }
 
+void TestPictureLoader::cameraPhotographOpens()
+{
+    // 48 megapixels: whole (192 MB decoded) and small alike, as both windows read it.
+    QImage photo(8000, 6000, QImage::Format_RGB32);
+    photo.fill(Qt::red);
+    const QString path = write(QStringLiteral("camera.jpg"), encoded(photo, "jpeg"));
+    photo = QImage();
+    QString why;
+    QCOMPARE(PictureLoader::uprightSize(path, &why), QSize(8000, 6000));
+    const QImage whole = PictureLoader::read(path, {}, &why);
+    QVERIFY2(!whole.isNull(), qPrintable(why));
+    QCOMPARE(whole.size(), QSize(8000, 6000));
+    QVERIFY(reddish(whole.pixel(7999, 5999)));
+    const QImage fitted = PictureLoader::readFitted(path, QSize(240, 189), true, &why);
+    QCOMPARE(fitted.size(), QSize(240, 180));
+    QVERIFY(reddish(fitted.pixel(120, 90)));
+}
+
+void TestPictureLoader::fittedSizes_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<bool>("enlarge");
+    QTest::addColumn<QSize>("fitted"); // inside 514 × 387
+    QTest::newRow("phone photograph") << QSize(4000, 3000) << false << QSize(514, 385);
+    QTest::newRow("portrait") << QSize(3000, 4000) << false << QSize(290, 387);
+    QTest::newRow("small keeps its size") << QSize(300, 200) << false << QSize(300, 200);
+    QTest::newRow("small enlarged") << QSize(300, 200) << true << QSize(514, 342);
+    QTest::newRow("thin panorama keeps a pixel") << QSize(100000, 10) << false << QSize(514, 1);
+    QTest::newRow("no picture") << QSize() << true << QSize();
+}
+
+void TestPictureLoader::fittedSizes()
+{
+    QFETCH(QSize, picture);
+    QFETCH(bool, enlarge);
+    QFETCH(QSize, fitted);
+    QCOMPARE(PictureLoader::fittedSize(picture, QSize(514, 387), enlarge), fitted);
+}
+
 void TestPictureLoader::pathWithSpacesAndNonLatinLetters()
 {
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("Fänge am Fluss/魚")));
@@ -211,6 +266,8 @@ void TestPictureLoader::badFiles_data()
     QTest::newRow("JPEG header only") << "head.jpg" << jpeg.left(20);
     QTest::newRow("truncated PNG") << "cut.png" << png.left(png.size() / 2);
     QTest::newRow("decompression bomb") << "bomb.png" << decompressionBomb();
+    // Refused small too: no window shows what another refuses.
+    QTest::newRow("JPEG bomb") << "bomb.jpg" << jpegDeclaring(QSize(30000, 30000));
     QTest::newRow("folder") << "folder.jpg" << QByteArray();
 }
 
@@ -228,6 +285,9 @@ void TestPictureLoader::badFiles()
         const QImage image = PictureLoader::read(path, size, &why);
         QVERIFY2(image.isNull(), qPrintable(name));
         QVERIFY(!why.isEmpty());
+        // A bomb is refused from its header, before anything is decoded.
+        if (name.startsWith(QLatin1String("bomb")))
+            QVERIFY2(why.contains(QLatin1String("too large")), qPrintable(why));
     }
 }
 

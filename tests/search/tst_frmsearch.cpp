@@ -239,8 +239,8 @@ void TestFrmSearch::searchText_data()
     QTest::newRow("upper finds any case") << "BASS" << QStringList{"Bass", "Caps"} << false;
     QTest::newRow("no match") << "muskie" << none << false;
     // Every trip whose notes hold any text, even an empty one: all but "None".
-    const QStringList anyText = {"Bass",  "Caps",  "Slash", "Pct",  "Under", "Brack",
-                                 "Digit", "World", "Quote", "Apos", "Empty", "Long"};
+    const QStringList anyText = {"Bass",  "Caps",  "Slash", "Pct",  "Under", "Brack", "Digit",
+                                 "World", "Quote", "Apos",  "Dads", "Empty", "Long"};
     QTest::newRow("empty text") << "" << anyText << false;
     QTest::newRow("star") << "*" << anyText << false;
     QTest::newRow("question mark") << "k?ep" << QStringList{"Apos"} << false;
@@ -264,11 +264,14 @@ void TestFrmSearch::searchText_data()
     QTest::newRow("long text not found") << kLongText + "z" << none << false;
     QTest::newRow("long repetitive word") << QString(9999, QLatin1Char('y')) << QStringList{"Long"} << false;
     QTest::newRow("long repetitive word not found") << QString(9999, QLatin1Char('y')) + "z" << none << false;
-    QTest::newRow("doubled apostrophe") << "it''s" << QStringList{"Apos"} << false;
-    QTest::newRow("apostrophe") << "it's" << none << true;
-    QTest::newRow("apostrophe alone") << "'" << none << true;
-    QTest::newRow("apostrophe trick") << "x' OR Lake LIKE '*" << none << true;
-    QTest::newRow("long text with apostrophe") << kLongText + "'" << none << true;
+    // Apostrophes are searched for as typed.
+    QTest::newRow("apostrophe") << "it's" << QStringList{"Apos"} << false;
+    QTest::newRow("possessive") << "Dad's" << QStringList{"Dads"} << false;
+    QTest::newRow("decade") << "70's" << QStringList{"Dads"} << false;
+    QTest::newRow("apostrophe alone") << "'" << QStringList{"Apos", "Dads"} << false;
+    QTest::newRow("doubled apostrophe is two") << "it''s" << none << false;
+    QTest::newRow("apostrophe trick") << "x' OR Lake LIKE '*" << none << false;
+    QTest::newRow("long text with apostrophe") << kLongText + "'" << none << false;
     QTest::newRow("open bracket") << "[" << none << true;
     QTest::newRow("open not-bracket") << "[!" << none << true;
     QTest::newRow("backward range") << "[z-a]" << none << true;
@@ -290,6 +293,7 @@ void TestFrmSearch::searchText()
                                                    {"World", "Окунь и πέρκα, 鲈鱼 🐟!"},
                                                    {"Quote", "said \"big one\""},
                                                    {"Apos", "it's a keeper"},
+                                                   {"Dads", "Dad's lure from the 70's"},
                                                    {"Empty", ""},
                                                    {"Long", kLongText}};
     int day = 1;
@@ -320,7 +324,8 @@ void TestFrmSearch::searchText()
         QCOMPARE(messages[0].icon, MessageIcon::Exclamation);
         QCOMPARE(messages[0].title, QStringLiteral("Search Error"));
         QCOMPARE(messages[0].text,
-                 QStringLiteral("Please enter letters or numbers only.\nNo apostrophies or punctuation marks."));
+                 QStringLiteral("A [ in the search text starts a set of letters that must end with ], such as [a-z]; a "
+                                "range runs from low to high.\nTo search for a [ itself, type [[]."));
         QCOMPARE(messages[0].buttons, MessageButtons::Ok);
         QCOMPARE(w->focusWidget(), w->findChild<QLineEdit *>("Text1"));
     } else {
@@ -448,7 +453,7 @@ void TestFrmSearch::damageFoundWhileOpen()
     QCOMPARE(messages.size(), 2);
     QCOMPARE(messages[1].text, messages[0].text);
     // A bad text is still the user's to mend.
-    search(w, "Command1", "it's");
+    search(w, "Command1", "[");
     QCOMPARE(messages.size(), 3);
     QCOMPARE(messages[2].title, QStringLiteral("Search Error"));
     for (const QString &line : lines(w))

@@ -22,6 +22,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QToolTip>
 
 using namespace tf;
 using namespace tf::test;
@@ -86,6 +87,10 @@ private slots:
     void elements_data();
     void elements();
     void ownerShown();
+    void ownerPlaceholders_data();
+    void ownerPlaceholders();
+    void ownerBoxIsClickable_data();
+    void ownerBoxIsClickable();
     void nameLightsUpUnderMouse();
     void mainWindowsMinimizeAndRestore_data();
     void mainWindowsMinimizeAndRestore();
@@ -171,6 +176,73 @@ void TestStart::ownerShown()
     QVERIFY(fake().messages.isEmpty());
     // The panel reads its row and holds the file open like any window with data.
     QCOMPARE(DataSource::openCount(db()), 1);
+}
+
+void TestStart::ownerPlaceholders_data()
+{
+    QTest::addColumn<QStringList>("row");   // Name, Address, City in the file
+    QTest::addColumn<QStringList>("shown"); // Label2, Label4, Label5
+    QTest::newRow("new diary") << QStringList{"", "", ""}
+                               << QStringList{"Your Name", "Your Address", "City, State, Zipcode"};
+    QTest::newRow("name only") << QStringList{"Ann", "", ""} << QStringList{"Ann", "", ""};
+    QTest::newRow("no name") << QStringList{"", "12 Pike Lane", ""} << QStringList{"Your Name", "12 Pike Lane", ""};
+}
+
+void TestStart::ownerPlaceholders()
+{
+    QFETCH(QStringList, row);
+    QFETCH(QStringList, shown);
+    QVERIFY(sql(
+        QStringLiteral("UPDATE Register SET Name = '%1', Address = '%2', City = '%3'").arg(row[0], row[1], row[2])));
+    frmStart *panel = openPanel();
+    const char *labels[] = {"Label2", "Label4", "Label5"};
+    for (int i = 0; i < 3; ++i) {
+        auto *label = panel->findChild<QLabel *>(labels[i]);
+        QCOMPARE(label->text(), shown[i]);
+        // A placeholder reads as one, not as the owner's own name.
+        QCOMPARE(label->font().italic(), row[i] != shown[i]);
+    }
+    // Filled in, the owner's name replaces its placeholder at once.
+    QVERIFY(sql("UPDATE Register SET Name = 'Bo Bobber'"));
+    panel->refreshOwner();
+    QCOMPARE(panel->findChild<QLabel *>("Label2")->text(), QStringLiteral("Bo Bobber"));
+    QVERIFY(!panel->findChild<QLabel *>("Label2")->font().italic());
+}
+
+void TestStart::ownerBoxIsClickable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("name") << "Label2"
+                          << " Click Here ";
+    QTest::newRow("address") << "Label4"
+                             << " Click on Your Name to edit this information. ";
+    QTest::newRow("city") << "Label5"
+                          << " Click on Your Name to edit this information. ";
+    QTest::newRow("box") << "jcFrames1"
+                         << " Click on Your Name to edit this information. ";
+}
+
+void TestStart::ownerBoxIsClickable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, tip);
+    QVERIFY(sql("UPDATE Register SET Name = '', Address = '', City = ''"));
+    frmStart *panel = openPanel();
+    auto *w = panel->findChild<QWidget *>(name);
+    QVERIFY(w);
+    QCOMPARE(w->cursor().shape(), Qt::PointingHandCursor);
+    // Hovering shows the tip (a label without its own shows the box's).
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), w->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(w, &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), tip);
+    QToolTip::hideText();
+    // A click anywhere in the box opens the editor.
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(4, name == QLatin1String("jcFrames1") ? 120 : 4));
+    QWidget *editor = WindowRegistry::find(QStringLiteral("frmRegister"));
+    QVERIFY(editor && editor->isVisible());
+    QVERIFY(fake().messages.isEmpty());
 }
 
 void TestStart::nameLightsUpUnderMouse()
@@ -567,8 +639,17 @@ void TestStart::missingDiary()
     // A new, empty diary only where the user wanted one or never had one.
     const bool created = opened == QLatin1String("frmStart") && !repairLeft;
     QCOMPARE(QFileInfo::exists(db()), created);
-    if (created)
+    // A new diary asks for its owner's details at its first start, and only then.
+    QCOMPARE(WindowRegistry::find(QStringLiteral("frmRegister")) != nullptr, created);
+    if (created) {
         QCOMPARE(value("SELECT COUNT(*) FROM Register").toInt(), 1);
+        WindowRegistry::closeAll();
+        ScreenDriver::releaseClosed();
+        QVERIFY(openFirstWindow());
+        QVERIFY(!WindowRegistry::find(QStringLiteral("frmRegister")));
+        WindowRegistry::closeAll();
+        ScreenDriver::releaseClosed();
+    }
     // What was remembered lies in the user's settings, not in the program folder.
     QStringList expected;
     if (created)

@@ -3,6 +3,7 @@
 
 #include "ScreenTest.h"
 #include "TestMain.h"
+#include "shell/QtPlatform.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
 #include "shell/frmCredit.h"
@@ -12,9 +13,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 using namespace tf;
 using namespace tf::test;
@@ -36,6 +39,10 @@ private slots:
     void registerKeepsItsSize();
     void registerClosedByWindowIsCancel();
     void registerSaveFailureKeepsTheEditor();
+    void registerKeys_data();
+    void registerKeys();
+    void registerKeepsLongText();
+    void messagesShowUserDataAsPlainText();
     void about();
     void update();
     void updateBrowserFails();
@@ -107,6 +114,71 @@ void TestShellWindows::registerSaveFailureKeepsTheEditor()
     QCOMPARE(fake().messages.first().icon, MessageIcon::Exclamation);
     QCOMPARE(editor->findChild<QLineEdit *>("Text1")->text(), QStringLiteral("Dee Dropshot"));
     QCOMPARE(value("SELECT COUNT(*) FROM Register").toInt(), 0);
+}
+
+void TestShellWindows::registerKeys_data()
+{
+    QTest::addColumn<QString>("focus"); // the control with the keyboard focus
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("nameAfter");
+    QTest::newRow("Enter in a field is OK") << "Text2" << int(Qt::Key_Return) << "Dee Dropshot";
+    QTest::newRow("keypad Enter is OK") << "Text1" << int(Qt::Key_Enter) << "Dee Dropshot";
+    QTest::newRow("Escape is Cancel") << "Text1" << int(Qt::Key_Escape) << "Cy Caster";
+    QTest::newRow("Enter on Cancel is Cancel") << "cmdCancel" << int(Qt::Key_Return) << "Cy Caster";
+}
+
+void TestShellWindows::registerKeys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(QString, nameAfter);
+    QPointer<frmRegister> editor = WindowRegistry::open<frmRegister>();
+    editor->findChild<QLineEdit *>("Text1")->setText(QStringLiteral("Dee Dropshot"));
+    auto *target = editor->findChild<QWidget *>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    ScreenDriver::releaseClosed();
+    QVERIFY(!editor);
+    QCOMPARE(value("SELECT Name FROM Register").toString(), nameAfter);
+}
+
+void TestShellWindows::registerKeepsLongText()
+{
+    // Pasted whole, kept whole: no field of the editor cuts a text short.
+    const QString address = QString(40000, QLatin1Char('a')) + QStringLiteral(" end");
+    QPointer<frmRegister> editor = WindowRegistry::open<frmRegister>();
+    auto *field = editor->findChild<QLineEdit *>("Text2");
+    field->selectAll();
+    field->insert(address);
+    QTest::mouseClick(editor->findChild<QPushButton *>("cmdSave"), Qt::LeftButton);
+    QCOMPARE(value("SELECT Address FROM Register").toString(), address);
+}
+
+void TestShellWindows::messagesShowUserDataAsPlainText()
+{
+    // The real message box, answered as soon as it is up.
+    const QString text = QStringLiteral("There is no email address for <b>Bold</b><img src=\"x.png\">.");
+    Qt::TextFormat format = Qt::RichText;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QMessageBox *box = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && qobject_cast<QMessageBox *>(w))
+                box = static_cast<QMessageBox *>(w);
+        QVERIFY(box);
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        format = label->textFormat();
+        shown = label->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtPlatform real;
+    MessageRequest request;
+    request.icon = MessageIcon::Exclamation;
+    request.text = text;
+    QCOMPARE(real.message(request, nullptr), MessageAnswer::Ok);
+    QCOMPARE(format, Qt::PlainText);
+    QCOMPARE(shown, text);
 }
 
 void TestShellWindows::about()
