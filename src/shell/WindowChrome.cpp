@@ -1,12 +1,16 @@
 #include "shell/WindowChrome.h"
 
 #include "shell/Art.h"
+#include "shell/Bar.h"
 
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHash>
+#include <QLabel>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
 #include <QWidget>
@@ -287,6 +291,38 @@ void setOrdinaryFrame(QWidget *window)
         window->setWindowFlags(Qt::Window);
     }
     window->installEventFilter(new CentreOnFirstShow(window));
+}
+
+void setDarkBackground(QWidget *window)
+{
+    QPalette pal = window->palette();
+    pal.setColor(QPalette::Window, kDarkWindowColour);
+    pal.setColor(QPalette::WindowText, kDarkWindowText);
+    window->setPalette(pal);
+    window->setAutoFillBackground(true);
+}
+
+void applyProgramLook(QWidget *window)
+{
+    setDarkBackground(window);
+    for (QGroupBox *group : window->findChildren<QGroupBox *>())
+        if (group->styleSheet().isEmpty())
+            styleBar(group);
+    // A label under a bar's style rules no longer takes the window's text
+    // colour; each is given it.
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, kDarkWindowText);
+        label->setPalette(pal);
+    }
+    // Buttons in a bar take the bar's rules; the others get the same look of their own.
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        bool inBar = false;
+        for (QWidget *p = button->parentWidget(); p && p != window; p = p->parentWidget())
+            inBar = inBar || qobject_cast<QGroupBox *>(p);
+        if (!inBar && button->styleSheet().isEmpty())
+            styleButton(button);
+    }
 }
 
 } // namespace tf
