@@ -1,5 +1,7 @@
 #include "screens/ScreenLook.h"
 
+#include "shell/WindowChrome.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCompleter>
@@ -31,22 +33,6 @@ void setPointSize(QWidget *w, int size, bool bold)
     f.setPointSize(size);
     f.setBold(bold);
     w->setFont(f);
-}
-
-// A dark handle on a light track with no arrows, seen on the light grid rows
-// and on the dark panels alike. %1 is the selector of the scroll bar.
-QString scrollBarRules(const QString &bar)
-{
-    return QStringLiteral("%1 { background: rgb(214, 224, 236); border: 0; border-radius: 4px; }"
-                          "%1:vertical { width: 14px; }"
-                          "%1:horizontal { height: 14px; }"
-                          "%1::handle { background: rgb(58, 98, 140); border-radius: 4px; margin: 2px; }"
-                          "%1::handle:hover { background: rgb(38, 88, 138); }"
-                          "%1::handle:vertical { min-height: 24px; }"
-                          "%1::handle:horizontal { min-width: 24px; }"
-                          "%1::add-line, %1::sub-line { width: 0; height: 0; border: 0; }"
-                          "%1::add-page, %1::sub-page { background: none; }")
-        .arg(bar);
 }
 
 } // namespace

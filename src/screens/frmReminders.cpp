@@ -257,7 +257,8 @@ void frmReminders::buildFields(QWidget *group)
     p.requiredField = Text1;
     p.focusOnNew = Text1;
     p.focusOnEdit = Text1;
-    p.lockedFields = {Text1};
+    // The date is also disabled while browsing; locked too, it looks like every other locked field.
+    p.lockedFields = {Text1, DTPicker1};
     p.editModeLabel = Label3;
     p.defaultsOfNew = [this] { chooseDay(platform().today()); };
 }

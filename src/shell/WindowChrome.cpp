@@ -3,6 +3,7 @@
 #include "shell/Art.h"
 #include "shell/Bar.h"
 
+#include <QAbstractItemView>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHash>
@@ -302,6 +303,20 @@ void setDarkBackground(QWidget *window)
     window->setAutoFillBackground(true);
 }
 
+QString scrollBarRules(const QString &bar)
+{
+    return QStringLiteral("%1 { background: rgb(214, 224, 236); border: 0; border-radius: 4px; }"
+                          "%1:vertical { width: 14px; }"
+                          "%1:horizontal { height: 14px; }"
+                          "%1::handle { background: rgb(58, 98, 140); border-radius: 4px; margin: 2px; }"
+                          "%1::handle:hover { background: rgb(38, 88, 138); }"
+                          "%1::handle:vertical { min-height: 24px; }"
+                          "%1::handle:horizontal { min-width: 24px; }"
+                          "%1::add-line, %1::sub-line { width: 0; height: 0; border: 0; }"
+                          "%1::add-page, %1::sub-page { background: none; }")
+        .arg(bar);
+}
+
 void applyProgramLook(QWidget *window)
 {
     setDarkBackground(window);
@@ -323,6 +338,9 @@ void applyProgramLook(QWidget *window)
         if (!inBar && button->styleSheet().isEmpty())
             styleButton(button);
     }
+    for (QAbstractItemView *list : window->findChildren<QAbstractItemView *>())
+        if (list->styleSheet().isEmpty())
+            list->setStyleSheet(scrollBarRules(QStringLiteral("QScrollBar")));
 }
 
 } // namespace tf

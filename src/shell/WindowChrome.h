@@ -99,9 +99,14 @@ bool ordinaryFrameOf(const QString &windowName, WindowFrame *frame);
 inline const QColor kDarkWindowColour{18, 40, 66};
 inline const QColor kDarkWindowText{245, 240, 225};
 void setDarkBackground(QWidget *window);
+// Style rules for scroll bars: a dark handle on a light track with no arrows,
+// seen on light rows and on dark panels alike. `bar` selects the scroll bars
+// ("QTableView QScrollBar").
+QString scrollBarRules(const QString &bar);
 // The program's look for a framed window built of plain controls: the dark
 // background, its captioned groups as bars and its other command buttons in
-// the bars' look. Call it once the window's controls exist.
+// the bars' look, its lists' scroll bars in the grids' look. Call it once the
+// window's controls exist.
 void applyProgramLook(QWidget *window);
 
 } // namespace tf
