@@ -3,6 +3,7 @@
 #include "data/FieldValue.h"
 
 #include <QCalendarWidget>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QRegularExpression>
@@ -72,6 +73,96 @@ void DateField::stepBy(int steps)
 QString DateField::textFromDateTime(const QDateTime &dateTime) const
 {
     return m_empty ? QString() : QDateEdit::textFromDateTime(dateTime);
+}
+
+void DateField::keyPressEvent(QKeyEvent *event)
+{
+    const QString text = event->text();
+    const bool typing = text.size() == 1 && text.at(0).isPrint() &&
+                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!typing) {
+        m_movedOn = false;
+        m_monthLetters.clear();
+        QDateEdit::keyPressEvent(event);
+        return;
+    }
+    const QChar c = text.at(0);
+    event->accept();
+    if (m_empty && c.isLetterOrNumber()) {
+        // An empty field has no parts to type into: it shows a date first and
+        // the typing starts at its first part.
+        userChose();
+        moveToSection(0);
+    }
+    if (c.isLetter()) {
+        typeMonthLetter(c);
+        return;
+    }
+    m_monthLetters.clear();
+    if (!c.isDigit()) {
+        // Any separator ends the part; after a part that moved on by itself it
+        // is the part's own ending and is passed over.
+        if (!m_movedOn)
+            moveToSection(currentSectionIndex() + 1);
+        m_movedOn = false;
+        return;
+    }
+    const int before = currentSectionIndex();
+    QDateEdit::keyPressEvent(event);
+    m_movedOn = currentSectionIndex() != before;
+}
+
+void DateField::focusInEvent(QFocusEvent *event)
+{
+    m_movedOn = false;
+    m_monthLetters.clear();
+    QDateEdit::focusInEvent(event);
+}
+
+void DateField::typeMonthLetter(QChar letter)
+{
+    if (currentSection() != MonthSection)
+        return;
+    const QLocale shown = locale();
+    const auto monthsStartingWith = [&shown](const QString &typed) {
+        QList<int> months;
+        for (int m = 1; m <= 12; ++m)
+            for (const QString &name :
+                 {shown.monthName(m), shown.monthName(m, QLocale::ShortFormat), shown.standaloneMonthName(m),
+                  shown.standaloneMonthName(m, QLocale::ShortFormat)})
+                if (name.startsWith(typed, Qt::CaseInsensitive)) {
+                    months << m;
+                    break;
+                }
+        return months;
+    };
+    m_monthLetters += letter;
+    QList<int> months = monthsStartingWith(m_monthLetters);
+    if (months.isEmpty()) {
+        // A fresh start: the letters so far named no month.
+        m_monthLetters = letter;
+        months = monthsStartingWith(m_monthLetters);
+    }
+    if (months.size() != 1) {
+        if (months.isEmpty())
+            m_monthLetters.clear();
+        return;
+    }
+    const QDate d = date();
+    const QDate first(d.year(), months.first(), 1);
+    setDate(QDate(d.year(), months.first(), qMin(d.day(), first.daysInMonth())));
+    userChose();
+    m_monthLetters.clear();
+    moveToSection(currentSectionIndex() + 1);
+    m_movedOn = true;
+}
+
+void DateField::moveToSection(int index)
+{
+    if (index < 0 || index >= sectionCount())
+        return;
+    setCurrentSectionIndex(index);
+    setSelectedSection(sectionAt(index));
 }
 
 void DateField::userChose()

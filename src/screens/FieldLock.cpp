@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QStyle>
 #include <QTextEdit>
 
 namespace tf::FieldLock {
@@ -15,6 +14,32 @@ namespace tf::FieldLock {
 namespace {
 
 const char *const kLockedProperty = "tfLocked";
+const char *const kOwnStyleProperty = "tfStyleWhenUnlocked";
+
+// One look for a locked field on every screen, whatever lies behind it and
+// whatever kind of field it is: the value in light text on a solid dark fill
+// with a faint rim, and no drop-down arrow, so it reads as a value and is
+// never taken for a box waiting for typing.
+const QString kLockedRules = QStringLiteral(
+    "QLineEdit, QPlainTextEdit, QTextEdit, QComboBox, QAbstractSpinBox {"
+    " background: rgb(%1, %2, %3); color: rgb(%4, %5, %6); border: 1px solid rgb(96, 122, 154); border-radius: 3px;"
+    " selection-background-color: rgb(70, 110, 150); selection-color: white; }"
+    "QComboBox, QAbstractSpinBox { padding: 1px 4px; }"
+    "QComboBox QLineEdit, QAbstractSpinBox QLineEdit { background: transparent; border: none; padding: 0; }"
+    "QComboBox::drop-down, QDateTimeEdit::drop-down { width: 0; border: none; }"
+    "QComboBox::down-arrow, QDateTimeEdit::down-arrow { image: none; width: 0; }"
+    "QAbstractSpinBox::up-button, QAbstractSpinBox::down-button { width: 0; border: none; }");
+
+const QString &lockedRules()
+{
+    static const QString rules = kLockedRules.arg(kLockedFill.red())
+                                     .arg(kLockedFill.green())
+                                     .arg(kLockedFill.blue())
+                                     .arg(kLockedText.red())
+                                     .arg(kLockedText.green())
+                                     .arg(kLockedText.blue());
+    return rules;
+}
 
 // Lists and date pickers have no read-only state of their own that also keeps
 // the drop-down shut; this swallows what would change them while locked.
@@ -47,13 +72,19 @@ protected:
     }
 };
 
-// Style rules that tell read-only text boxes apart (":read-only") are not
-// applied again when read-only changes; polishing the box anew applies them.
-void repolish(QWidget *w)
+// The locked look sits on the field itself, so no rule of the window's can
+// tell it apart; unlocking gives back the field's own rules.
+void showLocked(QWidget *field, bool locked)
 {
-    w->style()->unpolish(w);
-    w->style()->polish(w);
-    w->update();
+    if (locked == field->property(kOwnStyleProperty).isValid())
+        return;
+    if (locked) {
+        field->setProperty(kOwnStyleProperty, field->styleSheet());
+        field->setStyleSheet(lockedRules());
+    } else {
+        field->setStyleSheet(field->property(kOwnStyleProperty).toString());
+        field->setProperty(kOwnStyleProperty, QVariant());
+    }
 }
 
 } // namespace
@@ -76,16 +107,14 @@ void setLocked(QWidget *field, bool locked)
 {
     if (!field)
         return;
+    showLocked(field, locked);
     field->setProperty(kLockedProperty, locked);
     if (auto *line = qobject_cast<QLineEdit *>(field)) {
         line->setReadOnly(locked);
-        repolish(line);
     } else if (auto *text = qobject_cast<QTextEdit *>(field)) {
         text->setReadOnly(locked);
-        repolish(text);
     } else if (auto *plain = qobject_cast<QPlainTextEdit *>(field)) {
         plain->setReadOnly(locked);
-        repolish(plain);
     } else if (auto *spin = qobject_cast<QAbstractSpinBox *>(field)) {
         spin->setReadOnly(locked);
         field->removeEventFilter(&LockFilter::instance());

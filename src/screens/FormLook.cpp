@@ -5,15 +5,6 @@
 
 namespace tf::formlook {
 
-void darkWindow(QWidget *window)
-{
-    QPalette pal = window->palette();
-    pal.setColor(QPalette::Window, QColor(18, 40, 66));
-    pal.setColor(QPalette::WindowText, QColor(245, 240, 225));
-    window->setPalette(pal);
-    window->setAutoFillBackground(true);
-}
-
 WindowButtons addWindowButtons(QWidget *window, QHBoxLayout *row)
 {
     const WindowButtons buttons = makeWindowButtons(window);
@@ -22,12 +13,10 @@ WindowButtons addWindowButtons(QWidget *window, QHBoxLayout *row)
     return buttons;
 }
 
-QString lockedFieldRules()
+QString fieldRules()
 {
     return QStringLiteral("QLineEdit, QPlainTextEdit { background: white; color: black;"
-                          " border: 1px solid rgb(120, 150, 190); border-radius: 4px; }"
-                          "QLineEdit:read-only, QPlainTextEdit:read-only { background: rgba(255, 255, 255, 22);"
-                          " color: white; border: 1px solid rgba(200, 225, 255, 90); }");
+                          " border: 1px solid rgb(120, 150, 190); border-radius: 4px; }");
 }
 
 } // namespace tf::formlook

@@ -1,10 +1,7 @@
 #pragma once
 
 // Looks the contacts, memberships and options screens share beyond the kit's:
-// the dark window the kit's light captions and glass bars are made for (on
-// the ordinary framed windows), the window's own Minimize and Close picture
-// buttons, and locked text boxes that read as values rather than as boxes
-// waiting for typing.
+// the window's own Minimize and Close picture buttons, and the open boxes of fields on a bar.
 
 #include "shell/WindowChrome.h"
 
@@ -15,10 +12,10 @@ class QWidget;
 
 namespace tf::formlook {
 
-void darkWindow(QWidget *window);
 // cmdMinimize and cmdExit, added at the right end of `row`.
 WindowButtons addWindowButtons(QWidget *window, QHBoxLayout *row);
-// Style rules for a group of fields that are locked outside adding and editing.
-QString lockedFieldRules();
+// Style rules for a group of fields on a bar: white boxes with a rim (locked
+// ones take the locked look of their own).
+QString fieldRules();
 
 } // namespace tf::formlook

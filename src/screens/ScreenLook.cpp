@@ -1,5 +1,7 @@
 #include "screens/ScreenLook.h"
 
+#include "shell/WindowChrome.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCompleter>
@@ -9,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableView>
 #include <limits>
 
@@ -33,6 +36,11 @@ void setPointSize(QWidget *w, int size, bool bold)
 }
 
 } // namespace
+
+void styleScrollBar(QScrollBar *bar)
+{
+    bar->setStyleSheet(scrollBarRules(QStringLiteral("QScrollBar")));
+}
 
 void styleCountCaption(QLabel *label)
 {
@@ -67,12 +75,6 @@ QLabel *makeValue(QWidget *parent, const QString &objectName)
     setTextColour(label, Qt::white);
     label->setTextFormat(Qt::PlainText);
     return label;
-}
-
-void styleReadOnlyText(QWidget *text)
-{
-    text->setStyleSheet(QStringLiteral("QPlainTextEdit, QTextEdit { background: rgba(255, 255, 255, 22); color: white;"
-                                       " border: 1px solid rgba(200, 225, 255, 90); border-radius: 4px; }"));
 }
 
 QLabel *makeHeading(QWidget *parent, const QString &text, const QString &picture, int y, int width)
@@ -130,14 +132,25 @@ void styleGrid(QTableView *grid)
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->setAlternatingRowColors(true);
     grid->setWordWrap(false);
-    grid->setStyleSheet(QStringLiteral(
-        "QTableView { background: rgba(250, 252, 255, 240); alternate-background-color: rgb(230, 238, 247);"
-        " gridline-color: rgb(195, 205, 220); color: rgb(20, 30, 45);"
-        " selection-background-color: rgb(38, 88, 138); selection-color: white;"
-        " border: 1px solid rgba(200, 225, 255, 150); }"
-        "QTableView:disabled { color: rgb(120, 128, 140); selection-background-color: rgb(120, 140, 160); }"
-        "QHeaderView::section { background: rgb(30, 70, 110); color: white; font-weight: bold;"
-        " padding: 3px 5px; border: 0; border-right: 1px solid rgb(70, 110, 150); }"));
+    grid->setStyleSheet(
+        QLatin1String(
+            "QTableView { background: rgba(250, 252, 255, 240); alternate-background-color: rgb(230, 238, 247);"
+            " gridline-color: rgb(195, 205, 220); color: rgb(20, 30, 45);"
+            " selection-background-color: rgb(38, 88, 138); selection-color: white;"
+            " border: 1px solid rgba(200, 225, 255, 150); }"
+            "QTableView:disabled { color: rgb(120, 128, 140); selection-background-color: rgb(120, 140, 160); }"
+            "QHeaderView::section { background: rgb(30, 70, 110); color: white; font-weight: bold;"
+            " padding: 3px; border: 0; border-right: 1px solid rgb(70, 110, 150); }") +
+        scrollBarRules(QStringLiteral("QTableView QScrollBar")));
+}
+
+void fitColumnsToHeadings(QTableView *grid)
+{
+    QHeaderView *header = grid->horizontalHeader();
+    // The headings' measure comes from the grid's style rules (bold, padded).
+    header->ensurePolished();
+    for (int i = 0; i + 1 < header->count(); ++i)
+        header->resizeSection(i, qMax(header->sectionSize(i), header->sectionSizeHint(i)));
 }
 
 void rowOfButtons(QGroupBox *bar, const QList<QAbstractButton *> &buttons)

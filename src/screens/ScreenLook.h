@@ -15,6 +15,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QScrollBar;
 class QTableView;
 class QWidget;
 
@@ -28,8 +29,6 @@ QFrame *makePanel(QWidget *parent, const QString &objectName, const QRect &geome
 // A caption beside a field ("Lake / River:") and a value label on a panel.
 QLabel *makeCaption(QWidget *parent, const QString &text);
 QLabel *makeValue(QWidget *parent, const QString &objectName);
-// A locked multi-line text on a panel, read like the value labels around it.
-void styleReadOnlyText(QWidget *text);
 // A heading on a panel, with its small picture.
 QLabel *makeHeading(QWidget *parent, const QString &text, const QString &picture, int y, int width);
 // The " Edit Mode " indicator.
@@ -37,7 +36,12 @@ QLabel *makeEditModeLabel(QWidget *parent, const QString &objectName, const QStr
 // A drop-down list that also accepts typing: the items are suggestions and
 // whatever is typed is kept as typed (never added to the list).
 QComboBox *makeList(QWidget *parent, const QString &objectName, const QStringList &items = {});
+// A grid's look, scroll bars included.
 void styleGrid(QTableView *grid);
+// The grids' scroll bar look for a scroll bar of its own.
+void styleScrollBar(QScrollBar *bar);
+// Widens every column but the last (which takes the rest) to show its whole heading.
+void fitColumnsToHeadings(QTableView *grid);
 // Buttons in a row across a bar.
 void rowOfButtons(QGroupBox *bar, const QList<QAbstractButton *> &buttons);
 // A save bar: the two buttons, then the note beside them.

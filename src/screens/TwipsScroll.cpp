@@ -37,6 +37,36 @@ private:
     QScrollBar *m_bar;
 };
 
+// The field that holds `focus` among the content's own children: the list or
+// date picker around an inner line edit, so the whole box comes into view.
+QWidget *fieldOf(QWidget *focus, const QWidget *content)
+{
+    QWidget *field = focus;
+    while (field && field->parentWidget() != content)
+        field = field->parentWidget();
+    return field;
+}
+
+// The scroll value nearest to `value` (in whole small steps) at which content
+// rows top..bottom (pixels) lie inside a viewport of the given height; a row
+// taller than the viewport shows its top.
+int valueShowing(const TwipsScroll &scroll, int value, int viewportHeight, int top, int bottom)
+{
+    // Room kept between the field and the viewport's edge, in pixels.
+    constexpr int kMargin = 8;
+    const int shownTop = contentTopPixels(scroll, value) + top;
+    const int shownBottom = contentTopPixels(scroll, value) + bottom;
+    // Whole steps, rounded the way that still shows the field.
+    if (shownTop < kMargin || bottom - top > viewportHeight - 2 * kMargin) {
+        const int wanted = scroll.offset + (top - kMargin) * kTwipsPerPixel;
+        value = wanted / scroll.smallStep * scroll.smallStep;
+    } else if (shownBottom > viewportHeight - kMargin) {
+        const int wanted = scroll.offset + (bottom - viewportHeight + kMargin) * kTwipsPerPixel;
+        value = (wanted + scroll.smallStep - 1) / scroll.smallStep * scroll.smallStep;
+    }
+    return qBound(0, value, scroll.maximum);
+}
+
 } // namespace
 
 int contentTopPixels(const TwipsScroll &scroll, int value)
@@ -59,6 +89,16 @@ void attachTwipsScroll(QScrollBar *bar, QWidget *viewport, QWidget *content, con
     for (QWidget *field : content->findChildren<QWidget *>())
         if (qobject_cast<QComboBox *>(field) || qobject_cast<QAbstractSpinBox *>(field))
             field->installEventFilter(wheel);
+    // Typing never lands in a field out of sight: the field that takes the
+    // focus (Tab, a click on its caption, the first field of New) is scrolled to.
+    QObject::connect(qApp, &QApplication::focusChanged, content,
+                     [bar, viewport, content, scroll](QWidget *, QWidget *now) {
+                         QWidget *field = now && content->isAncestorOf(now) ? fieldOf(now, content) : nullptr;
+                         if (!field)
+                             return;
+                         bar->setValue(valueShowing(scroll, bar->value(), viewport->height(), field->y(),
+                                                    field->y() + field->height()));
+                     });
 }
 
 } // namespace tf

@@ -26,7 +26,8 @@ int contentTopPixels(const TwipsScroll &scroll, int value);
 // Sets the bar's range and steps, places the content at value 0 and keeps it
 // placed as the value changes. A mouse wheel over the viewport scrolls too
 // (also over a list or date picker in it that does not have the focus), so
-// call this once the content's fields exist.
+// call this once the content's fields exist. A field in the content that
+// takes the focus is scrolled into view.
 void attachTwipsScroll(QScrollBar *bar, QWidget *viewport, QWidget *content, const TwipsScroll &scroll);
 
 } // namespace tf

@@ -16,10 +16,7 @@ namespace tf {
 frmCalendar::frmCalendar(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmCalendar"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(18, 40, 64));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    setDarkBackground(this);
 
     QGroupBox *jcFrames1 =
         makeBar(this, QStringLiteral("jcFrames1"), QStringLiteral("Select a Date to add a new Reminder"));

@@ -121,8 +121,8 @@ void frmContacts::buildFields()
 {
     QGroupBox *jcFrames1 = makeBar(this, QStringLiteral("jcFrames1"), QStringLiteral("Contact"));
     jcFrames1->setGeometry(kFieldsRect);
-    // Locked fields read like the values of a card, not like boxes waiting for typing.
-    jcFrames1->setStyleSheet(jcFrames1->styleSheet() + formlook::lockedFieldRules());
+    // Fields open for typing are white boxes on the glass; locked ones read as values.
+    jcFrames1->setStyleSheet(jcFrames1->styleSheet() + formlook::fieldRules());
     QLabel *Label12 = look::makeEditModeLabel(jcFrames1, QStringLiteral("Label12"), QStringLiteral(" Edit Mode "));
     Label12->setGeometry(240, 22, 96, 22);
     Label12->hide();

@@ -112,8 +112,8 @@ frmFish::frmFish(QWidget *parent) : QWidget(parent)
     m_cycle = new RecordCycle(p, hooks);
     m_cycle->bind(Label3, QStringLiteral("Date"));
     m_cycle->bind(Label5, QStringLiteral("Lake"));
-    DBGrid1->setColumnWidth(0, 88);
-    DBGrid1->setColumnWidth(1, 110);
+    DBGrid1->setColumnWidth(0, 76);
+    DBGrid1->setColumnWidth(1, 100);
 
     buildGroups();
     m_cycle->configure().focusOnEdit = m_cycle->configure().focusAfterSave = DBCombo1;

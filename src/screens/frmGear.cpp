@@ -37,10 +37,6 @@ constexpr int kFieldsWidth = 354;
 constexpr int kGroupGap = 10;
 
 const QString kTitle = QStringLiteral("The fishing gear log");
-// Locked text boxes read as values, not as places to type.
-const QString kLockedLook =
-    QStringLiteral("QLineEdit:read-only, QPlainTextEdit:read-only { background: rgba(255, 255, 255, 22);"
-                   " color: white; border: 1px solid rgba(200, 225, 255, 90); border-radius: 3px; }");
 
 struct GroupDecl
 {
@@ -184,7 +180,6 @@ const std::array<ListDecl, frmGear::kListCount> &gearLists()
 QWidget *makeGroup(QWidget *panel, const GroupDecl &group, const QRect &geometry)
 {
     QFrame *frame = look::makePanel(panel, QLatin1String(group.name), geometry);
-    frame->setStyleSheet(frame->styleSheet() + kLockedLook);
     auto *heading = new QLabel(group.caption, frame);
     heading->setGeometry(12, 6, geometry.width() - 24, 24);
     heading->setStyleSheet(QStringLiteral("QLabel { color: rgb(240, 214, 140); font-weight: bold; font-size: 12pt;"
@@ -252,7 +247,8 @@ void frmGear::buildList(List list)
     grid->setObjectName(QLatin1String(decl.grid));
     grid->setGeometry(kGridRect);
     look::styleGrid(grid);
-    grid->horizontalHeader()->setDefaultSectionSize((kGridRect.width() - 8) / int(decl.columns.size()));
+    // Room for a vertical scroll bar, so the last heading stays whole when the rows outgrow the grid.
+    grid->horizontalHeader()->setDefaultSectionSize((kGridRect.width() - 30) / int(decl.columns.size()));
 
     const auto name = [&decl](const char *role) { return QByteArray(role) + decl.suffix; };
     const kit::ButtonDecl menu[] = {{"cmdNew", "New", decl.tips[0]},
@@ -308,6 +304,7 @@ void frmGear::buildList(List list)
     if (!decl.noneFields.empty())
         hooks.checkBeforeSave = [this, list] { return fillNoneFields(list); };
     auto *cycle = new RecordCycle(p, hooks);
+    look::fitColumnsToHeadings(grid);
 
     int y = 0;
     const int groupHeight = (kListRect.height() - kGroupGap * (int(decl.groups.size()) - 1)) / int(decl.groups.size());

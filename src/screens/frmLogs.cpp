@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
 
@@ -73,9 +74,16 @@ frmLogs::frmLogs(QWidget *parent) : QWidget(parent)
     p.readOnly = ReadOnlyMeans::PanelSwap;
     CycleHooks hooks;
     hooks.checkBeforeSave = [this] { return totalFishIsWholeNumber(); };
+    // Adding or changing a trip starts at the top of the editing panel, where
+    // "Edit Mode" and the first field are, whatever was scrolled to before.
+    hooks.layoutChanged = [this](bool editing) {
+        if (auto *bar = findChild<QScrollBar *>(QStringLiteral("VScroll1")); bar && editing)
+            bar->setValue(0);
+    };
     m_cycle = new RecordCycle(p, hooks);
-    DBGrid1->setColumnWidth(0, 88);
-    DBGrid1->setColumnWidth(1, 104);
+    // Narrow enough for the last heading, "Marina / Launch Area", to show whole.
+    DBGrid1->setColumnWidth(0, 76);
+    DBGrid1->setColumnWidth(1, 100);
 
     buildReadOnlyPanel();
     buildEditPanel();

@@ -5,6 +5,7 @@
 
 #include "data/DateField.h"
 #include "platform/Platform.h"
+#include "screens/FieldLock.h"
 #include "screens/RecordCycle.h"
 #include "screens/ScreenKit.h"
 #include "screens/ScreenLook.h"
@@ -43,6 +44,7 @@ QWidget *makeScrolledPanel(QWidget *window, const char *panel, const char *conte
                       viewport->height() - contentTopPixels(scroll, scroll.maximum));
     auto *scrollBar = new QScrollBar(Qt::Vertical, viewport);
     scrollBar->setObjectName(QLatin1String(bar));
+    look::styleScrollBar(scrollBar);
     scrollBar->setGeometry(viewport->width() - kScrollBarWidth - 2, 8, kScrollBarWidth, viewport->height() - 16);
     *contentOut = area;
     return viewport;
@@ -93,8 +95,8 @@ void frmLogs::buildReadOnlyPanel()
     const kit::FieldDecl remarks[] = {{"Text12", "Remarks:", "Notes", FieldKind::MultiLine}};
     kit::FormGeometry remarksRow{y - 6, 28, 14, 148, 24, 14, 8};
     auto *Text12 = static_cast<QPlainTextEdit *>(kit::addFields(*m_cycle, content, remarks, &remarksRow).first());
-    Text12->setReadOnly(true);
-    look::styleReadOnlyText(Text12);
+    // Always locked: it reads like the locked fields of the other screens.
+    FieldLock::setLocked(Text12, true);
     attachTwipsScroll(panel->findChild<QScrollBar *>(), panel, content, kReadOnlyScroll);
     m_cycle->configure().readOnlyPanel = panel;
 }

@@ -21,7 +21,7 @@ namespace tf {
 frmMember::frmMember(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmMember"));
-    formlook::darkWindow(this);
+    setDarkBackground(this);
 
     auto *Label6 = new QLabel(QStringLiteral("Memberships"), this);
     Label6->setObjectName(QStringLiteral("Label6"));
@@ -51,7 +51,7 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
 
     QGroupBox *jcFrames1 = makeBar(this, QStringLiteral("jcFrames1"), QStringLiteral("Memberships"));
     jcFrames1->setMinimumWidth(330);
-    jcFrames1->setStyleSheet(jcFrames1->styleSheet() + formlook::lockedFieldRules());
+    jcFrames1->setStyleSheet(jcFrames1->styleSheet() + formlook::fieldRules());
     auto *form = new QFormLayout(jcFrames1);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QLabel *Label8 = look::makeEditModeLabel(jcFrames1, QStringLiteral("Label8"), QStringLiteral(" Edit Mode "));
@@ -99,7 +99,7 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent)
     hooks.afterDelete = AfterDelete::FirstWithoutRequery;
     m_cycle = new RecordCycle(p, hooks);
     DBGrid1->setColumnWidth(0, 140);
-    DBGrid1->setColumnWidth(1, 125);
+    DBGrid1->setColumnWidth(1, 130);
 
     // Expiry and fee are whatever the member card says: free text, never checked.
     const kit::FieldDecl fields[] = {

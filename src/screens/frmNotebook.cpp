@@ -107,8 +107,8 @@ frmNotebook::frmNotebook(QWidget *parent) : QWidget(parent)
     m_cycle->bind(Label3, QStringLiteral("Date"));
     m_cycle->bind(Label5, QStringLiteral("Lake"));
     m_cycle->bind(Text1, QStringLiteral("Notebook"));
-    DBGrid1->setColumnWidth(0, 88);
-    DBGrid1->setColumnWidth(1, 110);
+    DBGrid1->setColumnWidth(0, 76);
+    DBGrid1->setColumnWidth(1, 100);
 }
 
 void frmNotebook::buildBars()

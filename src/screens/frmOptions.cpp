@@ -43,7 +43,7 @@ struct frmOptions::ListDecl
 frmOptions::frmOptions(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmOptions"));
-    formlook::darkWindow(this);
+    setDarkBackground(this);
 
     static const ListDecl lists[] = {
         {"cmdLakes", "Lakes / Rivers", "PicLakes", "Lakes / Rivers Fished", "Lakes", "Lakes", "Text1", "DBGrid1",
@@ -124,7 +124,7 @@ QWidget *frmOptions::buildList(const ListDecl &decl)
         bar->setFixedHeight(72);
 
     QGroupBox *group = makeBar(panel, QString::fromLatin1(decl.panel) + QStringLiteral("Group"), decl.groupCaption);
-    group->setStyleSheet(group->styleSheet() + formlook::lockedFieldRules());
+    group->setStyleSheet(group->styleSheet() + formlook::fieldRules());
 
     ScreenParams p;
     p.window = this;

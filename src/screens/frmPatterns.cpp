@@ -49,11 +49,7 @@ QLabel *hint(QWidget *parent, const QString &text)
 frmPatterns::frmPatterns(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmPatterns"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(18, 40, 64));
-    pal.setColor(QPalette::WindowText, QColor(235, 240, 248));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    setDarkBackground(this);
 
     auto *gridCaption = new QLabel(QStringLiteral("Click the left column to make a selection"), this);
     gridCaption->setObjectName(QStringLiteral("DBGrid1Caption"));

@@ -6,7 +6,9 @@
 #include "data/Schema.h"
 #include "platform/Platform.h"
 #include "screens/ActivationWatch.h"
+#include "screens/FieldLock.h"
 #include "screens/PictureLoader.h"
+#include "screens/ScreenLook.h"
 #include "shell/DatabaseNotice.h"
 #include "shell/WindowChrome.h"
 
@@ -65,6 +67,7 @@ frmPicture::frmPicture(QWidget *parent) : QWidget(parent), m_source(std::make_un
 {
     setObjectName(QStringLiteral("frmPicture"));
     buildControls();
+    applyProgramLook(this);
     connect(&ActivationWatch::instance(), &ActivationWatch::activated, this, [this](QWidget *window) {
         if (window == this)
             activate();
@@ -91,8 +94,7 @@ void frmPicture::buildControls()
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
-    DBGrid1->horizontalHeader()->setStretchLastSection(true);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(22);
+    look::styleGrid(DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
         if (current.isValid())
             chooseRow(current.row());
@@ -112,7 +114,7 @@ void frmPicture::buildControls()
 
     Text1 = new QPlainTextEdit;
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
+    FieldLock::setLocked(Text1, true);
     Text1->setFixedHeight(48);
     auto *Label1 = new QLabel(QStringLiteral("The picture that is displayed when you close this form will be saved as "
                                              "the default picture for the above Fishing Trip."));
@@ -144,7 +146,8 @@ void frmPicture::buildControls()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFixedSize(kFrameSize);
     Picture1->setFrameShape(QFrame::Box);
-    Picture1->setStyleSheet(QStringLiteral("QFrame#Picture1 { background: white; border: 1px solid gray; }"));
+    Picture1->setStyleSheet(
+        QStringLiteral("QFrame#Picture1 { background: rgb(8, 22, 40); border: 1px solid rgba(200, 225, 255, 150); }"));
     Image1 = new PictureArea(Picture1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 0, 0);

@@ -115,15 +115,6 @@ private:
     QWidget *m_window;
 };
 
-void darkBackground(QWidget *window)
-{
-    QPalette pal = window->palette();
-    pal.setColor(QPalette::Window, QColor(18, 40, 64));
-    pal.setColor(QPalette::WindowText, QColor(235, 240, 248));
-    window->setPalette(pal);
-    window->setAutoFillBackground(true);
-}
-
 } // namespace
 
 QCalendarWidget *frmReminders::makeMonthView(QWidget *parent)
@@ -146,7 +137,7 @@ QString reminderDayText(const QDate &day)
 frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmReminders"));
-    darkBackground(this);
+    setDarkBackground(this);
 
     auto *Label1 = new QLabel(QStringLiteral("Reminders are listed."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -266,7 +257,8 @@ void frmReminders::buildFields(QWidget *group)
     p.requiredField = Text1;
     p.focusOnNew = Text1;
     p.focusOnEdit = Text1;
-    p.lockedFields = {Text1};
+    // The date is also disabled while browsing; locked too, it looks like every other locked field.
+    p.lockedFields = {Text1, DTPicker1};
     p.editModeLabel = Label3;
     p.defaultsOfNew = [this] { chooseDay(platform().today()); };
 }

@@ -110,6 +110,7 @@ frmSearch::frmSearch(QWidget *parent) : QWidget(parent), m_lines(new TripLines(&
     layout->addLayout(exitRow);
 
     resize(640, 480);
+    applyProgramLook(this);
     setOrdinaryFrame(this);
 }
 

@@ -1,12 +1,17 @@
 #include "shell/WindowChrome.h"
 
 #include "shell/Art.h"
+#include "shell/Bar.h"
 
+#include <QAbstractItemView>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHash>
+#include <QLabel>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
 #include <QWidget>
@@ -287,6 +292,55 @@ void setOrdinaryFrame(QWidget *window)
         window->setWindowFlags(Qt::Window);
     }
     window->installEventFilter(new CentreOnFirstShow(window));
+}
+
+void setDarkBackground(QWidget *window)
+{
+    QPalette pal = window->palette();
+    pal.setColor(QPalette::Window, kDarkWindowColour);
+    pal.setColor(QPalette::WindowText, kDarkWindowText);
+    window->setPalette(pal);
+    window->setAutoFillBackground(true);
+}
+
+QString scrollBarRules(const QString &bar)
+{
+    return QStringLiteral("%1 { background: rgb(214, 224, 236); border: 0; border-radius: 4px; }"
+                          "%1:vertical { width: 14px; }"
+                          "%1:horizontal { height: 14px; }"
+                          "%1::handle { background: rgb(58, 98, 140); border-radius: 4px; margin: 2px; }"
+                          "%1::handle:hover { background: rgb(38, 88, 138); }"
+                          "%1::handle:vertical { min-height: 24px; }"
+                          "%1::handle:horizontal { min-width: 24px; }"
+                          "%1::add-line, %1::sub-line { width: 0; height: 0; border: 0; }"
+                          "%1::add-page, %1::sub-page { background: none; }")
+        .arg(bar);
+}
+
+void applyProgramLook(QWidget *window)
+{
+    setDarkBackground(window);
+    for (QGroupBox *group : window->findChildren<QGroupBox *>())
+        if (group->styleSheet().isEmpty())
+            styleBar(group);
+    // A label under a bar's style rules no longer takes the window's text
+    // colour; each is given it.
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, kDarkWindowText);
+        label->setPalette(pal);
+    }
+    // Buttons in a bar take the bar's rules; the others get the same look of their own.
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        bool inBar = false;
+        for (QWidget *p = button->parentWidget(); p && p != window; p = p->parentWidget())
+            inBar = inBar || qobject_cast<QGroupBox *>(p);
+        if (!inBar && button->styleSheet().isEmpty())
+            styleButton(button);
+    }
+    for (QAbstractItemView *list : window->findChildren<QAbstractItemView *>())
+        if (list->styleSheet().isEmpty())
+            list->setStyleSheet(scrollBarRules(QStringLiteral("QScrollBar")));
 }
 
 } // namespace tf

@@ -7,6 +7,7 @@
 //
 // Ordinary (framed) windows get their caption and frame from one table here too.
 
+#include <QColor>
 #include <QObject>
 #include <QPixmap>
 #include <QPoint>
@@ -92,5 +93,20 @@ enum class WindowFrame { FixedSingle, Sizable };
 void setOrdinaryFrame(QWidget *window);
 // The frame of an ordinary window by name; nullopt-like false when it has none.
 bool ordinaryFrameOf(const QString &windowName, WindowFrame *frame);
+
+// The dark look of the framed windows: one background colour and one text
+// colour for every window that has no lake picture.
+inline const QColor kDarkWindowColour{18, 40, 66};
+inline const QColor kDarkWindowText{245, 240, 225};
+void setDarkBackground(QWidget *window);
+// Style rules for scroll bars: a dark handle on a light track with no arrows,
+// seen on light rows and on dark panels alike. `bar` selects the scroll bars
+// ("QTableView QScrollBar").
+QString scrollBarRules(const QString &bar);
+// The program's look for a framed window built of plain controls: the dark
+// background, its captioned groups as bars and its other command buttons in
+// the bars' look, its lists' scroll bars in the grids' look. Call it once the
+// window's controls exist.
+void applyProgramLook(QWidget *window);
 
 } // namespace tf

@@ -2,6 +2,7 @@
 
 #include "data/Maintenance.h"
 #include "platform/Platform.h"
+#include "shell/WindowChrome.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -97,6 +98,7 @@ frmDbutility::frmDbutility(QWidget *parent)
     setTabOrder(cmdRestore, cmdRepair);
 
     Label8->setText(liveSize());
+    applyProgramLook(this);
 }
 
 QGroupBox *frmDbutility::buildTasks()

@@ -13,14 +13,17 @@
 #include "data/DateField.h"
 #include "data/FieldBinding.h"
 #include "data/Schema.h"
+#include "screens/FieldLock.h"
 #include "screens/RecordCycle.h"
 #include "shell/PendingRows.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTableView>
 
 using namespace tf;
 using namespace tf::test;
@@ -69,6 +72,8 @@ private slots:
     void printHandsOverItsReport();
     void exitPutsTheMenuBack_data() { screens(); }
     void exitPutsTheMenuBack();
+    void oneLookForLockedFieldsAndHeadings_data() { screens(); }
+    void oneLookForLockedFieldsAndHeadings();
 
 private:
     void screens();
@@ -589,6 +594,29 @@ void TestConformance::exitPutsTheMenuBack()
     ScreenDriver::releaseClosed();
     QVERIFY(!screen);
     QVERIFY(!(menu->windowState() & Qt::WindowMinimized));
+}
+
+// Every locked field shows the same fill, whatever screen and background it
+// is on, and no grid cuts a column heading short.
+void TestConformance::oneLookForLockedFieldsAndHeadings()
+{
+    QVERIFY(openCycle());
+    seedRow(1);
+    ui().close();
+    QVERIFY(openCycle());
+    int locked = 0;
+    for (QWidget *w : p().window->findChildren<QWidget *>()) {
+        if (!FieldLock::isLocked(w) || !w->isVisible())
+            continue;
+        ++locked;
+        const QImage shown = w->grab().toImage();
+        QCOMPARE(shown.pixelColor(3, shown.height() - 4), FieldLock::kLockedFill);
+    }
+    QVERIFY(locked > 0 || p().readOnly == ReadOnlyMeans::PanelSwap);
+    const QHeaderView *headings = qobject_cast<QTableView *>(p().grid)->horizontalHeader();
+    for (int i = 0; i < headings->count(); ++i)
+        QVERIFY2(headings->sectionSize(i) >= headings->sectionSizeHint(i),
+                 qPrintable(p().grid->model()->headerData(i, Qt::Horizontal).toString()));
 }
 
 TF_TEST_MAIN(TestConformance)

@@ -1,10 +1,13 @@
-// Locked fields: a window's style rules for ":read-only" give a text box the
-// locked look as soon as it is locked, and take it away as soon as it is
-// unlocked, so a box waiting for typing never looks like a value (or back).
+// Locked fields: every kind of field takes the one locked look as soon as it
+// is locked, whatever rules its window or the field itself has, and gets its
+// own look back as soon as it is unlocked, so a box waiting for typing never
+// looks like a value (or back).
 
 #include "TestMain.h"
+#include "data/DateField.h"
 #include "screens/FieldLock.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -23,35 +26,48 @@ private slots:
 void TestFieldLock::lockedLookFollowsLocking_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("line") << "line";
-    QTest::newRow("plain text") << "plain";
-    QTest::newRow("rich text") << "rich";
+    for (const char *kind : {"line", "plain", "rich", "list", "date"})
+        QTest::newRow(kind) << kind;
 }
 
 void TestFieldLock::lockedLookFollowsLocking()
 {
     QFETCH(QString, kind);
-    const QColor lockedColour(1, 2, 3);
     QWidget window;
-    window.setStyleSheet(
-        QStringLiteral("QLineEdit:read-only, QPlainTextEdit:read-only, QTextEdit:read-only { color: rgb(1, 2, 3); }"));
+    // A window's rules for read-only boxes do not make a look of their own.
+    window.setStyleSheet(QStringLiteral("QLineEdit:read-only, QPlainTextEdit:read-only { background: red; }"));
     QWidget *field = nullptr;
     if (kind == QLatin1String("line"))
         field = new QLineEdit(&window);
     else if (kind == QLatin1String("plain"))
         field = new QPlainTextEdit(&window);
-    else
+    else if (kind == QLatin1String("rich"))
         field = new QTextEdit(&window);
+    else if (kind == QLatin1String("list"))
+        field = new QComboBox(&window);
+    else
+        field = new DateField(&window);
+    field->setStyleSheet(QStringLiteral("* { background: rgb(1, 2, 3); }"));
+    field->resize(160, 26);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(field->palette().color(QPalette::Text) != lockedColour);
+    const auto fill = [field] {
+        const QImage shown = field->grab().toImage();
+        return shown.pixelColor(3, shown.height() - 4);
+    };
+    // The field's own rules, as its style paints them.
+    const QColor ownFill = fill();
+    QCOMPARE(ownFill.red() < 8 && ownFill.green() < 8 && ownFill.blue() < 8, true);
 
-    FieldLock::setLocked(field, true);
-    QCOMPARE(field->palette().color(QPalette::Text), lockedColour);
-    FieldLock::setLocked(field, false);
-    QVERIFY(field->palette().color(QPalette::Text) != lockedColour);
-    FieldLock::setLocked(field, true);
-    QCOMPARE(field->palette().color(QPalette::Text), lockedColour);
+    for (int round = 0; round < 2; ++round) {
+        FieldLock::setLocked(field, true);
+        QVERIFY(FieldLock::isLocked(field));
+        QCOMPARE(fill(), FieldLock::kLockedFill);
+        QCOMPARE(field->palette().color(QPalette::Text), FieldLock::kLockedText);
+        FieldLock::setLocked(field, true); // locking twice keeps the field's own look to give back
+        FieldLock::setLocked(field, false);
+        QCOMPARE(fill(), ownFill);
+    }
 }
 
 TF_TEST_MAIN(TestFieldLock)

@@ -78,6 +78,7 @@ private slots:
     void scrolling_data();
     void scrolling();
     void wheelScrollsPastLists();
+    void focusedFieldStaysInView();
     void activationRecounts();
     void printShowsTheLogReport();
     void opensOtherWindowsByName();
@@ -545,6 +546,39 @@ void TestLogs::scrolling()
     QVERIFY(view->rect().contains(remarksRect()));
     scroll->setValue(0);
     QCOMPARE(area->y(), 4);
+}
+
+// New after scrolling starts at the panel's top ("Edit Mode", Date Fished),
+// and every field Tab moves to is scrolled into view before it is typed into.
+void TestLogs::focusedFieldStaysInView()
+{
+    addTrip("2026-07-04", "First");
+    QVERIFY(openLogs());
+    QVERIFY(activate(m_logs));
+    auto *view = get("Picture1");
+    auto *bar = get<QScrollBar>("VScroll1");
+    const auto inView = [view](const QWidget *w) {
+        return view->rect().contains(QRect(w->mapTo(view, QPoint(0, 0)), w->size()));
+    };
+    QVERIFY(click("cmdNew"));
+    bar->setValue(bar->maximum());
+    QVERIFY(click("cmdCancel"));
+    QVERIFY(click("cmdNew"));
+    QVERIFY(inView(get("Label59")));
+    QVERIFY(inView(get("DTPicker1")));
+    QVERIFY(focusWithin(get("DTPicker1")));
+    // The date's parts first, then field after field down to Remarks.
+    QWidget *field = nullptr;
+    for (int i = 0; i < 30 && !(field && field->objectName() == QLatin1String("Text9")); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        field = QApplication::focusWidget();
+        while (field && field->parentWidget() != get("Picture2"))
+            field = field->parentWidget();
+        QVERIFY2(field, "Tab left the editing panel");
+        QVERIFY2(inView(field), qPrintable(field->objectName()));
+    }
+    QCOMPARE(field->objectName(), QStringLiteral("Text9"));
+    QVERIFY(bar->value() > 0);
 }
 
 void TestLogs::wheelScrollsPastLists()
