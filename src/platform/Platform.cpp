@@ -39,14 +39,21 @@ QString programFile(const QString &name)
 }
 
 MessageAnswer showMessage(QWidget *parent, MessageIcon icon, const QString &text, const QString &title,
-                          MessageButtons buttons)
+                          MessageButtons buttons, std::optional<MessageAnswer> defaultButton)
 {
     MessageRequest r;
     r.icon = icon;
     r.title = title;
     r.text = text;
     r.buttons = buttons;
+    r.defaultButton = defaultButton;
     return platform().message(r, parent);
+}
+
+bool askBeforeLoss(QWidget *parent, const QString &text, const QString &title)
+{
+    return showMessage(parent, MessageIcon::Question, text, title, MessageButtons::YesNo, MessageAnswer::No) ==
+           MessageAnswer::Yes;
 }
 
 } // namespace tf

@@ -34,6 +34,8 @@ struct MessageRequest
     QString title; // empty means the program's title
     QString text;
     MessageButtons buttons = MessageButtons::Ok;
+    // The button Enter presses; unset, the box's first button (Ok or Yes).
+    std::optional<MessageAnswer> defaultButton;
 };
 
 struct FileDialogRequest
@@ -155,6 +157,10 @@ private:
 
 // Convenience wrappers used by every window.
 MessageAnswer showMessage(QWidget *parent, MessageIcon icon, const QString &text, const QString &title = {},
-                          MessageButtons buttons = MessageButtons::Ok);
+                          MessageButtons buttons = MessageButtons::Ok,
+                          std::optional<MessageAnswer> defaultButton = std::nullopt);
+// A Yes/No question whose Yes deletes or throws something away; No is the
+// default button, so a hurried Enter loses nothing. True when the answer is Yes.
+bool askBeforeLoss(QWidget *parent, const QString &text, const QString &title = {});
 
 } // namespace tf

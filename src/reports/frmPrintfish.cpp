@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace tf {
@@ -94,6 +95,8 @@ frmPrintfish::frmPrintfish(QWidget *parent)
     connect(cmdPrintlog, &QPushButton::clicked, this, [this] { runReport(QStringLiteral("log.rpt"), this); });
     connect(cmdPrinttotal, &QPushButton::clicked, this, [this] { runReport(QStringLiteral("totalfish.rpt"), this); });
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    // A choice like a dialog's: Enter presses the focused report button, Escape leaves as Exit does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, cmdExit, &QPushButton::click);
 }
 
 } // namespace tf

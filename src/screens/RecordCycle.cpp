@@ -5,9 +5,11 @@
 #include "platform/Platform.h"
 #include "screens/ActivationWatch.h"
 #include "screens/FieldLock.h"
+#include "screens/ScreenKit.h"
 #include "shell/DatabaseNotice.h"
 #include "shell/PendingRows.h"
 #include "shell/WindowChrome.h"
+#include "shell/WindowRegistry.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -17,6 +19,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QStyleHints>
 #include <utility>
 
@@ -106,6 +109,7 @@ RecordCycle::RecordCycle(ScreenParams params, CycleHooks hooks)
 
     if (p.window) {
         p.window->installEventFilter(this);
+        makeShortcuts();
         connect(&ActivationWatch::instance(), &ActivationWatch::activated, this, [this](QWidget *window) {
             if (window == m_params.window)
                 activate();
@@ -164,6 +168,7 @@ bool RecordCycle::open()
         l.list->addItems(*items);
         l.list->setEditText(shown);
     }
+    acceptTypedDates();
     setEditingLayout(false);
     syncGrid(m_source->currentRow());
     showCurrent();
@@ -172,6 +177,17 @@ bool RecordCycle::open()
         reportProblem(problems.join(QLatin1Char('\n')));
     }
     return problems.isEmpty();
+}
+
+void RecordCycle::acceptTypedDates()
+{
+    const TableDef *table = findTable(m_source->tableName());
+    if (!m_grid || !m_params.gridAcceptsTyping || !table)
+        return;
+    const QString keeper = m_params.title.isEmpty() ? QStringLiteral("the list") : m_params.title.toLower();
+    for (int i = 0; i < m_params.gridColumns.size(); ++i)
+        if (table->dateColumns.contains(m_params.gridColumns[i].field, Qt::CaseInsensitive))
+            kit::acceptTypedDates(m_grid, i, keeper);
 }
 
 QStringList RecordCycle::missingColumns() const
@@ -190,6 +206,30 @@ void RecordCycle::reportProblem(const QString &text)
 {
     m_problem = text;
     reportWhenShown(m_params.window, text);
+}
+
+void RecordCycle::makeShortcuts()
+{
+    // Off while browsing, so the several lists of one window never claim the same keys at once.
+    const auto add = [this](const QKeySequence &keys, void (RecordCycle::*command)()) {
+        auto *shortcut = new QShortcut(keys, m_params.window);
+        shortcut->setEnabled(false);
+        connect(shortcut, &QShortcut::activated, this, command);
+        m_shortcuts << shortcut;
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_S), &RecordCycle::saveByKey);
+    add(QKeySequence(Qt::Key_Escape), &RecordCycle::cancelAsking);
+}
+
+QString RecordCycle::discardQuestion() const
+{
+    const QString what = m_params.recordNoun.isEmpty() ? QStringLiteral("record") : m_params.recordNoun;
+    return QStringLiteral("Discard the %1 you are typing?").arg(what);
+}
+
+bool RecordCycle::mayDiscardTyping()
+{
+    return !hasTypedPendingRow() || askBeforeLoss(m_params.window, discardQuestion());
 }
 
 bool RecordCycle::hasTypedPendingRow() const
@@ -274,6 +314,25 @@ void RecordCycle::cancel()
     focus(m_params.focusAfterSave);
 }
 
+void RecordCycle::saveByKey()
+{
+    // As a click on Save, so whatever else the screen does on Save happens too.
+    if (m_params.saveButton)
+        m_params.saveButton->click();
+    else
+        save();
+}
+
+void RecordCycle::cancelAsking()
+{
+    if (state() == CycleState::Browse || !mayDiscardTyping())
+        return;
+    if (m_params.cancelButton)
+        m_params.cancelButton->click();
+    else
+        cancel();
+}
+
 void RecordCycle::deleteRecord()
 {
     if (state() != CycleState::Browse || !m_source->isOpen())
@@ -286,7 +345,12 @@ void RecordCycle::deleteRecord()
     }
     if (!confirmDelete())
         return;
-    if (!m_source->deleteCurrent()) {
+    // The grid moves its own current row off the row being removed; the data
+    // source must not follow it, or the row chosen below is one too far.
+    m_syncing = true;
+    const bool deleted = m_source->deleteCurrent();
+    m_syncing = false;
+    if (!deleted) {
         warn(m_source->errorText());
         return;
     }
@@ -372,6 +436,8 @@ void RecordCycle::setEditingLayout(bool editing)
     for (QWidget *w : {p.minimizeButton, p.exitButton, static_cast<QWidget *>(p.grid)})
         if (w)
             w->setEnabled(!editing);
+    for (QShortcut *shortcut : std::as_const(m_shortcuts))
+        shortcut->setEnabled(editing);
     if (m_hooks.layoutChanged)
         m_hooks.layoutChanged(editing);
 }
@@ -498,9 +564,8 @@ bool RecordCycle::refuseLastRow()
 bool RecordCycle::confirmDelete()
 {
     const QString subject = m_params.deleteSubject ? m_params.deleteSubject() : QString();
-    return showMessage(m_params.window, MessageIcon::Question,
-                       QStringLiteral("Are you sure you want to delete ") + subject, m_params.deleteTitle,
-                       MessageButtons::YesNo) == MessageAnswer::Yes;
+    return askBeforeLoss(m_params.window, QStringLiteral("Are you sure you want to delete ") + subject,
+                         m_params.deleteTitle);
 }
 
 // ---- helpers -------------------------------------------------------------------
@@ -576,8 +641,13 @@ bool RecordCycle::eventFilter(QObject *watched, QEvent *event)
         m_shownOnce = true;
         recount();
     } else if (event->type() == QEvent::Close) {
+        // Typing goes only when the user says so; Exit & Backup has asked already.
         // A pending row of the form is never half-kept. (A cell still being
         // typed into in the grid is written as the editor loses the focus.)
+        if (!WindowRegistry::closingAll() && !mayDiscardTyping()) {
+            event->ignore();
+            return true;
+        }
         discardPending();
     }
     return false;

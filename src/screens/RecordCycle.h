@@ -8,8 +8,9 @@
 // connects nothing else: the cycle owns its data source, wires the buttons,
 // fills the lookup lists at open, keeps the grid and the data source in step,
 // switches the layout, recounts when the window becomes the program's active
-// window, says once when its database cannot be used, and throws a pending
-// row away when the window closes.
+// window, says once when its database cannot be used, and asks before closing
+// the window throws away a pending row that holds typing. While a row is
+// pending, Ctrl+S saves it and Escape cancels it (asking first the same way).
 //
 // What a screen adds to the cycle goes through CycleHooks; a command the cycle
 // does not know (sort, e-mail, picture) is the screen's own button and handler.
@@ -28,6 +29,7 @@ class QAbstractButton;
 class QAbstractItemView;
 class QComboBox;
 class QLabel;
+class QShortcut;
 class QWidget;
 
 namespace tf {
@@ -145,6 +147,8 @@ public:
     CycleState state() const;
     // Adding or editing with something typed: what Exit & Backup must ask about.
     bool hasTypedPendingRow() const;
+    // "Discard the Membership you are typing?"
+    QString discardQuestion() const;
     DataSource *source() const { return m_source.get(); }
     const FieldBinding &binding() const { return m_binding; }
     const CycleHooks &hooks() const { return m_hooks; }
@@ -158,6 +162,8 @@ public:
     void editRecord();
     bool save();
     void cancel();
+    // Escape: cancels a pending row, asking first when it holds typing.
+    void cancelAsking();
     void deleteRecord();
     void print();
     void activate();
@@ -185,12 +191,17 @@ private:
     int rowCount() const; // the rows of the record source in the file now
     bool refuseLastRow(); // true (after the refusal) when only one row is left
     bool confirmDelete();
+    bool mayDiscardTyping();
+    void saveByKey(); // asks when the pending row holds typing; true when it may go
+    void makeShortcuts();
     void warn(const QString &text);
     void focus(QWidget *w);
     void syncGrid(int row);
     QList<QWidget *> lockTargets() const;
     void reportProblem(const QString &text);
     QStringList missingColumns() const;
+    // A grid that takes typing takes only days in its date columns.
+    void acceptTypedDates();
     bool isBarButton(QObject *watched) const;
     void takeSnapshot();
 
@@ -210,7 +221,8 @@ private:
     GridModel *m_model = nullptr;
     QPointer<QAbstractItemView> m_grid; // a window deletes its grid before the cycle
     QString m_problem;
-    QStringList m_snapshot; // what the fields held when the pending row was started
+    QList<QShortcut *> m_shortcuts; // on only while a row is pending
+    QStringList m_snapshot;         // what the fields held when the pending row was started
     // A second click of a double click must not land on the bar that took the first one's place.
     quint64 m_lastRelease = 0;
     bool m_swappedSinceRelease = false;

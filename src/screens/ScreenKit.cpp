@@ -1,21 +1,25 @@
 #include "screens/ScreenKit.h"
 
 #include "data/DateField.h"
+#include "data/FieldValue.h"
 #include "data/ValueLists.h"
 #include "platform/Platform.h"
 #include "screens/RecordCycle.h"
 #include "screens/ScreenLook.h"
 #include "shell/Bar.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStyledItemDelegate>
 #include <limits>
 
 namespace tf::kit {
@@ -98,7 +102,104 @@ private:
     QString m_warning;
 };
 
+// The user's short date form with all four digits of the year, as the date picker shows it.
+QString dayFormat()
+{
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+QDate parseTypedDay(const QString &text)
+{
+    QDate d = QLocale().toDate(text, dayFormat());
+    if (!d.isValid())
+        d = QDate::fromString(text, Qt::ISODate);
+    return d;
+}
+
+// Free text in a date column would break the order by date, leave the date
+// picker blank and lose the trip's date: a typed cell is a day or is refused.
+// Four-digit years are shown, as 1900 and 2000 must not both read "00".
+class DayDelegate : public QStyledItemDelegate
+{
+public:
+    DayDelegate(QAbstractItemView *grid, QString keeper) : QStyledItemDelegate(grid), m_grid(grid), m_keeper(keeper) {}
+
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = shown(index.data(Qt::EditRole));
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
+            line->setText(shown(index.data(Qt::EditRole)));
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (!line)
+            return;
+        const QVariant stored = index.data(Qt::EditRole);
+        const QString typed = line->text().trimmed();
+        if (typed == shown(stored))
+            return; // untouched: the stored value (and its time of day) stays as it is
+        if (typed.isEmpty()) {
+            model->setData(index, QString());
+            return;
+        }
+        const QDate day = parseTypedDay(typed);
+        if (!day.isValid() || day < firstDay() || day > lastDay()) {
+            showMessage(m_grid->window(), MessageIcon::Exclamation,
+                        QStringLiteral("\"%1\" is not a date %2 can keep.\n").arg(typed.left(40), m_keeper) +
+                            QStringLiteral("The date picker cannot show this date.\nChoose a day from %1 to %2.")
+                                .arg(dayText(firstDay()), dayText(lastDay())));
+            return;
+        }
+        static const QRegularExpression timeOfDay(
+            QStringLiteral("^\\d{4}-\\d{2}-\\d{2}([ T]\\d{2}:\\d{2}(?::\\d{2})?)$"));
+        const auto m = timeOfDay.match(stored.toString().trimmed());
+        model->setData(index, FieldValue::fromDate(day) + (m.hasMatch() ? m.captured(1) : QString()));
+    }
+
+private:
+    static QString shown(const QVariant &stored)
+    {
+        const QDate d = FieldValue::toDate(stored);
+        return d.isValid() ? dayText(d) : FieldValue::toDisplayText(stored);
+    }
+
+    QAbstractItemView *m_grid;
+    QString m_keeper;
+};
+
 } // namespace
+
+QDate firstDay()
+{
+    return QDate(100, 1, 1);
+}
+
+QDate lastDay()
+{
+    return QDate(9999, 12, 31);
+}
+
+QString dayText(const QDate &day)
+{
+    return QLocale().toString(day, dayFormat());
+}
+
+void acceptTypedDates(QAbstractItemView *grid, int column, const QString &keeper)
+{
+    grid->setItemDelegateForColumn(column, new DayDelegate(grid, keeper));
+}
 
 void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warning)
 {

@@ -23,6 +23,8 @@
 #include <span>
 
 class QAbstractButton;
+class QAbstractItemView;
+class QDate;
 class QGroupBox;
 class QLabel;
 class QWidget;
@@ -116,6 +118,20 @@ void allowOnlyKeys(QWidget *field, const QString &allowed, const QString &warnin
 
 // One field made alone (not bound): for screens that place a field themselves.
 QWidget *makeField(QWidget *parent, const FieldDecl &decl);
+
+// The days a date picker can show; a typed date outside them is refused.
+QDate firstDay();
+QDate lastDay();
+// A day in the user's short form with all four digits of the year ("12/24/2026").
+QString dayText(const QDate &day);
+
+// Makes `column` of a grid that takes typing a date column: the cell shows and
+// takes a day in dayText's form (or the stored form, "2026-12-24"); the time of
+// day the row held stays with a new day. Text that is no day between firstDay()
+// and lastDay() is refused with a message saying it is no date `keeper` ("the
+// reminders") can keep, and the row keeps its stored date. Clearing the cell
+// clears the date.
+void acceptTypedDates(QAbstractItemView *grid, int column, const QString &keeper);
 
 } // namespace kit
 } // namespace tf

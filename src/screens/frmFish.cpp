@@ -160,7 +160,7 @@ void frmFish::buildGroups()
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
     VScroll1->setGeometry(kViewportRect.width() - kScrollBarWidth, 0, kScrollBarWidth, kViewportRect.height());
 
-    const kit::FormGeometry rows{32, 40, 10, 104, 26, 10, 8};
+    const kit::FormGeometry rows{30, 32, 10, 104, 26, 10, 8};
     for (int i = 0; i < 5; ++i) {
         const FishGroup &g = kFish[i];
         const QString n = QString::number(i + 1);
@@ -172,9 +172,14 @@ void frmFish::buildGroups()
         const kit::FieldDecl fields[] = {
             {g.species, "Fish Species:", QStringLiteral("Fish") + n, list, {}, "Fish", "Fish"},
             {g.lure, "Lure / Bait:", QStringLiteral("Lure") + n, list, {}, "Lures", "Lure"},
-            {g.remarks, "Remarks:", QStringLiteral("Remarks") + n, FieldKind::Text},
+            {g.remarks, "Remarks:", QStringLiteral("Remarks") + n, FieldKind::MultiLine},
         };
-        kit::addFields(*m_cycle, group, fields, &rows);
+        const QList<QWidget *> made = kit::addFields(*m_cycle, group, fields, &rows);
+        // Remarks take several lines: beside their caption, down to the group's foot.
+        const int top = rows.top + 2 * rows.rowHeight;
+        const int left = rows.captionX + rows.captionWidth;
+        made.last()->setGeometry(left, top, group->width() - left - rows.rightMargin,
+                                 group->height() - top - rows.bottomMargin);
     }
     auto *Label23 = whiteLabel(Picture2, "Label23", QStringLiteral("Record more fish in the Notebook."));
     Label23->setGeometry(12, kGroupTop + 5 * kGroupPitch, Picture2->width() - 24, 24);

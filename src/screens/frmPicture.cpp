@@ -8,6 +8,7 @@
 #include "screens/ActivationWatch.h"
 #include "screens/FieldLock.h"
 #include "screens/PictureLoader.h"
+#include "screens/ScreenKit.h"
 #include "screens/ScreenLook.h"
 #include "shell/DatabaseNotice.h"
 #include "shell/WindowChrome.h"
@@ -90,6 +91,7 @@ void frmPicture::buildControls()
                                              {QStringLiteral("Lake / River"), QStringLiteral("Lake")}});
     m_model->setEditable(true); // typing into a cell changes that trip's date or lake
     DBGrid1->setModel(m_model);
+    kit::acceptTypedDates(DBGrid1, 0, QStringLiteral("the fishing log"));
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

@@ -1,7 +1,6 @@
 #include "screens/frmReminders.h"
 
 #include "data/DateField.h"
-#include "data/FieldValue.h"
 #include "data/RecordSources.h"
 #include "platform/Platform.h"
 #include "screens/RecordCycle.h"
@@ -10,18 +9,13 @@
 #include "shell/Bar.h"
 #include "shell/WindowChrome.h"
 
-#include <QAbstractItemModel>
 #include <QCalendarWidget>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -30,90 +24,11 @@ namespace tf {
 
 namespace {
 
-// The user's short date form with all four digits of the year, as the date picker shows it.
-QString dayFormat()
-{
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
 QString outOfRangeText()
 {
     return QStringLiteral("The date picker cannot show this date.\nChoose a day from %1 to %2.")
         .arg(reminderDayText(frmReminders::firstDay()), reminderDayText(frmReminders::lastDay()));
 }
-
-// A date typed into the grid: the date picker's own form, or the stored form.
-QDate parseTypedDay(const QString &text)
-{
-    const QString t = text.trimmed();
-    QDate d = QLocale().toDate(t, dayFormat());
-    if (!d.isValid())
-        d = QDate::fromString(t, Qt::ISODate);
-    return d;
-}
-
-// The Date cell of the grid: shown with four-digit years (1900 and 2000 must
-// not both read "00"), and a typed date is stored in the file's date form or
-// refused with a message; free text in a date column would break the order by
-// date and leave the date picker blank.
-class DayDelegate : public QStyledItemDelegate
-{
-public:
-    explicit DayDelegate(QWidget *window) : QStyledItemDelegate(window), m_window(window) {}
-
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->text = shown(index.data(Qt::EditRole));
-    }
-
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        if (auto *line = qobject_cast<QLineEdit *>(editor))
-            line->setText(shown(index.data(Qt::EditRole)));
-        else
-            QStyledItemDelegate::setEditorData(editor, index);
-    }
-
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
-    {
-        auto *line = qobject_cast<QLineEdit *>(editor);
-        if (!line)
-            return;
-        const QVariant stored = index.data(Qt::EditRole);
-        const QString typed = line->text().trimmed();
-        if (typed == shown(stored))
-            return; // untouched: the stored value (and its time of day) stays as it is
-        if (typed.isEmpty()) {
-            model->setData(index, QString());
-            return;
-        }
-        const QDate day = parseTypedDay(typed);
-        if (!day.isValid() || day < frmReminders::firstDay() || day > frmReminders::lastDay()) {
-            showMessage(m_window, MessageIcon::Exclamation,
-                        QStringLiteral("\"%1\" is not a date the reminders can keep.\n").arg(typed.left(40)) +
-                            outOfRangeText());
-            return;
-        }
-        // The time of day the row held stays with the new day.
-        static const QRegularExpression timeOfDay(
-            QStringLiteral("^\\d{4}-\\d{2}-\\d{2}([ T]\\d{2}:\\d{2}(?::\\d{2})?)$"));
-        const auto m = timeOfDay.match(stored.toString().trimmed());
-        model->setData(index, FieldValue::fromDate(day) + (m.hasMatch() ? m.captured(1) : QString()));
-    }
-
-private:
-    static QString shown(const QVariant &stored)
-    {
-        const QDate d = FieldValue::toDate(stored);
-        return d.isValid() ? reminderDayText(d) : FieldValue::toDisplayText(stored);
-    }
-
-    QWidget *m_window;
-};
 
 } // namespace
 
@@ -131,7 +46,7 @@ QCalendarWidget *frmReminders::makeMonthView(QWidget *parent)
 
 QString reminderDayText(const QDate &day)
 {
-    return QLocale().toString(day, dayFormat());
+    return kit::dayText(day);
 }
 
 frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
@@ -148,7 +63,6 @@ frmReminders::frmReminders(QWidget *parent) : QWidget(parent)
     auto *DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     look::styleGrid(DBGrid1);
-    DBGrid1->setItemDelegateForColumn(0, new DayDelegate(this));
 
     const kit::ButtonDecl menu[] = {{"cmdNew", "New", " Add a new Reminder "},
                                     {"cmdEdit", "Edit", " Edit this Reminder "},

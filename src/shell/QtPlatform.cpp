@@ -61,6 +61,22 @@ MessageAnswer QtPlatform::message(const MessageRequest &request, QWidget *parent
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+    if (request.defaultButton) {
+        switch (*request.defaultButton) {
+        case MessageAnswer::Ok:
+            box.setDefaultButton(QMessageBox::Ok);
+            break;
+        case MessageAnswer::Cancel:
+            box.setDefaultButton(QMessageBox::Cancel);
+            break;
+        case MessageAnswer::Yes:
+            box.setDefaultButton(QMessageBox::Yes);
+            break;
+        case MessageAnswer::No:
+            box.setDefaultButton(QMessageBox::No);
+            break;
+        }
+    }
     // The wait pointer must not hide the pointer the user needs to answer.
     const bool overridden = QApplication::overrideCursor() != nullptr;
     if (overridden)

@@ -275,8 +275,7 @@ void frmStart::exitAndBackup()
             text << QStringLiteral("    ") + window;
         text << QStringLiteral("Exit & Backup Database closes every window, and this typing will be lost.")
              << QStringLiteral("Close them anyway?");
-        if (showMessage(this, MessageIcon::Question, text.join(QLatin1Char('\n')), QString(), MessageButtons::YesNo) !=
-            MessageAnswer::Yes)
+        if (!askBeforeLoss(this, text.join(QLatin1Char('\n'))))
             return;
     }
     // Between the last of these windows closing and the maintenance window

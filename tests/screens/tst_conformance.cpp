@@ -3,7 +3,8 @@
 // through the file and back, Edit and Cancel, Edit keeping what the screen does
 // not show (a stored time of day, the earliest dates), the required field, the
 // last row, the delete prompt and the row that becomes current, the count,
-// everything off while editing, closing with a pending row, a write that
+// everything off while editing, closing with a pending row (asked first),
+// Ctrl+S and Escape on a pending row, a write that
 // fails, a column the file lacks, long texts, a double click on Save, Print,
 // and Exit putting back the menu that opened the screen.
 
@@ -60,6 +61,8 @@ private slots:
     void lastRowAndDelete();
     void closingWithPendingRowWritesNothing_data() { screens(); }
     void closingWithPendingRowWritesNothing();
+    void keysSaveAndCancel_data() { screens(); }
+    void keysSaveAndCancel();
     void writeFailureKeepsTyping_data() { screens(); }
     void writeFailureKeepsTyping();
     void missingColumnIsReported_data() { screens(); }
@@ -87,6 +90,8 @@ private:
     QList<QWidget *> editableFields() const;
     void fillEveryField(const QString &kind, int textLength = 0);
     bool startNewOrEdit();
+    void checkDiscardQuestion(const RecordedMessage &asked) const;
+    int discardQuestions() const; // how many times the user was asked to discard typing
 
     RecordCycle *m_cycle = nullptr;
     QString m_table;
@@ -419,6 +424,7 @@ void TestConformance::lastRowAndDelete()
     QCOMPARE(asked.title, title);
     QCOMPARE(asked.icon, MessageIcon::Question);
     QCOMPARE(asked.buttons, MessageButtons::YesNo);
+    QCOMPARE(asked.defaultButton, MessageAnswer::No); // Enter keeps the row
     ui().answerNext(MessageAnswer::Yes);
     QVERIFY(ui().click(p().deleteButton));
     QCOMPARE(fileRows(), 2);
@@ -431,6 +437,8 @@ void TestConformance::lastRowAndDelete()
         QCOMPARE(p().countLabel->text(), QStringLiteral("2") + p().countText);
 }
 
+// Closing the window (its frame, Alt+F4) asks before typing goes: No keeps
+// the window with the typing, Yes closes it and writes nothing.
 void TestConformance::closingWithPendingRowWritesNothing()
 {
     QVERIFY(openCycle());
@@ -439,10 +447,84 @@ void TestConformance::closingWithPendingRowWritesNothing()
     QVERIFY(openCycle());
     QVERIFY(startNewOrEdit());
     fillEveryField(QStringLiteral("typed"));
+    QPointer<QWidget> window = p().window;
+    const int before = ui().messageCount();
+    ui().answerNext(MessageAnswer::No);
     ui().close();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(ui().messageCount(), before + 1);
+    checkDiscardQuestion(fake().messages.last());
+    QVERIFY(m_cycle->state() != CycleState::Browse);
+    QVERIFY(m_cycle->hasTypedPendingRow());
+    ui().answerNext(MessageAnswer::Yes);
+    ui().close();
+    QVERIFY(!window);
     QCOMPARE(fileRows(), 1);
     for (const QString &column : tableDef().columns)
         QVERIFY(!fileValue(key, column).toString().startsWith(QLatin1String("typed")));
+    // With nothing typed there is nothing to ask about.
+    QVERIFY(openCycle());
+    QVERIFY(startNewOrEdit());
+    ui().close();
+    QCOMPARE(discardQuestions(), 2);
+}
+
+int TestConformance::discardQuestions() const
+{
+    return int(std::count_if(fake().messages.begin(), fake().messages.end(),
+                             [](const RecordedMessage &m) { return m.text.startsWith(QLatin1String("Discard the")); }));
+}
+
+void TestConformance::checkDiscardQuestion(const RecordedMessage &asked) const
+{
+    QVERIFY(!p().recordNoun.isEmpty());
+    QCOMPARE(asked.text, QStringLiteral("Discard the %1 you are typing?").arg(p().recordNoun));
+    QCOMPARE(asked.icon, MessageIcon::Question);
+    QCOMPARE(asked.buttons, MessageButtons::YesNo);
+    QCOMPARE(asked.defaultButton, MessageAnswer::No);
+}
+
+// Ctrl+S saves a pending row as Save does; Escape cancels it, asking first when it holds typing.
+void TestConformance::keysSaveAndCancel()
+{
+    QVERIFY(openCycle());
+    const qint64 key = seedRow(1);
+    ui().close();
+    QVERIFY(openCycle());
+    const auto press = [this](QKeyCombination keys) {
+        QWidget *to = QApplication::focusWidget() ? QApplication::focusWidget() : p().window;
+        QTest::keyClick(to, keys.key(), keys.keyboardModifiers());
+    };
+    QVERIFY(startNewOrEdit());
+    press(Qt::Key_Escape); // nothing typed: cancelled without a question
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    QCOMPARE(discardQuestions(), 0);
+    const int before = ui().messageCount();
+    QVERIFY(startNewOrEdit());
+    fillEveryField(QStringLiteral("typed"));
+    ui().answerNext(MessageAnswer::No);
+    press(Qt::Key_Escape);
+    QCOMPARE(ui().messageCount(), before + 1);
+    checkDiscardQuestion(fake().messages.last());
+    QVERIFY(m_cycle->hasTypedPendingRow());
+    ui().answerNext(MessageAnswer::Yes);
+    press(Qt::Key_Escape);
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    QCOMPARE(fileRows(), 1);
+    QVERIFY(startNewOrEdit());
+    fillEveryField(QStringLiteral("typed"));
+    press(Qt::CTRL | Qt::Key_S);
+    QCOMPARE(m_cycle->state(), CycleState::Browse);
+    const auto saved = m_cycle->source()->lastModified();
+    QVERIFY(saved);
+    QCOMPARE(fileRows(), p().newButton ? 2 : 1);
+    if (!p().newButton)
+        QCOMPARE(*saved, key);
+    for (QWidget *w : editableFields())
+        if (!qobject_cast<DateField *>(w))
+            QCOMPARE(fileValue(*saved, m_cycle->binding().fieldOf(w)).toString(),
+                     valueFor(m_cycle->binding().fieldOf(w), QStringLiteral("typed")));
+    QCOMPARE(discardQuestions(), 2);
 }
 
 void TestConformance::writeFailureKeepsTyping()

@@ -16,9 +16,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <sqlite3.h>
 
@@ -37,6 +39,8 @@ void setText(QWidget *w, const QString &text)
         c->setEditText(text);
     else if (auto *e = qobject_cast<QLineEdit *>(w))
         e->setText(text);
+    else if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+        p->setPlainText(text);
 }
 
 } // namespace
@@ -56,6 +60,7 @@ private slots:
     void sortShowsTripsAddedElsewhere();
     void sameTripInTheLogAtOnce();
     void longRemarksComeBackWhole();
+    void remarksTakeSeveralLines();
     void failedWriteKeepsTyping_data();
     void failedWriteKeepsTyping();
 
@@ -218,10 +223,20 @@ void TestFish::printOpensReportChoice()
     addTrip("2026-07-04", "Lake");
     QVERIFY(openFish());
     QVERIFY(click("cmdPrint"));
-    QWidget *choice = WindowRegistry::find(QStringLiteral("frmPrintfish"));
+    QPointer<QWidget> choice = WindowRegistry::find(QStringLiteral("frmPrintfish"));
     QVERIFY(choice && choice->isVisible());
     QVERIFY(fake().reports.isEmpty());
     QCOMPARE(m_fish->cycle()->state(), CycleState::Browse);
+    // Enter takes the report button that has the focus; Escape leaves the choice.
+    QVERIFY(activate(choice));
+    auto *log = choice->findChild<QPushButton *>(QStringLiteral("cmdPrintlog"));
+    log->setFocus();
+    QSignalSpy spy(log, &QPushButton::clicked);
+    QTest::keyClick(log, Qt::Key_Return);
+    QCOMPARE(spy.count(), 1);
+    QTest::keyClick(log, Qt::Key_Escape);
+    ScreenDriver::releaseClosed();
+    QVERIFY(!choice);
 }
 
 void TestFish::sortShowsTripsAddedElsewhere()
@@ -270,6 +285,25 @@ void TestFish::longRemarksComeBackWhole()
     QVERIFY(click("cmdSave"));
     QVERIFY(m_fish = reopen<frmFish>());
     QCOMPARE(shownText(get("Text2")), megabyte);
+}
+
+// Enter starts a new line of a remark; the lines are kept apart in the file and come back so.
+void TestFish::remarksTakeSeveralLines()
+{
+    addTrip("2026-07-04", "Lake");
+    QVERIFY(openFish());
+    QVERIFY(click("cmdEdit"));
+    auto *remarks = get<QPlainTextEdit>("Text2");
+    QVERIFY(remarks);
+    QCOMPARE(remarks->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    remarks->setFocus();
+    QTest::keyClicks(remarks, QStringLiteral("on a jig"));
+    QTest::keyClick(remarks, Qt::Key_Return);
+    QTest::keyClicks(remarks, QStringLiteral("released"));
+    QVERIFY(click("cmdSave"));
+    QCOMPARE(value("SELECT Remarks2 FROM Log").toString(), QStringLiteral("on a jig\nreleased"));
+    QVERIFY(m_fish = reopen<frmFish>());
+    QCOMPARE(get<QPlainTextEdit>("Text2")->toPlainText(), QStringLiteral("on a jig\nreleased"));
 }
 
 void TestFish::failedWriteKeepsTyping_data()

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -41,6 +42,8 @@ private slots:
     void printsWhatIsShown();
     void printFailures_data();
     void printFailures();
+    void typedDateIsADate_data();
+    void typedDateIsADate();
 
 private:
     frmPicture *openViewer() { return m_viewer = open<frmPicture>(); }
@@ -358,6 +361,45 @@ void TestPicture::printFailures()
     click("cmdPrint");
     QCOMPARE(fake().lastMessageText(), QStringLiteral("There was a problem printing to your printer."));
     QCOMPARE(fake().messages.last().icon, MessageIcon::None);
+}
+
+void TestPicture::typedDateIsADate_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("a day, the time of day kept") << "7/5/2026"
+                                                 << "2026-07-05 06:30:00";
+    QTest::newRow("no such day") << "2/30/2026"
+                                 << "2026-07-04 06:30:00";
+    QTest::newRow("not a date") << "next week"
+                                << "2026-07-04 06:30:00";
+}
+
+// The trip's date typed into the grid: a day is stored as a date, anything else is refused and the date stays.
+void TestPicture::typedDateIsADate()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    addTrip(QStringLiteral("2026-07-04 06:30:00"), QStringLiteral("Lake"), QString());
+    QVERIFY(openViewer());
+    const QModelIndex cell = grid()->model()->index(0, 0);
+    grid()->setCurrentIndex(cell);
+    grid()->edit(cell);
+    auto *editor = grid()->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), QStringLiteral("7/4/2026"));
+    editor->setText(typed);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!editor->isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(value("SELECT Date FROM Log").toString(), stored);
+    const bool refused = stored.startsWith(QLatin1String("2026-07-04"));
+    QCOMPARE(fake().messages.size(), refused ? 1 : 0);
+    if (refused)
+        QCOMPARE(lastMessage(), QStringLiteral("\"%1\" is not a date the fishing log can keep.\n"
+                                               "The date picker cannot show this date.\n"
+                                               "Choose a day from 1/1/0100 to 12/31/9999.")
+                                    .arg(typed));
 }
 
 TF_TEST_MAIN(TestPicture)

@@ -276,6 +276,7 @@ void TestRecordCycle::afterDelete_data()
     QTest::newRow("requery, first row") << int(AfterDelete::RequeryThenFirst) << 1 << "Anglers Club";
     QTest::newRow("first row, no requery") << int(AfterDelete::FirstWithoutRequery) << 2 << "Anglers Club";
     QTest::newRow("the next row") << int(AfterDelete::NextElsePrevious) << 1 << "Carp Union";
+    QTest::newRow("the next row after the first") << int(AfterDelete::NextElsePrevious) << 0 << "Bass Society";
     QTest::newRow("back one from the end") << int(AfterDelete::NextElsePrevious) << 2 << "Bass Society";
 }
 

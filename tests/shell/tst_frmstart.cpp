@@ -506,6 +506,7 @@ void TestStart::exitAndBackupAsksAboutTyping()
         const RecordedMessage &m = fake().messages.first();
         QCOMPARE(m.icon, MessageIcon::Question);
         QCOMPARE(m.buttons, MessageButtons::YesNo);
+        QCOMPARE(m.defaultButton, MessageAnswer::No);
         for (const QString &window : named)
             QVERIFY2(m.text.contains(window), qPrintable(m.text));
         QVERIFY2(m.text.contains(QStringLiteral("will be lost")), qPrintable(m.text));

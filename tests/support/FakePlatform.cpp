@@ -11,7 +11,8 @@ MessageAnswer FakePlatform::message(const MessageRequest &request, QWidget *)
         answer = (request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel)
                      ? MessageAnswer::Yes
                      : MessageAnswer::Ok;
-    messages.append({request.icon, request.title, request.text, request.buttons, answer, waitDepth});
+    messages.append(
+        {request.icon, request.title, request.text, request.buttons, answer, waitDepth, request.defaultButton});
     return answer;
 }
 

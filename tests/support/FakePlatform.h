@@ -19,7 +19,8 @@ struct RecordedMessage
     QString text;
     MessageButtons buttons;
     MessageAnswer answer;
-    int waitDepth; // how many wait pointers were shown when the box came up
+    int waitDepth;                              // how many wait pointers were shown when the box came up
+    std::optional<MessageAnswer> defaultButton; // what Enter would have answered, if the box set it
 };
 
 class FakePlatform : public Platform
