@@ -300,7 +300,7 @@ int StreamPages::pageCount() const
 
 QSizeF StreamPages::pageSize() const
 {
-    return m_setup.printable;
+    return m_setup.paper;
 }
 
 StreamPages::Table StreamPages::table(int index) const
@@ -408,8 +408,8 @@ void StreamPages::paintPage(int index, QPainter &painter) const
     const Page &page = m_pages[size_t(index)];
     const bool cut = size_t(index) + 1 < m_pages.size() && m_pages[size_t(index) + 1].offset > 0;
     const qreal captions = page.repeat >= 0 ? m_tables[size_t(page.repeat)].captionHeight : 0;
-    const qreal width = m_setup.printable.width() * m_pxPerPoint;
-    const qreal height = m_setup.printable.height() * m_pxPerPoint;
+    const qreal width = m_setup.paper.width() * m_pxPerPoint;
+    const qreal height = m_setup.paper.height() * m_pxPerPoint;
     const qreal length = cut ? page.used - captions : height;
     QAbstractTextDocumentLayout *layout = doc->document()->documentLayout();
     painter.save();
