@@ -137,17 +137,6 @@ QByteArray pdfText(const QString &text)
     return out + '>';
 }
 
-// Why a write failed. A write the system stopped part way (a full disk, a
-// file size limit) leaves Qt with "Unknown error"; the system's reason is
-// still in errno then.
-QString failure(const QFileDevice &file, int code)
-{
-    if (code != 0 && (file.error() == QFileDevice::UnspecifiedError ||
-                      file.errorString() == QLatin1String("Unknown error") || file.errorString().isEmpty()))
-        return QString::fromLocal8Bit(std::strerror(code));
-    return file.errorString();
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- fonts
@@ -952,6 +941,15 @@ int PdfPage::metric(PaintDeviceMetric metric) const
 
 // ---------------------------------------------------------------- the file
 
+QString writeFailure(const QFileDevice &file, int code)
+{
+    const bool known = file.error() != QFileDevice::UnspecifiedError && !file.errorString().isEmpty() &&
+                       file.errorString() != QLatin1String("Unknown error");
+    if (!known && (code == ENOSPC || code == EFBIG || code == EDQUOT || code == EIO))
+        return QString::fromLocal8Bit(std::strerror(code));
+    return file.errorString();
+}
+
 PdfFile::PdfFile(const QString &path) : m_file(path)
 {
     m_offsets.push_back(0);
@@ -984,7 +982,7 @@ void PdfFile::write(const QByteArray &bytes)
     errno = 0;
     if (m_file.write(bytes) != bytes.size()) {
         m_failed = true;
-        m_error = failure(m_file, errno);
+        m_error = writeFailure(m_file, errno);
     }
 }
 
@@ -1097,7 +1095,7 @@ bool PdfFile::finish(const QString &title)
     errno = 0;
     if (!m_file.commit()) {
         m_failed = true;
-        m_error = failure(m_file, errno);
+        m_error = writeFailure(m_file, errno);
     }
     return !m_failed;
 }

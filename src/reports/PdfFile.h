@@ -24,6 +24,11 @@ namespace tf::report {
 
 class PdfPaintEngine;
 
+// Why a write to a file failed. A write the system stopped part way (a full
+// disk, a file size limit) leaves Qt with "Unknown error"; the system's reason
+// is still in errno (`code`) then.
+QString writeFailure(const QFileDevice &file, int code);
+
 // The fonts of one file, shared by the pages painted for it on several threads.
 class PdfFonts
 {

@@ -1,5 +1,7 @@
 #include "reports/ReportStream.h"
 
+#include "reports/PdfFile.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QDataStream>
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QThread>
+#include <cerrno>
 
 namespace tf::report {
 
@@ -156,7 +159,7 @@ bool StreamPages::flush(bool last)
 {
     if (!m_file.flush() || m_out.status() != QDataStream::Ok) {
         m_error = QStringLiteral("The report cannot be kept in the temporary folder while it is printed:\n%1.")
-                      .arg(m_file.errorString());
+                      .arg(writeFailure(m_file, errno));
         return false;
     }
     // The stretch since the last flush is measured on a thread of its own
