@@ -41,8 +41,9 @@ const QString &folderWith(int trips, bool mixedScripts = false)
         if (!createDatabase(db).ok || !test::generateTrips(db, trips))
             qFatal("cannot make the benchmark database");
         if (mixedScripts &&
-            !test::execSql(db, QStringLiteral("UPDATE Log SET Notes = coalesce(Notes, '') || ' Tôt le matin 😀🎣 Озеро, ψάρι, "
-                                              "بحيرة هادئة, אגם שקט, 鯉 ⇄ ☀'")))
+            !test::execSql(
+                db, QStringLiteral("UPDATE Log SET Notes = coalesce(Notes, '') || ' Tôt le matin 😀🎣 Озеро, ψάρι, "
+                                   "بحيرة هادئة, אגם שקט, 鯉 ⇄ ☀'")))
             qFatal("cannot make the benchmark database");
         for (const QString &name : QDir(test::definitionsFolder()).entryList({QStringLiteral("*.rpt")}))
             QFile::copy(QDir(test::definitionsFolder()).filePath(name), dir->filePath(name));

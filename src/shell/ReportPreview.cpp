@@ -170,6 +170,8 @@ ReportPreview::ReportPreview(const QString &title, ReportPages &pages, QWidget *
     m_counting->setObjectName(QStringLiteral("countingPages"));
     m_counting->setRange(0, 100);
     m_counting->setFormat(QStringLiteral("Counting pages %p%"));
+    m_counting->setMinimumWidth(m_counting->fontMetrics().horizontalAdvance(QStringLiteral("Counting pages 100%")) +
+                                24);
     auto *paper = new QLabel(paperName(pages.pageSize()), this);
     paper->setObjectName(QStringLiteral("paperSize"));
     paper->setToolTip(QStringLiteral("The paper the report is laid out on"));

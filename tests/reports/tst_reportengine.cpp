@@ -580,8 +580,8 @@ void TestReportEngine::pdfEmbedsFallbackFonts()
     QSizeF size[2];
     for (const bool mixed : {false, true}) {
         makeDatabase(db);
-        // U+1F600 and the arrows are not in DejaVu Serif: fontconfig finds them in DejaVu Sans.
-        const QString remark = mixed ? QStringLiteral("Tôt le matin 😀 Озеро ⇄ Ηλιος ⇆ %1")
+        // U+1F600 and the Arabic are not in DejaVu Serif: fontconfig finds them in DejaVu Sans.
+        const QString remark = mixed ? QStringLiteral("Tôt le matin 😀 Озеро ⇄ Ηλιος ⇆ بحيرة هادئة %1")
                                      : QStringLiteral("Early in the day, smile, lake, sun %1");
         QString sql = QStringLiteral("INSERT INTO Log (Date, Lake, Notes) VALUES ");
         for (int i = 0; i < 300; ++i)
@@ -600,7 +600,7 @@ void TestReportEngine::pdfEmbedsFallbackFonts()
         if (!mixed)
             continue;
         const QStringList texts = pdfPageTexts(bytes);
-        QVERIFY2(texts.value(0).contains(QStringLiteral("matin 😀 Озеро ⇄ Ηλιος ⇆ 0")), qPrintable(texts.value(0)));
+        QVERIFY2(texts.value(0).contains(QStringLiteral("matin 😀 Озеро ⇄ Ηλιος ⇆")), qPrintable(texts.value(0)));
         QVERIFY(bytes.contains("+DejaVuSans-Book"));
     }
     // Per page, the mixed report is within a few times the plain one (drawn as outlines it was many times).
