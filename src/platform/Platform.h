@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -47,7 +48,7 @@ struct FileDialogRequest
     QString filter;
     bool overwritePrompt = false; // save dialogs
     bool existingOnly = false;    // open dialogs
-    QString initialFolder;
+    QString initialFolder;        // empty: the user's documents folder
 };
 
 // A report's pages, painted one at a time as they are asked for.
@@ -59,10 +60,14 @@ public:
     virtual int pageCount() const = 0;
     // A long report is shown while its later pages are still being counted.
     virtual bool complete() const { return true; }
-    // Counts on for about this long; false when it stopped on an error (error() says why).
-    virtual bool paginateMore(int milliseconds)
+    // Counts on for about this long; false when it stopped on an error (error() says why)
+    // or was cancelled. A query can hold the count up for much longer: meanwhile `progress`
+    // (may be empty) is called now and then with how far it has come, and returning false
+    // cancels the report.
+    virtual bool paginateMore(int milliseconds, const std::function<bool(int percent)> &progress)
     {
         Q_UNUSED(milliseconds);
+        Q_UNUSED(progress);
         return true;
     }
     // How far the counting has come, 0 to 100.

@@ -2,13 +2,17 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QGlyphRun>
 #include <QImageWriter>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QTextLayout>
 #include <QtEndian>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <unordered_set>
@@ -95,7 +99,7 @@ void put32(QByteArray &out, quint32 v)
 }
 
 // Text set in these scripts is drawn glyph for glyph as the font maps it; any
-// other script needs shaping, which only the outlines keep.
+// other script needs shaping, which Qt's layout does first.
 bool needsShaping(const QString &text)
 {
     for (const QChar c : text) {
@@ -531,13 +535,26 @@ public:
         if (text.isEmpty() || m_pen.style() == Qt::NoPen || m_pen.color().alpha() == 0)
             return;
         const Face &face = faceFor(item.font());
-        if (face.index < 0 || (item.renderFlags() & QTextItem::RightToLeft) || needsShaping(text)) {
-            outlines(p, item);
+        if (face.index >= 0 && !(item.renderFlags() & QTextItem::RightToLeft) && !needsShaping(text) &&
+            drawDirect(p, item, face))
             return;
-        }
+        drawLaidOut(p, item);
+    }
+
+private:
+    struct Face
+    {
+        QRawFont raw;
+        int index = -1;
+    };
+
+    // The common case, and the fast one: the text's own font has every
+    // character, one glyph each, set at its design advances. False when the
+    // text needs more than that.
+    bool drawDirect(const QPointF &p, const QTextItem &item, const Face &face)
+    {
+        const QString text = item.text();
         const QList<quint32> glyphs = face.raw.glyphIndexesForString(text);
-        // Characters and glyphs one to one (the text above allows no ligatures);
-        // a character the font lacks came from another font: outlines.
         QList<quint32> drawn;
         drawn.reserve(glyphs.size());
         std::vector<std::pair<quint32, QString>> fresh;
@@ -552,32 +569,145 @@ public:
                 if (kind == QChar::Other_Control || kind == QChar::Other_Format || kind == QChar::Separator_Line ||
                     kind == QChar::Separator_Paragraph)
                     continue;
-                outlines(p, item);
-                return;
+                return false; // set in another font
             }
             drawn.push_back(g);
             if (!seen.count(g))
                 fresh.emplace_back(g, text.mid(start, length));
         }
         if (drawn.isEmpty())
-            return;
+            return true;
         // The layout placed the glyphs by their design advances; a run that
-        // was set otherwise (stretched, spaced) keeps its look as outlines.
+        // was set otherwise (stretched, spaced) is laid out again.
         qreal width = 0;
         for (const QPointF &a : face.raw.advancesForGlyphIndexes(drawn, QRawFont::UseDesignMetrics))
             width += a.x();
-        if (qAbs(width - item.width()) > 0.5 + item.width() / 200) {
+        if (qAbs(width - item.width()) > 0.5 + item.width() / 200)
+            return false;
+        markUsed(face.index, std::move(fresh));
+        syncClip();
+        setFill(m_pen.color());
+        beginText(face, p);
+        m_out += '<';
+        for (const quint32 g : drawn)
+            hex4(m_out, g);
+        m_out += "> Tj ET\n";
+        return true;
+    }
+
+    // Text the font alone cannot set: characters from fallback fonts, scripts
+    // that need shaping, right-to-left runs. Qt lays it out (choosing the
+    // fallback fonts and shaping), and each run of glyphs is embedded in the
+    // font it came from; only glyphs of fonts that cannot be embedded are drawn
+    // as outlines.
+    void drawLaidOut(const QPointF &p, const QTextItem &item)
+    {
+        // The item's font is already resolved for the resolution the text was laid out at.
+        QTextLayout layout(item.text(), item.font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        if (item.renderFlags() & QTextItem::RightToLeft)
+            option.setTextDirection(Qt::RightToLeft);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (!line.isValid())
+            return;
+        // Set otherwise than Qt would set it alone (stretched, spaced): keep the look as outlines.
+        if (qAbs(line.naturalTextWidth() - item.width()) > 0.5 + item.width() / 200) {
             outlines(p, item);
             return;
         }
-        std::vector<std::pair<quint32, QString>> &used = m_used[face.index];
+        const QPointF origin = p - QPointF(0, line.ascent());
+        syncClip();
+        for (const QGlyphRun &run : line.glyphRuns()) {
+            const Face &face = rawFace(run.rawFont());
+            if (face.index < 0) {
+                QPainterPath path;
+                const QList<quint32> glyphs = run.glyphIndexes();
+                const QList<QPointF> positions = run.positions();
+                for (qsizetype i = 0; i < glyphs.size(); ++i)
+                    path.addPath(face.raw.pathForGlyph(glyphs[i]).translated(origin + positions[i]));
+                fillText(path);
+                continue;
+            }
+            glyphRun(origin, run, face, item.text());
+        }
+    }
+
+    // A run of glyphs of one embedded font, at the places the layout gave them:
+    // pieces set at the design advances go in one string, a new piece begins
+    // where a glyph is placed otherwise (kerning, marks above and below).
+    void glyphRun(const QPointF &origin, const QGlyphRun &run, const Face &face, const QString &text)
+    {
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        if (glyphs.isEmpty() || positions.size() != glyphs.size())
+            return;
+        const QList<QPointF> advances = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+        std::vector<std::pair<quint32, QString>> fresh;
+        std::unordered_set<quint32> &seen = m_seen[face.index];
+        const std::map<quint32, QString> texts = glyphTexts(face.raw, text, glyphs);
+        for (const quint32 g : glyphs) {
+            if (seen.count(g))
+                continue;
+            const auto t = texts.find(g);
+            fresh.emplace_back(g, t == texts.end() ? QString() : t->second);
+        }
+        markUsed(face.index, std::move(fresh));
+        setFill(m_pen.color());
+        qsizetype i = 0;
+        while (i < glyphs.size()) {
+            beginText(face, origin + positions[i]);
+            m_out += '<';
+            hex4(m_out, glyphs[i]);
+            QPointF next = positions[i] + advances.value(i);
+            ++i;
+            while (i < glyphs.size() && qAbs(positions[i].x() - next.x()) < 0.01 &&
+                   qAbs(positions[i].y() - next.y()) < 0.01) {
+                hex4(m_out, glyphs[i]);
+                next += advances.value(i);
+                ++i;
+            }
+            m_out += "> Tj ET\n";
+        }
+    }
+
+    // The characters each glyph stands for, where a character of the text maps
+    // to it in the font's own table (a shaped form or a ligature has none), so
+    // the text can be copied out of the file.
+    static std::map<quint32, QString> glyphTexts(const QRawFont &raw, const QString &text, const QList<quint32> &glyphs)
+    {
+        std::map<quint32, QString> texts;
+        const std::unordered_set<quint32> wanted(glyphs.begin(), glyphs.end());
+        const QList<quint32> mapped = raw.glyphIndexesForString(text);
+        int at = 0;
+        for (const quint32 g : mapped) {
+            if (at >= text.size())
+                break;
+            const int length = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+            if (g != 0 && wanted.count(g))
+                texts.emplace(g, text.mid(at, length));
+            at += length;
+        }
+        return texts;
+    }
+
+    void markUsed(int face, std::vector<std::pair<quint32, QString>> fresh)
+    {
+        std::unordered_set<quint32> &seen = m_seen[face];
+        std::vector<std::pair<quint32, QString>> &used = m_used[face];
         for (auto &g : fresh)
             if (seen.insert(g.first).second)
                 used.push_back(std::move(g));
-        syncClip();
-        setFill(m_pen.color());
+    }
+
+    // Opens a text object in a face at a point on the baseline.
+    void beginText(const Face &face, const QPointF &at)
+    {
         const qreal s = face.raw.pixelSize();
-        const QPointF o = m_matrix.map(p);
+        const QPointF o = m_matrix.map(at);
         m_out += "BT /F" + QByteArray::number(face.index) + " 1 Tf ";
         num(m_out, s * m_matrix.m11());
         num(m_out, s * m_matrix.m12());
@@ -585,18 +715,21 @@ public:
         num(m_out, -s * m_matrix.m22());
         num(m_out, o.x());
         num(m_out, o.y());
-        m_out += "Tm <";
-        for (const quint32 g : drawn)
-            hex4(m_out, g);
-        m_out += "> Tj ET\n";
+        m_out += "Tm ";
     }
 
-private:
-    struct Face
+    // The face of a run the layout set, perhaps a fallback font.
+    const Face &rawFace(const QRawFont &raw)
     {
-        QRawFont raw;
-        int index = -1;
-    };
+        for (const Face &face : m_rawFaces)
+            if (face.raw == raw)
+                return face;
+        Face face;
+        face.raw = raw;
+        face.index = raw.isValid() ? m_page.m_fonts.faceIndex(raw) : -1;
+        m_rawFaces.push_back(face);
+        return m_rawFaces.back();
+    }
 
     const Face &faceFor(const QFont &font)
     {
@@ -615,6 +748,11 @@ private:
     {
         QPainterPath path;
         path.addText(p, item.font(), item.text());
+        fillText(path);
+    }
+
+    void fillText(const QPainterPath &path)
+    {
         const QBrush brush = m_brush;
         const QPen pen = m_pen;
         m_brush = QBrush(pen.color());
@@ -756,6 +894,7 @@ private:
     QColor m_fill, m_stroke;
     qreal m_lineWidth = -1;
     std::deque<std::pair<QFont, Face>> m_faces;
+    std::deque<Face> m_rawFaces;
     std::map<int, std::vector<std::pair<quint32, QString>>> m_used;
     std::map<int, std::unordered_set<quint32>> m_seen;
 };
@@ -802,6 +941,15 @@ int PdfPage::metric(PaintDeviceMetric metric) const
 
 // ---------------------------------------------------------------- the file
 
+QString writeFailure(const QFileDevice &file, int code)
+{
+    const bool known = file.error() != QFileDevice::UnspecifiedError && !file.errorString().isEmpty() &&
+                       file.errorString() != QLatin1String("Unknown error");
+    if (!known && (code == ENOSPC || code == EFBIG || code == EDQUOT || code == EIO))
+        return QString::fromLocal8Bit(std::strerror(code));
+    return file.errorString();
+}
+
 PdfFile::PdfFile(const QString &path) : m_file(path)
 {
     m_offsets.push_back(0);
@@ -811,7 +959,7 @@ PdfFile::~PdfFile() = default;
 
 bool PdfFile::open()
 {
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!m_file.open(QIODevice::WriteOnly)) {
         m_error = m_file.errorString();
         return false;
     }
@@ -831,9 +979,10 @@ void PdfFile::write(const QByteArray &bytes)
 {
     if (m_failed)
         return;
+    errno = 0;
     if (m_file.write(bytes) != bytes.size()) {
         m_failed = true;
-        m_error = m_file.errorString();
+        m_error = writeFailure(m_file, errno);
     }
 }
 
@@ -939,11 +1088,15 @@ bool PdfFile::finish(const QString &title)
     write(table);
     write("trailer\n<< /Size " + QByteArray::number(qulonglong(m_offsets.size())) + " /Root 1 0 R /Info " +
           QByteArray::number(info) + " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
-    if (!m_failed && !m_file.flush()) {
-        m_failed = true;
-        m_error = m_file.errorString();
+    if (m_failed) {
+        m_file.cancelWriting();
+        return false;
     }
-    m_file.close();
+    errno = 0;
+    if (!m_file.commit()) {
+        m_failed = true;
+        m_error = writeFailure(m_file, errno);
+    }
     return !m_failed;
 }
 

@@ -5,16 +5,16 @@
 // page's text goes in as runs of glyphs of embedded fonts, so a page of a long
 // report costs a few kilobytes and little time, whatever the page count.
 //
-// What it draws: text (in fonts with TrueType outlines; anything else, and text
-// that needs shaping, as outlines), filled and stroked paths in plain colours,
-// pictures, and clipping. That is what report pages are made of.
+// What it draws: text (in fonts with TrueType outlines, fallback fonts and shaped
+// scripts included; glyphs of other fonts as outlines), filled and stroked paths
+// in plain colours, pictures, and clipping. That is what report pages are made of.
 
 #include <QByteArray>
-#include <QFile>
 #include <QImage>
 #include <QMutex>
 #include <QPaintDevice>
 #include <QRawFont>
+#include <QSaveFile>
 #include <QSizeF>
 #include <QString>
 #include <memory>
@@ -23,6 +23,11 @@
 namespace tf::report {
 
 class PdfPaintEngine;
+
+// Why a write to a file failed. A write the system stopped part way (a full
+// disk, a file size limit) leaves Qt with "Unknown error"; the system's reason
+// is still in errno (`code`) then.
+QString writeFailure(const QFileDevice &file, int code);
 
 // The fonts of one file, shared by the pages painted for it on several threads.
 class PdfFonts
@@ -91,7 +96,8 @@ public:
     PdfFonts &fonts() { return m_fonts; }
     // The next page; false when it could not be written.
     bool addPage(const PdfPage &page);
-    // Writes the fonts and the index; the file is complete only when this returns true.
+    // Writes the fonts and the index and puts the file in place; until this
+    // returns true a file of that name is left exactly as it was.
     bool finish(const QString &title = {});
     QString error() const { return m_error; }
 
@@ -102,7 +108,7 @@ private:
     // level: zlib's, 0 to store as it is.
     void writeStream(int number, const QByteArray &dictionary, const QByteArray &data, int level);
 
-    QFile m_file;
+    QSaveFile m_file; // written beside the target, renamed over it only when whole
     PdfFonts m_fonts;
     std::vector<qint64> m_offsets; // of every object, by number (0 unused)
     std::vector<int> m_pages;

@@ -11,6 +11,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 // The resolution QTextDocument lays out at when it has no paint device. Its
@@ -53,20 +54,28 @@ QFont withoutShaping(QFont font)
 PageSetup PageSetup::fromPrinter(const QPageLayout &layout)
 {
     PageSetup s;
-    s.printable = layout.paintRect(QPageLayout::Point).size();
-    if (!layout.isValid() || s.printable.width() < 144 || s.printable.height() < 144)
+    s.paper = layout.fullRect(QPageLayout::Point).size();
+    const QSizeF printable = layout.paintRect(QPageLayout::Point).size();
+    if (!layout.isValid() || printable.width() < 144 || printable.height() < 144)
         return standard(); // no usable printer: the paper of the locale
     const QMarginsF printer = layout.margins(QPageLayout::Point);
-    // Aim for about 0.6 in of paper around the text, whatever the printer keeps itself.
-    auto inner = [](qreal wanted, qreal printerMargin) { return qMax(8.0, wanted - printerMargin); };
-    s.margins = QMarginsF(inner(43, printer.left()), inner(36, printer.top()), inner(43, printer.right()),
-                          inner(40, printer.bottom()));
+    // About 0.6 in of paper around the text, or more where the printer keeps more itself.
+    auto margin = [](qreal wanted, qreal printerMargin) { return qMax(wanted, printerMargin + 8); };
+    s.margins = QMarginsF(margin(43, printer.left()), margin(36, printer.top()), margin(43, printer.right()),
+                          margin(40, printer.bottom()));
     return s;
 }
 
 PageSetup PageSetup::standard()
 {
-    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    // Where letter paper is the custom: the territories that follow US paper sizes.
+    static const QLocale::Territory kLetter[] = {
+        QLocale::UnitedStates, QLocale::Canada,     QLocale::Mexico,    QLocale::Chile,  QLocale::Colombia,
+        QLocale::CostaRica,    QLocale::Guatemala,  QLocale::Nicaragua, QLocale::Panama, QLocale::ElSalvador,
+        QLocale::Philippines,  QLocale::PuertoRico, QLocale::Venezuela, QLocale::Belize};
+    const QLocale locale;
+    const bool letter = locale.measurementSystem() == QLocale::ImperialUSSystem ||
+                        std::find(std::begin(kLetter), std::end(kLetter), locale.territory()) != std::end(kLetter);
     const QPageLayout layout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
                              QMarginsF(0, 0, 0, 0), QPageLayout::Point);
     return fromPrinter(layout);
@@ -77,7 +86,7 @@ ReportDocument::ReportDocument(const PageSetup &page, const QFont &font, const P
       m_metrics(m_font)
 {
     m_pxPerPoint = qt_defaultDpiY() / 72.0;
-    m_textWidth = px(page.printable.width() - page.margins.left() - page.margins.right());
+    m_textWidth = px(page.paper.width() - page.margins.left() - page.margins.right());
     m_doc->setUndoRedoEnabled(false);
     m_doc->setUseDesignMetrics(true);
     m_doc->setDefaultFont(m_font);
@@ -141,7 +150,7 @@ qreal ReportDocument::heightAlone(const std::function<void(QTextCursor &)> &fill
 
 qreal ReportDocument::bodyHeight() const
 {
-    return px(m_page.printable.height() - m_page.margins.top() - m_page.margins.bottom());
+    return px(m_page.paper.height() - m_page.margins.top() - m_page.margins.bottom());
 }
 
 bool ReportDocument::headerFits() const

@@ -32,12 +32,12 @@ namespace tf::report {
 // The page as the printer offers it, in points.
 struct PageSetup
 {
-    QSizeF printable;  // the area the printer can print on
-    QMarginsF margins; // our own white space inside it
+    QSizeF paper;      // the whole sheet, in points: what a saved file's page measures
+    QMarginsF margins; // white space from the sheet's edges, never less than the printer needs
 
-    // A printer's page: white space up to a comfortable margin on paper.
+    // A printer's paper, with a comfortable margin that keeps clear of what it cannot print on.
     static PageSetup fromPrinter(const QPageLayout &layout);
-    // The paper of the user's locale (US Letter or A4), printable to its edges.
+    // The paper of the user's locale: US Letter where that is the custom, A4 elsewhere.
     static PageSetup standard();
 };
 

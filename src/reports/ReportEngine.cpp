@@ -614,9 +614,12 @@ bool Report::complete() const
     return m_runner->pages().complete();
 }
 
-bool Report::paginateMore(int milliseconds)
+bool Report::paginateMore(int milliseconds, const ProgressFn &progress)
 {
-    return m_runner->step(QDeadlineTimer(milliseconds));
+    m_runner->setProgress(progress);
+    const bool ok = m_runner->step(QDeadlineTimer(milliseconds));
+    m_runner->setProgress({});
+    return ok;
 }
 
 int Report::percentDone() const

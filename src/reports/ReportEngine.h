@@ -34,7 +34,7 @@ public:
     ~Report() override;
     int pageCount() const override;
     bool complete() const override;
-    bool paginateMore(int milliseconds) override;
+    bool paginateMore(int milliseconds, const ProgressFn &progress) override;
     int percentDone() const override;
     QString error() const override; // empty when cancelled
     QSizeF pageSize() const override;

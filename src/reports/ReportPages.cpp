@@ -2,7 +2,6 @@
 
 #include "reports/PdfFile.h"
 
-#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -117,15 +116,13 @@ bool writePages(const PageSource &pages, PdfFile &pdf, const ProgressFn &progres
 
 } // namespace
 
-bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress, const QString &title)
+bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress, const QString &title,
+              QString *error)
 {
-    bool ok = false;
-    {
-        PdfFile pdf(path);
-        ok = pdf.open() && writePages(pages, pdf, progress) && pdf.finish(title);
-    }
-    if (!ok)
-        QFile::remove(path);
+    PdfFile pdf(path);
+    const bool ok = pdf.open() && writePages(pages, pdf, progress) && pdf.finish(title);
+    if (!ok && error)
+        *error = pdf.error();
     return ok;
 }
 

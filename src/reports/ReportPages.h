@@ -24,7 +24,10 @@ bool printPages(const PageSource &pages, QPagedPaintDevice &device, const Progre
                 int to = -1);
 
 // Writes every page to a PDF file (its title, when given, in the file's
-// properties); on cancel or failure no file is left behind.
-bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress = {}, const QString &title = {});
+// properties). The file is put in place only when whole: on cancel or failure
+// nothing new is left behind and a file that was there before is untouched;
+// `error` then tells the system's reason (empty when cancelled).
+bool writePdf(const PageSource &pages, const QString &path, const ProgressFn &progress = {}, const QString &title = {},
+              QString *error = nullptr);
 
 } // namespace tf::report

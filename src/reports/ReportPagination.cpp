@@ -70,7 +70,7 @@ std::vector<std::pair<qreal, qreal>> frameLines(QTextDocument *doc, int position
 std::vector<ReportDocument::UnitShape> ReportDocument::measureUnits(qreal *headerHeight)
 {
     m_cursor.endEditBlock();
-    m_doc->setTextWidth(px(m_page.printable.width()));
+    m_doc->setTextWidth(px(m_page.paper.width()));
     const std::vector<Item> items = rootItems(m_doc.get());
     std::vector<UnitShape> shapes(m_units.size());
     if (items.empty())
@@ -144,7 +144,7 @@ qreal ReportDocument::layOutPage()
     for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next())
         if (QTextLayout *tl = b.layout())
             tl->setCacheEnabled(true);
-    m_doc->setTextWidth(px(m_page.printable.width()));
+    m_doc->setTextWidth(px(m_page.paper.width()));
     const std::vector<Item> items = rootItems(m_doc.get());
     if (items.empty())
         return 0;

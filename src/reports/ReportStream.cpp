@@ -1,5 +1,7 @@
 #include "reports/ReportStream.h"
 
+#include "reports/PdfFile.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QDataStream>
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QThread>
+#include <cerrno>
 
 namespace tf::report {
 
@@ -156,7 +159,7 @@ bool StreamPages::flush(bool last)
 {
     if (!m_file.flush() || m_out.status() != QDataStream::Ok) {
         m_error = QStringLiteral("The report cannot be kept in the temporary folder while it is printed:\n%1.")
-                      .arg(m_file.errorString());
+                      .arg(writeFailure(m_file, errno));
         return false;
     }
     // The stretch since the last flush is measured on a thread of its own
@@ -300,7 +303,7 @@ int StreamPages::pageCount() const
 
 QSizeF StreamPages::pageSize() const
 {
-    return m_setup.printable;
+    return m_setup.paper;
 }
 
 StreamPages::Table StreamPages::table(int index) const
@@ -408,8 +411,8 @@ void StreamPages::paintPage(int index, QPainter &painter) const
     const Page &page = m_pages[size_t(index)];
     const bool cut = size_t(index) + 1 < m_pages.size() && m_pages[size_t(index) + 1].offset > 0;
     const qreal captions = page.repeat >= 0 ? m_tables[size_t(page.repeat)].captionHeight : 0;
-    const qreal width = m_setup.printable.width() * m_pxPerPoint;
-    const qreal height = m_setup.printable.height() * m_pxPerPoint;
+    const qreal width = m_setup.paper.width() * m_pxPerPoint;
+    const qreal height = m_setup.paper.height() * m_pxPerPoint;
     const qreal length = cut ? page.used - captions : height;
     QAbstractTextDocumentLayout *layout = doc->document()->documentLayout();
     painter.save();

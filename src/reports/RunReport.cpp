@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QWidget>
 
@@ -75,9 +76,13 @@ bool runReport(const QString &fileName, QWidget *parent, const QString &database
     options.definitionPath = report::reportPath(fileName);
     options.databasePath = databasePath.isEmpty() ? programDatabasePath() : databasePath;
     options.printedAt = platform().now();
-    {
-        // The same printer the preview will use, so the pages come out at its size.
-        QPrinter printer(QPrinter::HighResolution);
+    // The paper of the default printer, so the pages print as they are shown and
+    // saved; with no printer, the paper of the user's locale.
+    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+    if (defaultPrinter.isNull()) {
+        options.page = report::PageSetup::standard();
+    } else {
+        QPrinter printer(defaultPrinter, QPrinter::HighResolution);
         options.page = report::PageSetup::fromPrinter(printer.pageLayout());
     }
     std::unique_ptr<report::Report> made;
@@ -92,7 +97,7 @@ bool runReport(const QString &fileName, QWidget *parent, const QString &database
         QElapsedTimer clock;
         clock.start();
         while (made && !made->complete() && (made->pageCount() == 0 || clock.elapsed() < 1000)) {
-            if (!made->paginateMore(50)) {
+            if (!made->paginateMore(50, options.progress)) {
                 error = made->error();
                 cancelled = error.isEmpty();
                 made.reset();

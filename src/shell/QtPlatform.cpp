@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 
 namespace tf {
 
@@ -112,6 +115,15 @@ QStringList QtPlatform::qtFilters(const QString &filter)
     return result;
 }
 
+QString QtPlatform::dialogFolder(const FileDialogRequest &request)
+{
+    if (!request.initialFolder.isEmpty())
+        return request.initialFolder;
+    // Never the folder the program happens to run in: that is where the live diary lies.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 static std::optional<QString> runDialog(const FileDialogRequest &request, QWidget *parent, bool save)
 {
     QFileDialog dialog(parent, request.title);
@@ -125,8 +137,7 @@ static std::optional<QString> runDialog(const FileDialogRequest &request, QWidge
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.first());
     }
-    if (!request.initialFolder.isEmpty())
-        dialog.setDirectory(request.initialFolder);
+    dialog.setDirectory(QtPlatform::dialogFolder(request));
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -23,6 +23,8 @@ public:
     void endWait() override;
     QString programFolder() const override;
 
+    // The folder a file dialog opens in: the request's, else the user's documents folder.
+    static QString dialogFolder(const FileDialogRequest &request);
     // Turns "Database Files (*.mdb*)|*.mdb" into Qt's filter list.
     static QStringList qtFilters(const QString &filter);
 

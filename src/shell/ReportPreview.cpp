@@ -5,10 +5,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -72,31 +75,75 @@ private:
 
 namespace {
 
-// A modal progress window with Cancel, for printing and saving many pages.
+// A modal progress window with Cancel for work done on this thread (counting,
+// printing, saving, a query that keeps the count waiting). It appears once the
+// work has taken a moment; events are handled every few hundredths of a second,
+// but the user's input only once the window is there to take it, so nothing
+// else in the preview can start meanwhile.
 class PageProgress
 {
 public:
-    PageProgress(const QString &text, QWidget *parent) : m_dialog(text, QStringLiteral("Cancel"), 0, 100, parent)
+    PageProgress(const QString &text, QWidget *parent) : m_text(text), m_parent(parent) { m_clock.start(); }
+    ~PageProgress() { delete m_dialog; }
+    PageProgress(const PageProgress &) = delete;
+    PageProgress &operator=(const PageProgress &) = delete;
+
+    bool update(int percent)
     {
-        m_dialog.setObjectName(QStringLiteral("reportProgress"));
-        m_dialog.setWindowTitle(kProgramTitle);
-        m_dialog.setWindowModality(Qt::ApplicationModal);
-        m_dialog.setMinimumDuration(300);
-        m_dialog.setAutoClose(false);
+        if (m_pumped.isValid() && m_pumped.elapsed() < 30)
+            return !cancelled();
+        m_pumped.start();
+        if (!m_dialog && m_clock.elapsed() >= 300) {
+            m_dialog = new QProgressDialog(m_text, QStringLiteral("Cancel"), 0, 100, m_parent);
+            m_dialog->setObjectName(QStringLiteral("reportProgress"));
+            m_dialog->setWindowTitle(kProgramTitle);
+            m_dialog->setWindowModality(Qt::ApplicationModal);
+            m_dialog->setMinimumDuration(0);
+            m_dialog->setAutoClose(false);
+            m_dialog->setAutoReset(false);
+            m_dialog->show();
+        }
+        if (m_dialog) {
+            m_dialog->setValue(percent);
+            QCoreApplication::processEvents();
+        } else {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        return !cancelled();
     }
     report::ProgressFn fn()
     {
-        return [this](int percent) {
-            m_dialog.setValue(percent);
-            QCoreApplication::processEvents();
-            return !m_dialog.wasCanceled();
-        };
+        return [this](int percent) { return update(percent); };
     }
-    bool cancelled() const { return m_dialog.wasCanceled(); }
+    bool cancelled() const { return m_dialog && m_dialog->wasCanceled(); }
 
 private:
-    QProgressDialog m_dialog;
+    QString m_text;
+    QPointer<QWidget> m_parent;
+    QPointer<QProgressDialog> m_dialog;
+    QElapsedTimer m_clock;
+    QElapsedTimer m_pumped;
 };
+
+// The paper a report is laid out on, by the name it is sold under.
+QString paperName(const QSizeF &points)
+{
+    const QPageSize::PageSizeId id = QPageSize::id(points, QPageSize::Point, QPageSize::FuzzyMatch);
+    switch (id) {
+    case QPageSize::A4:
+        return QStringLiteral("A4");
+    case QPageSize::Letter:
+        return QStringLiteral("Letter");
+    case QPageSize::Legal:
+        return QStringLiteral("Legal");
+    case QPageSize::Custom:
+        return QStringLiteral("%1 × %2 mm")
+            .arg(qRound(points.width() * 25.4 / 72))
+            .arg(qRound(points.height() * 25.4 / 72));
+    default:
+        return QPageSize::name(id);
+    }
+}
 
 } // namespace
 
@@ -123,6 +170,11 @@ ReportPreview::ReportPreview(const QString &title, ReportPages &pages, QWidget *
     m_counting->setObjectName(QStringLiteral("countingPages"));
     m_counting->setRange(0, 100);
     m_counting->setFormat(QStringLiteral("Counting pages %p%"));
+    m_counting->setMinimumWidth(m_counting->fontMetrics().horizontalAdvance(QStringLiteral("Counting pages 100%")) +
+                                24);
+    auto *paper = new QLabel(paperName(pages.pageSize()), this);
+    paper->setObjectName(QStringLiteral("paperSize"));
+    paper->setToolTip(QStringLiteral("The paper the report is laid out on"));
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("cancelReport"));
     auto *close = new QPushButton(QStringLiteral("Close"), this);
@@ -132,6 +184,7 @@ ReportPreview::ReportPreview(const QString &title, ReportPages &pages, QWidget *
     bar->addWidget(m_of);
     bar->addWidget(m_next);
     bar->addStretch();
+    bar->addWidget(paper);
     bar->addWidget(m_counting);
     bar->addWidget(m_cancel);
     bar->addWidget(print);
@@ -168,14 +221,28 @@ ReportPreview::ReportPreview(const QString &title, ReportPages &pages, QWidget *
 
 void ReportPreview::countSome()
 {
-    if (m_pages.complete() || m_countFailed)
+    // A query that keeps the count waiting hands events on, and this timer with them.
+    if (m_pages.complete() || m_countFailed || m_busy)
         return;
+    m_busy = true;
     const int before = m_pages.pageCount();
-    if (!m_pages.paginateMore(40)) {
-        m_countFailed = true;
-        if (!m_pages.error().isEmpty())
-            showMessage(this, MessageIcon::Exclamation, m_pages.error());
+    QString error;
+    bool cancelled = false;
+    {
+        PageProgress waiting(QStringLiteral("Preparing the report..."), this);
+        if (!m_pages.paginateMore(40, waiting.fn())) {
+            m_countFailed = true;
+            error = m_pages.error();
+            cancelled = error.isEmpty();
+        }
     }
+    m_busy = false;
+    if (cancelled) {
+        reject(); // as the preview's own Cancel of the count does
+        return;
+    }
+    if (!error.isEmpty())
+        showMessage(this, MessageIcon::Exclamation, error);
     showCount();
     if (m_pages.complete())
         m_view->setPage(currentPage()); // its header now tells the number of pages
@@ -199,22 +266,29 @@ bool ReportPreview::countAll()
 {
     if (m_pages.complete())
         return true;
-    if (m_countFailed)
+    if (m_countFailed || m_busy)
         return false;
+    m_busy = true;
+    QString error;
     {
         PageProgress progress(QStringLiteral("Counting the pages..."), this);
-        const auto fn = progress.fn();
         while (!m_pages.complete()) {
-            if (!m_pages.paginateMore(50)) {
+            if (!m_pages.paginateMore(50, progress.fn())) {
                 m_countFailed = true;
-                if (!m_pages.error().isEmpty())
-                    showMessage(this, MessageIcon::Exclamation, m_pages.error());
+                error = m_pages.error();
                 break;
             }
-            if (!fn(m_pages.percentDone()))
+            if (!progress.update(m_pages.percentDone()))
                 break;
         }
     }
+    m_busy = false;
+    if (m_countFailed && error.isEmpty()) {
+        reject(); // cancelled inside a query: the report itself has stopped
+        return false;
+    }
+    if (!error.isEmpty())
+        showMessage(this, MessageIcon::Exclamation, error);
     showCount();
     if (m_pages.complete())
         m_view->setPage(currentPage());
@@ -255,10 +329,30 @@ void ReportPreview::print()
     } else if (printer.printRange() == QPrinter::CurrentPage) {
         from = to = currentPage();
     }
-    PageProgress progress(QStringLiteral("Printing the report..."), this);
-    if (!report::printPages(m_pages, printer, progress.fn(), from, to) && !progress.cancelled())
+    bool failed = false;
+    {
+        PageProgress progress(QStringLiteral("Printing the report..."), this);
+        failed = !report::printPages(m_pages, printer, progress.fn(), from, to) && !progress.cancelled();
+    }
+    if (failed)
         showMessage(this, MessageIcon::Exclamation, QStringLiteral("The report could not be printed."));
 }
+
+namespace {
+
+// A file name from the report's title, without what no file name may hold.
+QString pdfNameFor(const QString &title)
+{
+    QString name;
+    for (const QChar c : title)
+        name += QStringLiteral("\\/:*?\"<>|").contains(c) || c.category() == QChar::Other_Control ? QChar(u' ') : c;
+    name = name.simplified();
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    return (name.isEmpty() ? QStringLiteral("Report") : name) + QStringLiteral(".pdf");
+}
+
+} // namespace
 
 void ReportPreview::savePdf()
 {
@@ -266,15 +360,29 @@ void ReportPreview::savePdf()
         return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save as PDF");
+    request.initialName = pdfNameFor(m_pages.title());
     request.filter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
     request.overwritePrompt = true;
-    const auto path = platform().saveFileName(request, this);
-    if (!path)
+    auto path = platform().saveFileName(request, this);
+    if (!path || path->isEmpty())
         return;
-    PageProgress progress(QStringLiteral("Saving the report..."), this);
-    if (!report::writePdf(m_pages, *path, progress.fn(), m_pages.title()) && !progress.cancelled())
-        showMessage(this, MessageIcon::Exclamation,
-                    QStringLiteral("The report could not be saved as \"%1\".").arg(QDir::toNativeSeparators(*path)));
+    if (QFileInfo(*path).suffix().isEmpty())
+        *path += QStringLiteral(".pdf");
+    QString error;
+    bool saved = false;
+    bool cancelled = false;
+    {
+        PageProgress progress(QStringLiteral("Saving the report..."), this);
+        saved = report::writePdf(m_pages, *path, progress.fn(), m_pages.title(), &error);
+        cancelled = progress.cancelled();
+    }
+    // The modal progress window is gone by now, so the message can be answered.
+    if (saved || cancelled)
+        return;
+    QString text = QStringLiteral("The report could not be saved as \"%1\".").arg(QDir::toNativeSeparators(*path));
+    if (!error.isEmpty())
+        text += QLatin1Char('\n') + error;
+    showMessage(this, MessageIcon::Exclamation, text);
 }
 
 } // namespace tf

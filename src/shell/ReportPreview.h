@@ -39,6 +39,7 @@ private:
     QProgressBar *m_counting = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_countFailed = false;
+    bool m_busy = false; // counting: events handed on meanwhile must not count too
     class PageView *m_view = nullptr;
     QSpinBox *m_page = nullptr;
     QLabel *m_of = nullptr;

@@ -12,8 +12,13 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QPageLayout>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tf;
 using namespace tf::test;
@@ -98,6 +103,39 @@ QStringList pdfPageTexts(const QByteArray &pdf)
     return pages;
 }
 
+// The paper of a PDF's first page, in points.
+QSizeF paperOf(const QByteArray &pdf)
+{
+    static const QRegularExpression box(QStringLiteral("/MediaBox \\[0 0 ([\\d.]+) ([\\d.]+)\\]"));
+    const auto m = box.match(QString::fromLatin1(pdf));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+// Every write to a file past `bytes` fails, as on a full disk, for root as for anyone.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
 QString withoutBlanks(QString text)
 {
     text.remove(QRegularExpression(QStringLiteral("\\s")));
@@ -125,6 +163,12 @@ private slots:
     void helpExampleWorks();
     void pdfGoesPageByPage();
     void pdfKeepsEveryScript();
+    void pdfEmbedsFallbackFonts();
+    void pdfNeverDestroysAFile_data();
+    void pdfNeverDestroysAFile();
+    void pdfPaper_data();
+    void pdfPaper();
+    void endlessQueryCancels();
     void refusesWhatNoPageHolds_data();
     void refusesWhatNoPageHolds();
 };
@@ -521,6 +565,175 @@ void TestReportEngine::pdfKeepsEveryScript()
     QVERIFY(!texts[0].contains(QStringLiteral("?")));
     QVERIFY(bytes.endsWith("%%EOF\n"));
     QVERIFY(bytes.contains("/Title <FEFF"));
+}
+
+// Characters the report's font lacks come from a fallback font, which goes
+// into the file as a subset like the main font: the text stays text, and a
+// report full of them stays near the size of a plain one.
+void TestReportEngine::pdfEmbedsFallbackFonts()
+{
+    const QStringList families = QFontDatabase::families();
+    if (!families.contains(QStringLiteral("DejaVu Serif")) || !families.contains(QStringLiteral("DejaVu Sans")))
+        QSKIP("The DejaVu fonts are not installed.");
+    FakePlatformScope scope;
+    const QString db = scope.file(kDatabaseFileName);
+    QSizeF size[2];
+    for (const bool mixed : {false, true}) {
+        makeDatabase(db);
+        // U+1F600 and the Arabic are not in DejaVu Serif: fontconfig finds them in DejaVu Sans.
+        const QString remark = mixed ? QStringLiteral("Tôt le matin 😀 Озеро ⇄ Ηλιος ⇆ بحيرة هادئة %1")
+                                     : QStringLiteral("Early in the day, smile, lake, sun %1");
+        QString sql = QStringLiteral("INSERT INTO Log (Date, Lake, Notes) VALUES ");
+        for (int i = 0; i < 300; ++i)
+            sql += QStringLiteral("('2025-05-01', 'Lake', '%1'),").arg(remark.arg(i));
+        sql.chop(1);
+        QVERIFY(execSql(db, sql));
+        const report::BuildResult r = buildText(
+            scope, QStringLiteral("[report]\ntitle = Remarks\nfont = DejaVu Serif\n[query q]\nsql = SELECT Notes FROM "
+                                  "Log\n[table]\nquery = q\ncolumn = Remark | {Notes}\n"));
+        QVERIFY2(r.report, qPrintable(r.error));
+        const QString pdf = scope.file(QStringLiteral("remarks.pdf"));
+        QVERIFY(report::writePdf(*r.report, pdf));
+        const QByteArray bytes = readAll(pdf);
+        size[mixed] = QSizeF(bytes.size(), r.pages);
+        QVERIFY(QFile::remove(db));
+        if (!mixed)
+            continue;
+        const QStringList texts = pdfPageTexts(bytes);
+        QVERIFY2(texts.value(0).contains(QStringLiteral("matin 😀 Озеро ⇄ Ηλιος ⇆")), qPrintable(texts.value(0)));
+        QVERIFY(bytes.contains("+DejaVuSans-Book"));
+    }
+    // Per page, the mixed report is within a few times the plain one (drawn as outlines it was many times).
+    const qreal plain = size[0].width() / size[0].height(), mixed = size[1].width() / size[1].height();
+    QVERIFY2(mixed < 3 * plain, qPrintable(QStringLiteral("%1 against %2 bytes a page").arg(mixed).arg(plain)));
+}
+
+void TestReportEngine::pdfNeverDestroysAFile_data()
+{
+    QTest::addColumn<QString>("folder"); // beneath the test's folder
+    QTest::addColumn<QString>("reason"); // part of the system's reason
+    QTest::newRow("full disk") << "out"
+                               << "File too large";
+    QTest::newRow("folder that is not there") << "gone/away"
+                                              << "No such file or directory";
+    QTest::newRow("read-only folder") << "locked"
+                                      << "ermission denied";
+}
+
+// A save that fails leaves the file that was there exactly as it was, and says why.
+void TestReportEngine::pdfNeverDestroysAFile()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    const bool readOnly = QTest::currentDataTag() == QByteArray("read-only folder");
+    if (readOnly && ::geteuid() == 0)
+        QSKIP("Permissions do not bind root.");
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    makeDatabase(scope.file(kDatabaseFileName));
+    QVERIFY(generateTrips(scope.file(kDatabaseFileName), 100));
+    const report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QDir dir(scope.file(folder));
+    const QString pdf = dir.filePath(QStringLiteral("old.pdf"));
+    const QByteArray old("%PDF-1.4 the report of last year");
+    if (!folder.startsWith(QStringLiteral("gone"))) {
+        QVERIFY(QDir().mkpath(dir.path()));
+        QVERIFY(writeAll(pdf, old));
+    }
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    QString error;
+    bool saved = false;
+    {
+        std::optional<FileSizeLimit> full;
+        if (QTest::currentDataTag() == QByteArray("full disk"))
+            full.emplace(4000); // the report takes far more
+        saved = report::writePdf(*r.report, pdf, {}, {}, &error);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(!saved);
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    if (dir.exists()) {
+        QCOMPARE(readAll(pdf), old);
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.pdf")});
+    } else {
+        QVERIFY(!QFileInfo::exists(pdf));
+    }
+}
+
+void TestReportEngine::pdfPaper_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("printerMargin"); // points the printer cannot print on; -1: no printer
+    QTest::addColumn<QSizeF>("paper");
+    const QSizeF a4(595, 842), letter(612, 792); // as Qt gives them, in whole points
+    QTest::newRow("United States") << "en_US" << -1 << letter;
+    QTest::newRow("Canada") << "en_CA" << -1 << letter;
+    QTest::newRow("Mexico") << "es_MX" << -1 << letter;
+    QTest::newRow("Germany") << "de_DE" << -1 << a4;
+    QTest::newRow("United Kingdom") << "en_GB" << -1 << a4;
+    QTest::newRow("A4 printer with margins") << "en_US" << 10 << a4;
+    QTest::newRow("printer with wide margins") << "de_DE" << 60 << a4;
+}
+
+// A saved report measures the paper it is for, A4 or Letter, not the part a printer can print on.
+void TestReportEngine::pdfPaper()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, printerMargin);
+    QFETCH(QSizeF, paper);
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    makeDatabase(scope.file(kDatabaseFileName));
+    QVERIFY(generateTrips(scope.file(kDatabaseFileName), 20));
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    report::BuildOptions o;
+    o.definitionPath = report::reportPath(QStringLiteral("log.rpt"));
+    o.databasePath = programFile(kDatabaseFileName);
+    o.printedAt = platform().now();
+    o.page = printerMargin < 0 ? report::PageSetup::standard()
+                               : report::PageSetup::fromPrinter(QPageLayout(
+                                     QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(printerMargin, printerMargin, printerMargin, printerMargin)));
+    QLocale::setDefault(before);
+    // The text keeps clear of what the printer cannot print on.
+    QVERIFY(o.page.margins.left() >= printerMargin + 8 && o.page.margins.top() >= printerMargin + 8);
+    const report::BuildResult r = report::buildReport(o);
+    QVERIFY2(r.report, qPrintable(r.error));
+    const QString pdf = scope.file(QStringLiteral("paper.pdf"));
+    QVERIFY(report::writePdf(*r.report, pdf));
+    const QSizeF saved = paperOf(readAll(pdf));
+    QVERIFY2(qAbs(saved.width() - paper.width()) < 0.01 && qAbs(saved.height() - paper.height()) < 0.01,
+             qPrintable(QStringLiteral("%1 x %2").arg(saved.width()).arg(saved.height())));
+}
+
+// A query without end (a recursive one that never stops) is reached by
+// Cancel: the progress is called while it runs, and stopping it stops the report.
+void TestReportEngine::endlessQueryCancels()
+{
+    FakePlatformScope scope;
+    makeDatabase(scope.file(kDatabaseFileName));
+    writeAll(scope.file(QStringLiteral("test.rpt")),
+             definition(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                                       "SELECT count(*) AS a FROM c"))
+                 .toUtf8());
+    report::BuildOptions o;
+    o.definitionPath = report::reportPath(QStringLiteral("test.rpt"));
+    o.databasePath = programFile(kDatabaseFileName);
+    o.printedAt = platform().now();
+    QString error;
+    QElapsedTimer clock;
+    clock.start();
+    const auto made = report::openReport(o, &error); // counting its rows gives up soon
+    QVERIFY2(made, qPrintable(error));
+    int calls = 0;
+    QVERIFY(!made->paginateMore(50, [&](int) { return ++calls < 20; }));
+    QCOMPARE(calls, 20);
+    QVERIFY(made->cancelled());
+    QVERIFY(made->error().isEmpty());
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
 }
 
 void TestReportEngine::refusesWhatNoPageHolds_data()

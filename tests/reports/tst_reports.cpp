@@ -9,17 +9,22 @@
 #include "reports/ReportStream.h"
 #include "reports/RunReport.h"
 #include "reports/frmPrintfish.h"
+#include "shell/QtPlatform.h"
 #include "shell/ReportPreview.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 
 using namespace tf;
@@ -71,9 +76,13 @@ private slots:
     void runReportExplainsFailures_data();
     void runReportExplainsFailures();
     void longReportShowsProgressAndCancels();
+    void endlessQueryCancels_data();
+    void endlessQueryCancels();
     void printfishWindow();
     void previewPaintsOnlyShownPages();
     void previewOpensBeforeCountingEnds();
+    void previewSavesPdf();
+    void fileDialogsOpenInDocuments();
 
 private:
     static void definitions();
@@ -407,6 +416,64 @@ void TestReports::longReportShowsProgressAndCancels()
     QCOMPARE(diary.scope.fake().waitDepth, 0);
 }
 
+void TestReports::endlessQueryCancels_data()
+{
+    QTest::addColumn<bool>("inPreview"); // held up while the preview counts on, not while the report is made
+    QTest::newRow("while the report is made") << false;
+    QTest::newRow("while the preview counts") << true;
+}
+
+// A query that never ends (some rows, then a recursion without end) does not
+// freeze the program: the progress window comes up and its Cancel stops it.
+void TestReports::endlessQueryCancels()
+{
+    QFETCH(bool, inPreview);
+    Diary diary(false);
+    const QString rows = inPreview ? QStringLiteral("x < 300 OR x < 0") : QStringLiteral("x < 0");
+    QVERIFY(writeAll(diary.scope.file(QStringLiteral("endless.rpt")),
+                     QStringLiteral("[report]\ntitle = Endless\n[query q]\nsql = WITH RECURSIVE c(x) AS (SELECT 1 "
+                                    "UNION ALL SELECT x + 1 FROM c) SELECT x AS a FROM c WHERE %1\n[table]\nquery = "
+                                    "q\ncolumn = A | {a}\n")
+                         .arg(rows)
+                         .toUtf8()));
+    bool sawDialog = false;
+    QTimer poll;
+    poll.setInterval(20);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QProgressDialog *>(w);
+            if (dialog && dialog->isVisible() && dialog->objectName() == QLatin1String("reportProgress")) {
+                sawDialog = true;
+                dialog->cancel();
+            }
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    if (!inPreview) {
+        poll.start();
+        QVERIFY(!runReport(QStringLiteral("endless.rpt"), nullptr));
+        QVERIFY(diary.scope.fake().previewTitles.isEmpty());
+    } else {
+        report::BuildOptions o;
+        o.definitionPath = report::reportPath(QStringLiteral("endless.rpt"));
+        o.databasePath = programFile(kDatabaseFileName);
+        o.printedAt = platform().now();
+        QString error;
+        const auto made = report::openReport(o, &error);
+        QVERIFY2(made, qPrintable(error));
+        QVERIFY(made->paginate({}, 1));
+        ReportPreview preview(QStringLiteral("Print Preview"), *made);
+        poll.start();
+        QCOMPARE(preview.exec(), int(QDialog::Rejected));
+        QVERIFY(made->cancelled());
+    }
+    QVERIFY(sawDialog);
+    QVERIFY(diary.scope.fake().messages.isEmpty()); // cancelling is not an error
+    QCOMPARE(diary.scope.fake().waitDepth, 0);
+    QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
+}
+
 void TestReports::printfishWindow()
 {
     Diary diary(true);
@@ -454,16 +521,23 @@ public:
     explicit CountedPages(ReportPages &pages) : m_pages(pages) {}
     int pageCount() const override { return m_pages.pageCount(); }
     bool complete() const override { return m_pages.complete(); }
-    bool paginateMore(int milliseconds) override { return m_pages.paginateMore(milliseconds); }
+    bool paginateMore(int milliseconds, const report::ProgressFn &progress) override
+    {
+        return m_pages.paginateMore(milliseconds, progress);
+    }
     int percentDone() const override { return m_pages.percentDone(); }
     QSizeF pageSize() const override { return m_pages.pageSize(); }
     void paintPage(int index, QPainter &painter) const override
     {
         painted << index;
+        if (onPaint)
+            onPaint(index);
         m_pages.paintPage(index, painter);
     }
     QString pageText(int index) const override { return m_pages.pageText(index); }
+    QString title() const override { return m_pages.title(); }
     mutable QList<int> painted;
+    std::function<void(int)> onPaint; // called as each page is painted
 
 private:
     ReportPages &m_pages;
@@ -562,6 +636,102 @@ void TestReports::previewOpensBeforeCountingEnds()
         for (int page = 0; page < made->pageCount(); page += 20) // a sample: every page is slow under sanitizers
             trips += int(made->pageText(page).count(QStringLiteral("Fish caught\t")));
         QVERIFY(trips > 0);
+    }
+}
+
+namespace {
+
+// Notes which progress windows still exist when a message comes up.
+class WatchingPlatform : public FakePlatform
+{
+public:
+    using FakePlatform::FakePlatform;
+    MessageAnswer message(const MessageRequest &request, QWidget *parent) override
+    {
+        for (QWidget *w : QApplication::allWidgets())
+            if (w->objectName() == QLatin1String("reportProgress"))
+                progressAtMessage << w->isVisible();
+        return FakePlatform::message(request, parent);
+    }
+    QList<bool> progressAtMessage;
+};
+
+} // namespace
+
+// "Save as PDF" proposes the report's title as the name, adds ".pdf" to a name
+// typed without it, saves on the paper the preview names; a save that fails
+// closes its progress window before it says why, and leaves no file behind.
+void TestReports::previewSavesPdf()
+{
+    Diary diary(true);
+    auto *watching = new WatchingPlatform(diary.scope.folder());
+    auto previous = replacePlatform(std::unique_ptr<Platform>(watching));
+    const auto restore = qScopeGuard([&] { replacePlatform(std::move(previous)); });
+    report::BuildResult r = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(r.report, qPrintable(r.error));
+    CountedPages pages(*r.report);
+    ReportPreview preview(QStringLiteral("Print Preview"), pages);
+    auto *paper = preview.findChild<QLabel *>(QStringLiteral("paperSize"));
+    QVERIFY(paper);
+    QCOMPARE(paper->text(), QStringLiteral("Letter")); // the tests' locale is en_US
+    auto *save = preview.findChild<QPushButton *>(QStringLiteral("savePdf"));
+
+    watching->saveAnswers.enqueue(diary.scope.file(QStringLiteral("My trips")));
+    save->click();
+    QCOMPARE(watching->saveRequests.last().initialName, QStringLiteral("Fishing Log.pdf"));
+    const QByteArray saved = readAll(diary.scope.file(QStringLiteral("My trips.pdf")));
+    QVERIFY(saved.contains("/MediaBox [0 0 612 792]"));
+    QVERIFY(!QFileInfo::exists(diary.scope.file(QStringLiteral("My trips"))));
+    QVERIFY(watching->messages.isEmpty());
+
+    // The folder goes away while the last page is painted, after the progress window came up.
+    const QString folder = diary.scope.file(QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(folder));
+    pages.onPaint = [&](int index) {
+        QThread::msleep(unsigned(400 / pages.pageCount() + 1));
+        if (index == pages.pageCount() - 1)
+            QDir(folder).removeRecursively();
+    };
+    watching->saveAnswers.enqueue(folder + QStringLiteral("/log.pdf"));
+    save->click();
+    QCOMPARE(watching->messages.size(), 1);
+    const QString text = watching->messages[0].text;
+    QVERIFY2(text.startsWith(QStringLiteral("The report could not be saved as \"%1\".\n")
+                                 .arg(QDir::toNativeSeparators(folder + QStringLiteral("/log.pdf")))),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("No such file or directory")), qPrintable(text));
+    QCOMPARE(watching->progressAtMessage, QList<bool>{}); // closed and gone before the message
+    QVERIFY(!QFileInfo::exists(folder));
+}
+
+// File dialogs open in the user's documents folder, never in the folder the
+// program runs in, where a backup would be proposed over the live diary.
+void TestReports::fileDialogsOpenInDocuments()
+{
+    FakePlatformScope scope;
+    makeDatabase(scope.file(kDatabaseFileName));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(scope.folder());
+    const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString expected = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    QtPlatform qt;
+    QString opened;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save Database Backup");
+    request.initialName = kDatabaseFileName;
+    for (const QString &folder : {QString(), scope.folder()}) {
+        request.initialFolder = folder;
+        opened.clear();
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            opened = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        QVERIFY(!qt.saveFileName(request, nullptr));
+        QCOMPARE(opened, QDir(folder.isEmpty() ? expected : folder).absolutePath());
     }
 }
 
