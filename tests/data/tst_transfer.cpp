@@ -1,5 +1,6 @@
 #include "TestFolder.h"
 #include "data/DiaryTransfer.h"
+#include "data/LogImport.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -156,6 +157,73 @@ private slots:
         QVERIFY(cancelled.cancelled);
         QCOMPARE(readAll(oldLog), QByteArray("an earlier export"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Log.csv"});
+    }
+
+    void datesAsSpreadsheetsWriteThem_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("ISO") << "en_US" << "2026-12-08" << "2026-12-08";
+        QTest::newRow("ISO with time") << "de_DE" << "2026-12-08T06:30" << "2026-12-08 06:30:00";
+        QTest::newRow("German") << "de_DE" << "8.12.2026" << "2026-12-08";
+        QTest::newRow("German two-digit year, time") << "de_DE" << "08.12.26 17:05:09" << "2026-12-08 17:05:09";
+        QTest::newRow("US") << "en_US" << "12/8/2026" << "2026-12-08";
+        QTest::newRow("month name") << "de_DE" << "8. Dezember 2026" << "2026-12-08";
+        QTest::newRow("no such day") << "en_US" << "2/30/2026" << "";
+        QTest::newRow("words") << "en_US" << "next week" << "";
+        QTest::newRow("bad time") << "en_US" << "2026-12-08 25:00" << "";
+    }
+    void datesAsSpreadsheetsWriteThem()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QCOMPARE(storedDate(text, QLocale(locale)), stored);
+    }
+
+    void foreignLogMappedCheckedAndAdded()
+    {
+        const QString db = path("foreign.mdb");
+        makeDatabase(db);
+        QVERIFY(execSql(db, "INSERT INTO Lakes (Lakes) VALUES ('Müritz')"));
+        const QString csvPath = path("fangbuch.csv");
+        QVERIFY(writeAll(csvPath, "Datum;Gewässer;Anzahl;Fischart;Köder;Bemerkungen;Wetterlage\r\n"
+                                  "3.5.2025;Müritz;2;Hecht;Gummifisch;\"Schilfkante; windig\";sonnig\r\n"
+                                  "31.2.2025;Müritz;1;Barsch;Spinner;;\r\n"
+                                  "4.5.2025;Plauer See;viele;Barsch;Spinner;;\r\n"
+                                  "5.5.2025;Plauer See;0;;;;\r\n"));
+        const ForeignFile file = readForeignFile(csvPath);
+        QCOMPARE(file.separator, ';');
+        LogImportOptions options;
+        options.locale = QLocale(QLocale::German, QLocale::Germany);
+        options.mapping = guessMapping(db, previewLines(file, 1).front());
+        QCOMPARE(options.mapping, (QStringList{"Date", "Lake", "Total Fish", "Fish Caught", "Best Lure", "Notes", ""}));
+
+        const LogImportResult checked = checkLog(db, file, options);
+        QVERIFY(checked.ok);
+        QCOMPARE(checked.accepted, 2);
+        QCOMPARE(checked.refused.size(), size_t(2));
+        QCOMPARE(checked.refused[0].line, 3);
+        QCOMPARE(checked.refused[0].column, QString("Date"));
+        QCOMPARE(checked.refused[1].line, 4);
+        QCOMPARE(checked.refused[1].reason, QString("\"viele\" is no whole number of fish."));
+        QCOMPARE(checked.newNames.value("Lakes"), QStringList{"Plauer See"});
+        QVERIFY(!checked.alreadyInDiary);
+
+        options.stopAtRefusal = true;
+        QVERIFY(!importLog(db, file, options).ok);
+        QCOMPARE(rowCount(db, "Log"), 0);
+        options.stopAtRefusal = false;
+        const LogImportResult added = importLog(db, file, options);
+        QVERIFY2(added.ok, qPrintable(added.error));
+        QCOMPARE(rowCount(db, "Log"), 2);
+        QCOMPARE(querySingle(db, "SELECT Date || '|' || Notes FROM Log WHERE Lake = 'Müritz'").toString(),
+                 QString("2025-05-03|Schilfkante; windig"));
+        QVERIFY(checkLog(db, file, options).alreadyInDiary);
+        // The mapping is kept: a renamed column is remembered from last time.
+        QVERIFY(execSql(db, "UPDATE \"Import Headings\" SET \"Column\" = 'Weather' WHERE Heading = 'Wetterlage'"));
+        QCOMPARE(guessMapping(db, {"Wetterlage"}), QStringList{"Weather"});
     }
 
     void lockedDiaryImportsNothing()
