@@ -195,8 +195,8 @@ TransferResult exportDiary(const QString &databasePath, const QString &folder, c
 
     std::vector<std::unique_ptr<QSaveFile>> files;
     auto fail = [&](QSaveFile &f) {
-        result.error = QStringLiteral("%1 could not be written: %2")
-                           .arg(QDir::toNativeSeparators(f.fileName()), f.errorString());
+        result.error =
+            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(f.fileName()), f.errorString());
         return result;
     };
     QByteArray buffer;
@@ -376,8 +376,8 @@ TransferResult importDiary(const QString &databasePath, const QString &folder, c
             const QString name = QString::fromUtf8(h.text);
             const QString column = matchColumn(columns, name);
             if (column.isEmpty() || target.contains(column)) {
-                result.error = QStringLiteral("%1: the table %2 has no column \"%3\". Nothing was imported.")
-                                   .arg(file, t, name);
+                result.error =
+                    QStringLiteral("%1: the table %2 has no column \"%3\". Nothing was imported.").arg(file, t, name);
                 return rollback();
             }
             target << quoteIdentifier(column);
@@ -392,8 +392,9 @@ TransferResult importDiary(const QString &databasePath, const QString &folder, c
                          sqlite3_column_int(s.stmt, 1) == 0;
         }
         QStringList marks(target.size(), QStringLiteral("?"));
-        Statement insert(c.db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(quoteIdentifier(t), target.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        Statement insert(c.db,
+                         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                             .arg(quoteIdentifier(t), target.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
         if (!insert.stmt) {
             result.error = QStringLiteral("%1 cannot be added to the table %2: %3").arg(file, t, c.error());
             return rollback();
@@ -419,7 +420,8 @@ TransferResult importDiary(const QString &databasePath, const QString &folder, c
             for (size_t k = 0; k < record.size(); ++k)
                 bindField(insert.stmt, int(k + 1), record[k]);
             if (sqlite3_step(insert.stmt) != SQLITE_DONE) {
-                result.error = QStringLiteral("%1, line %2 cannot be added: %3").arg(file).arg(reader.recordLine()).arg(c.error());
+                result.error =
+                    QStringLiteral("%1, line %2 cannot be added: %3").arg(file).arg(reader.recordLine()).arg(c.error());
                 return rollback();
             }
             sqlite3_reset(insert.stmt);

@@ -26,7 +26,10 @@ struct Statement
     sqlite3_stmt *stmt = nullptr;
     Statement(sqlite3 *db, const QString &sql) { sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr); }
     ~Statement() { sqlite3_finalize(stmt); }
-    QString text(int i) const { return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i))); }
+    QString text(int i) const
+    {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i)));
+    }
 };
 
 void bind(sqlite3_stmt *s, int index, const QString &value)
@@ -72,8 +75,9 @@ const QHash<QString, QString> &commonHeadings()
             {"Best Depth", {"best depth", "depth", "tiefe"}},
             {"Location", {"location", "area", "spot", "stelle", "platz", "angelplatz"}},
             {"Moon Phase", {"moon phase", "moon", "mond", "mondphase"}},
-            {"Notes", {"notes", "note", "remarks", "comments", "comment", "bemerkung", "bemerkungen", "notizen",
-                       "kommentar", "notiz"}},
+            {"Notes",
+             {"notes", "note", "remarks", "comments", "comment", "bemerkung", "bemerkungen", "notizen", "kommentar",
+              "notiz"}},
         };
         QHash<QString, QString> m;
         for (const auto &[column, list] : words)
@@ -177,7 +181,8 @@ public:
         Converted out;
         out.values.reserve(size_t(m_columns.size()));
         if (record.size() != size_t(m_options.mapping.size())) {
-            refused.push_back({line, {},
+            refused.push_back({line,
+                               {},
                                QStringLiteral("%1 values where the file has %2 columns.")
                                    .arg(record.size())
                                    .arg(m_options.mapping.size())});
@@ -370,7 +375,8 @@ QString storedDate(const QString &input, const QLocale &locale)
     QString text = input.trimmed();
     QString time;
     // A time of day after the date: "2026-12-08T06:30", "8.12.2026 06:30".
-    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[T ](?=\\d{1,2}:\\d{2})")));
+    static const QRegularExpression timeStart(QStringLiteral("[T ](?=\\d{1,2}:\\d{2})"));
+    const qsizetype cut = text.contains(u':') ? text.indexOf(timeStart) : -1;
     if (cut > 0) {
         bool ok = false;
         time = timeOfDay(text.mid(cut + 1).trimmed(), &ok);
@@ -378,7 +384,13 @@ QString storedDate(const QString &input, const QLocale &locale)
             return {};
         text = text.left(cut).trimmed();
     }
-    const QStringList parts = text.split(QRegularExpression(QStringLiteral("[./-]")));
+    QList<QStringView> parts;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i)
+        if (i == text.size() || text[i] == u'.' || text[i] == u'/' || text[i] == u'-') {
+            parts << QStringView(text).mid(from, i - from);
+            from = i + 1;
+        }
     QDate date;
     if (parts.size() == 3) {
         bool a = false, b = false, c = false;
@@ -414,16 +426,15 @@ LogImportResult checkLog(const QString &databasePath, const ForeignFile &file, c
     const LineConverter converter(file, options);
     std::vector<Converted> accepted;
     std::vector<QSet<QString>> seen(size_t(converter.columns().size()));
-    LogImportResult result = walk(
-        file, options, converter,
-        [&](const Converted &c, qsizetype) {
-            for (size_t k = 0; k < c.values.size(); ++k)
-                if (!c.values[k].isEmpty() && isLookupColumn(converter.columns()[int(k)]))
-                    seen[k].insert(c.values[k]);
-            accepted.push_back(c);
-            return true;
-        },
-        {});
+    LogImportResult result = walk(file, options, converter,
+                                  [&](const Converted &c, qsizetype) {
+                                      for (size_t k = 0; k < c.values.size(); ++k)
+                                          if (!c.values[k].isEmpty() && isLookupColumn(converter.columns()[int(k)]))
+                                              seen[k].insert(c.values[k]);
+                                      accepted.push_back(c);
+                                      return true;
+                                  },
+                                  {});
     if (!result.ok || accepted.empty())
         return result;
     Connection c;
@@ -434,7 +445,8 @@ LogImportResult checkLog(const QString &databasePath, const ForeignFile &file, c
     QStringList where;
     for (const QString &col : converter.columns())
         where << QStringLiteral("coalesce(%1, '') = ?").arg(quoteIdentifier(col));
-    Statement find(c.db, QStringLiteral("SELECT 1 FROM \"Log\" WHERE %1 LIMIT 1").arg(where.join(QStringLiteral(" AND "))));
+    Statement find(c.db,
+                   QStringLiteral("SELECT 1 FROM \"Log\" WHERE %1 LIMIT 1").arg(where.join(QStringLiteral(" AND "))));
     bool all = find.stmt != nullptr;
     for (size_t i : {size_t(0), accepted.size() / 2, accepted.size() - 1}) {
         if (!all)

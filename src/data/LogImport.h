@@ -42,7 +42,7 @@ QString storedDate(const QString &text, const QLocale &locale);
 
 struct LogImportOptions
 {
-    QStringList mapping; // per column of the file: a column of the log, or empty
+    QStringList mapping;  // per column of the file: a column of the log, or empty
     bool headings = true; // the first line names the columns
     QLocale locale;
     bool stopAtRefusal = false; // a refused line stops the import and nothing is added
@@ -62,7 +62,7 @@ struct LogImportResult
     QString error;
     qint64 accepted = 0;
     std::vector<RefusedLine> refused;
-    bool alreadyInDiary = false; // the accepted lines' first, middle and last trips are there already
+    bool alreadyInDiary = false;         // the accepted lines' first, middle and last trips are there already
     QMap<QString, QStringList> newNames; // lookup table -> names the file brings that it lacks
 };
 

@@ -71,16 +71,16 @@ private slots:
         // break, blanks at the ends, non-Latin script, a value of 10 MB, a stored
         // time of day, and an empty text beside a value never filled in.
         QVERIFY(execSql(m_diary, "UPDATE Register SET Name = 'Ann \"Pike\" Berg', Address = '', City = NULL"));
-        QVERIFY(execSql(m_diary,
-                        "INSERT INTO Log (Date, Lake, [Total Fish], Notes, Picture, Remarks1) VALUES "
-                        "('2026-12-08 06:30:00', 'Großer Plöner See', '3', 'a, b; \"c\"\r\nline two\nthree ', "
-                        "'/home/ann/Pictures/pike, big.jpg', ''),"
-                        "('1999-01-31', 'Lake  ', NULL, '湖 🎣', '', NULL),"
-                        "('2026-02-01', ',', '0', printf('%.10000000c', 'x'), NULL, '\"')"));
+        QVERIFY(execSql(m_diary, "INSERT INTO Log (Date, Lake, [Total Fish], Notes, Picture, Remarks1) VALUES "
+                                 "('2026-12-08 06:30:00', 'Großer Plöner See', '3', 'a, b; \"c\"\r\nline two\nthree ', "
+                                 "'/home/ann/Pictures/pike, big.jpg', ''),"
+                                 "('1999-01-31', 'Lake  ', NULL, '湖 🎣', '', NULL),"
+                                 "('2026-02-01', ',', '0', printf('%.10000000c', 'x'), NULL, '\"')"));
         for (const TableDef &t : schemaTables())
             if (t.name != "Log" && t.name != "Register")
-                QVERIFY(execSql(m_diary, QStringLiteral("INSERT INTO %1 (%2) VALUES ('%3, \"one\"\n')")
-                                             .arg(quoteIdentifier(t.name), quoteIdentifier(t.columns.first()), t.name)));
+                QVERIFY(
+                    execSql(m_diary, QStringLiteral("INSERT INTO %1 (%2) VALUES ('%3, \"one\"\n')")
+                                         .arg(quoteIdentifier(t.name), quoteIdentifier(t.columns.first()), t.name)));
     }
 
     void exportedDiaryComesBackEqual()
@@ -164,15 +164,33 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("ISO") << "en_US" << "2026-12-08" << "2026-12-08";
-        QTest::newRow("ISO with time") << "de_DE" << "2026-12-08T06:30" << "2026-12-08 06:30:00";
-        QTest::newRow("German") << "de_DE" << "8.12.2026" << "2026-12-08";
-        QTest::newRow("German two-digit year, time") << "de_DE" << "08.12.26 17:05:09" << "2026-12-08 17:05:09";
-        QTest::newRow("US") << "en_US" << "12/8/2026" << "2026-12-08";
-        QTest::newRow("month name") << "de_DE" << "8. Dezember 2026" << "2026-12-08";
-        QTest::newRow("no such day") << "en_US" << "2/30/2026" << "";
-        QTest::newRow("words") << "en_US" << "next week" << "";
-        QTest::newRow("bad time") << "en_US" << "2026-12-08 25:00" << "";
+        QTest::newRow("ISO") << "en_US"
+                             << "2026-12-08"
+                             << "2026-12-08";
+        QTest::newRow("ISO with time") << "de_DE"
+                                       << "2026-12-08T06:30"
+                                       << "2026-12-08 06:30:00";
+        QTest::newRow("German") << "de_DE"
+                                << "8.12.2026"
+                                << "2026-12-08";
+        QTest::newRow("German two-digit year, time") << "de_DE"
+                                                     << "08.12.26 17:05:09"
+                                                     << "2026-12-08 17:05:09";
+        QTest::newRow("US") << "en_US"
+                            << "12/8/2026"
+                            << "2026-12-08";
+        QTest::newRow("month name") << "de_DE"
+                                    << "8. Dezember 2026"
+                                    << "2026-12-08";
+        QTest::newRow("no such day") << "en_US"
+                                     << "2/30/2026"
+                                     << "";
+        QTest::newRow("words") << "en_US"
+                               << "next week"
+                               << "";
+        QTest::newRow("bad time") << "en_US"
+                                  << "2026-12-08 25:00"
+                                  << "";
     }
     void datesAsSpreadsheetsWriteThem()
     {
