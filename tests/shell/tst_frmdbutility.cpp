@@ -250,7 +250,8 @@ private slots:
         s.fake->openAnswers.enqueue(QDir(folder).filePath("README.txt"));
         click(w, "cmdImportCsv");
         QCOMPARE(querySingle(s.live, "SELECT count(*) FROM Log").toInt(), 400);
-        QVERIFY(s.fake->lastMessageText().startsWith("200 rows were added to the diary."));
+        QVERIFY2(s.fake->lastMessageText().startsWith("201 rows were added to the diary."),
+                 qPrintable(s.fake->lastMessageText()));
     }
 
     void backupDialogCancelledShowsNothing()
