@@ -3,6 +3,7 @@
 #include "data/Maintenance.h"
 #include "platform/Platform.h"
 #include "shell/WindowChrome.h"
+#include "shell/frmTransfer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -81,6 +82,8 @@ frmDbutility::frmDbutility(QWidget *parent)
     m_panels->addWidget(buildBackup());
     m_panels->addWidget(buildRestore());
     m_panels->addWidget(buildRepair());
+    jcTransfer = makeTransferPanel(this);
+    m_panels->addWidget(jcTransfer);
     m_panels->setCurrentWidget(jcDescrip);
 
     // The tasks sit above the panels, where the description tells the user to look.
@@ -92,7 +95,8 @@ frmDbutility::frmDbutility(QWidget *parent)
 
     setTabOrder(cmdDbackup, cmdDrestore);
     setTabOrder(cmdDrestore, cmdDrepair);
-    setTabOrder(cmdDrepair, cmdExit);
+    setTabOrder(cmdDrepair, cmdDexport);
+    setTabOrder(cmdDexport, cmdExit);
     setTabOrder(cmdExit, cmdBackup);
     setTabOrder(cmdBackup, cmdRestore);
     setTabOrder(cmdRestore, cmdRepair);
@@ -107,15 +111,20 @@ QGroupBox *frmDbutility::buildTasks()
     cmdDbackup = makeButton(jcFrames5, "cmdDbackup", QStringLiteral("Backup Database"));
     cmdDrestore = makeButton(jcFrames5, "cmdDrestore", QStringLiteral("Restore Database"));
     cmdDrepair = makeButton(jcFrames5, "cmdDrepair", QStringLiteral("Repair Database"));
+    cmdDexport = makeButton(jcFrames5, "cmdDexport", QStringLiteral("Export / Import"));
     cmdExit = makeButton(jcFrames5, "cmdExit", QStringLiteral("    Exit"));
 
     auto *layout = new QHBoxLayout(jcFrames5);
-    for (QPushButton *b : {cmdDbackup, cmdDrestore, cmdDrepair, cmdExit})
+    for (QPushButton *b : {cmdDbackup, cmdDrestore, cmdDrepair, cmdDexport, cmdExit})
         layout->addWidget(b);
 
     connect(cmdDbackup, &QPushButton::clicked, this, [this] { showTask(jcBackup, cmdBackup); });
     connect(cmdDrestore, &QPushButton::clicked, this, [this] { showTask(jcRestore, cmdRestore); });
     connect(cmdDrepair, &QPushButton::clicked, this, [this] { showTask(jcRepair, cmdRepair); });
+    connect(cmdDexport, &QPushButton::clicked, this, [this] {
+        m_panels->setCurrentWidget(jcTransfer);
+        jcTransfer->findChild<QPushButton *>(QStringLiteral("cmdExportCsv"))->setFocus();
+    });
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
     return jcFrames5;
 }

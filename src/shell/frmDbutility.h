@@ -40,10 +40,12 @@ private:
     QGroupBox *jcBackup = nullptr;
     QGroupBox *jcRestore = nullptr;
     QGroupBox *jcRepair = nullptr;
+    QGroupBox *jcTransfer = nullptr;
     QGroupBox *Frame1 = nullptr;
     QPushButton *cmdDbackup = nullptr;
     QPushButton *cmdDrestore = nullptr;
     QPushButton *cmdDrepair = nullptr;
+    QPushButton *cmdDexport = nullptr;
     QPushButton *cmdExit = nullptr;
     QPushButton *cmdBackup = nullptr;
     QPushButton *cmdRestore = nullptr;

@@ -225,6 +225,35 @@ private slots:
             QCOMPARE(child<QGroupBox>(w, p)->isVisible(), panel == QLatin1String(p));
     }
 
+    // The diary out and back in through the window; doubling is asked about first.
+    void exportThenImportAsksBeforeDoubling()
+    {
+        Setup s;
+        frmDbutility w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        click(w, "cmdDexport");
+        QVERIFY(child<QGroupBox>(w, "jcTransfer")->isVisible());
+        const QString folder = QDir(s.backup).filePath("trips");
+        s.fake->saveAnswers.enqueue(folder);
+        click(w, "cmdExportCsv");
+        QCOMPARE(s.fake->lastMessageText(),
+                 QStringLiteral("201 rows were exported to %1.").arg(QDir::toNativeSeparators(folder)));
+        QVERIFY(QFile::exists(QDir(folder).filePath("Log.csv")));
+
+        s.fake->openAnswers.enqueue(QDir(folder).filePath("README.txt"));
+        s.fake->messageAnswers.enqueue(MessageAnswer::No);
+        click(w, "cmdImportCsv");
+        QVERIFY(s.fake->lastMessageText().contains("Importing them again would double them."));
+        QCOMPARE(querySingle(s.live, "SELECT count(*) FROM Log").toInt(), 200);
+
+        s.fake->openAnswers.enqueue(QDir(folder).filePath("README.txt"));
+        click(w, "cmdImportCsv");
+        QCOMPARE(querySingle(s.live, "SELECT count(*) FROM Log").toInt(), 400);
+        QVERIFY2(s.fake->lastMessageText().startsWith("201 rows were added to the diary."),
+                 qPrintable(s.fake->lastMessageText()));
+    }
+
     void backupDialogCancelledShowsNothing()
     {
         Setup s;
