@@ -350,8 +350,10 @@ bool DataSource::loadKeys()
         sql += QStringLiteral(" ORDER BY %1").arg(quoteIdentifier(q.keyColumn));
 
     Statement st;
-    if (!st.prepare(m_db, sql))
+    if (!st.prepare(m_db, sql)) {
+        m_errorCode = sqlite3_extended_errcode(m_db);
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    }
     std::vector<Bookmark> keys;
     int rc;
     while ((rc = sqlite3_step(st.st)) == SQLITE_ROW)
