@@ -593,9 +593,14 @@ void DataSource::readFailure(const QString &error, int code) const
         [self, damage, generation = m_generation] {
             if (self->m_generation != generation)
                 return;
-            if (damage)
-                self->dropUnreadableRows();
-            emit self->readFailed(self->m_readError);
+            const int dropped = damage ? self->dropUnreadableRows() : 0;
+            // readError() stays the engine's words, which callers compare with errorText().
+            emit self->readFailed(
+                dropped == 0
+                    ? self->m_readError
+                    : self->m_readError + QStringLiteral("\n%1 rows of the table %2 cannot be read and are not shown.")
+                                              .arg(dropped)
+                                              .arg(self->tableName()));
         },
         Qt::QueuedConnection);
 }
@@ -603,10 +608,10 @@ void DataSource::readFailure(const QString &error, int code) const
 // Reads every row of the keyset once and keeps only those that can be read, so
 // a grid never shows a damaged row as a blank one. Rows another window deleted
 // stay until the next requery, as they always do.
-void DataSource::dropUnreadableRows()
+int DataSource::dropUnreadableRows()
 {
     if (!m_query)
-        return;
+        return 0;
     const bool missingIsDamage = missingMeansDamage();
     std::vector<Bookmark> kept;
     kept.reserve(m_keys.size());
@@ -647,15 +652,13 @@ void DataSource::dropUnreadableRows()
     }
     const int dropped = int(m_keys.size() - kept.size());
     if (dropped == 0)
-        return;
+        return 0;
     const bool afterLast = m_pos >= int(m_keys.size());
     emit rowsAboutToReset();
     m_keys = std::move(kept);
     m_rowOfKeyValid = false;
     m_find.reset();
     m_unreadableRows += dropped;
-    m_readError +=
-        QStringLiteral("\n%1 rows of the table %2 cannot be read and are not shown.").arg(dropped).arg(m_query->table);
     // The current row stays current; one that was dropped gives way to the row that followed it.
     const int count = int(m_keys.size());
     if (afterLast)
@@ -665,6 +668,7 @@ void DataSource::dropUnreadableRows()
     m_currentDeleted = false;
     emit rowsReset();
     emit currentChanged(m_pos);
+    return dropped;
 }
 
 void DataSource::invalidateCache(Bookmark key) const

@@ -139,7 +139,7 @@ private:
     qint64 dataVersion() const;
     bool missingMeansDamage() const;
     void rowMissing() const;
-    void dropUnreadableRows();
+    int dropUnreadableRows(); // how many rows it dropped
     void setCurrent(int row);
 
     sqlite3 *m_db = nullptr;

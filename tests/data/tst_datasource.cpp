@@ -409,8 +409,9 @@ private slots:
         QCOMPARE(ds.recordCount(), 3000 - unreadable);
         QCOMPARE(ds.unreadableRows(), unreadable);
         QCOMPARE(ds.tableRowCount(), 3000 - unreadable);
-        QCOMPARE(failed.first().first().toString(), ds.readError());
-        QVERIFY(ds.readError().contains(QStringLiteral("%1 rows of the table Log cannot be read").arg(unreadable)));
+        const QString said = failed.first().first().toString();
+        QVERIFY(said.startsWith(ds.readError()));
+        QVERIFY(said.contains(QStringLiteral("%1 rows of the table Log cannot be read").arg(unreadable)));
         for (int row = 0; row < ds.recordCount(); ++row) {
             bool read = false;
             QVERIFY(ds.valueAt(row, lake, &read).toString().startsWith("Lake "));
