@@ -137,6 +137,27 @@ void BM_ScreenOpen(benchmark::State &state, const QString &name)
     closeEverything();
 }
 
+// What checking the whole file as it opens would cost: the engine's quick
+// check over the same diary the screens open.
+void BM_QuickCheck(benchmark::State &state)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(tf::programDatabasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        state.SkipWithError(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return;
+    }
+    for (auto _ : state) {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr);
+        if (sqlite3_step(st) != SQLITE_ROW || qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)), "ok"))
+            state.SkipWithError("the check failed");
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+}
+
 void BM_StatisticsReady(benchmark::State &state)
 {
     PaintWatch watch;
@@ -196,6 +217,7 @@ int main(int argc, char **argv)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
+    benchmark::RegisterBenchmark("BM_QuickCheck/100000", BM_QuickCheck)->Unit(benchmark::kMillisecond)->UseRealTime();
     if (tf::WindowRegistry::isDefined(QStringLiteral("frmStatistics")))
         benchmark::RegisterBenchmark("BM_StatisticsReady/100000", BM_StatisticsReady)
             ->Unit(benchmark::kMillisecond)

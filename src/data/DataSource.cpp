@@ -12,6 +12,8 @@
 #include <sqlite3.h>
 #include <unordered_set>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,6 +25,8 @@ namespace {
 constexpr int kBlockRows = 64;
 // Rows kept in memory: a few screenfuls of a grid.
 constexpr int kCachedRows = 2048;
+
+const QString kRowsMissing = QStringLiteral("Rows that the table's index lists are missing from the table.");
 
 QMutex g_openMutex;
 QHash<QString, int> g_openFiles; // canonical path -> data sources holding it
@@ -101,6 +105,7 @@ struct DataSource::Query
     QString keyColumn;
     Statement rowByKey;
     Statement rowsByKeys; // kBlockRows keys
+    Statement dataVersion;
 };
 
 struct DataSource::FindCache
@@ -152,7 +157,10 @@ bool DataSource::open(const QString &path, const QString &recordSource)
     // Read-write but never create: a missing file is reported, not replaced.
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK) {
-        const QString e = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        QString e = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        // The system's reason ("Permission denied") says more than the engine's.
+        if (const int system = db ? sqlite3_system_errno(db) : 0)
+            e += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(system)));
         sqlite3_close_v2(db);
         return fail(QStringLiteral("Cannot open the database file %1: %2").arg(shown, e));
     }
@@ -217,6 +225,7 @@ void DataSource::close()
     m_pending.clear();
     m_lastModified.reset();
     m_readError.clear();
+    m_unreadableRows = 0;
     ++m_generation;
     if (wasOpen)
         emit rowsReset();
@@ -302,6 +311,8 @@ bool DataSource::setRecordSource(const QString &recordSource)
                                          .arg(cols.join(QLatin1Char(',')), quoteIdentifier(q->table),
                                               quoteIdentifier(q->keyColumn), marks.join(QLatin1Char(',')))))
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    if (!q->dataVersion.prepare(m_db, QStringLiteral("PRAGMA data_version")))
+        return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
 
     m_recordSource = recordSource;
     m_query = std::move(q);
@@ -318,7 +329,7 @@ bool DataSource::requery()
     // An open source that cannot read its keys again keeps the rows it had, and
     // a window that only recounts on activation would never tell the user.
     if (!loadKeys()) {
-        readFailure(m_error);
+        readFailure(m_error, m_errorCode);
         return false;
     }
     return true;
@@ -339,14 +350,19 @@ bool DataSource::loadKeys()
         sql += QStringLiteral(" ORDER BY %1").arg(quoteIdentifier(q.keyColumn));
 
     Statement st;
-    if (!st.prepare(m_db, sql))
+    if (!st.prepare(m_db, sql)) {
+        m_errorCode = sqlite3_extended_errcode(m_db);
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    }
     std::vector<Bookmark> keys;
     int rc;
     while ((rc = sqlite3_step(st.st)) == SQLITE_ROW)
         keys.push_back(sqlite3_column_int64(st.st, 0));
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE) {
+        m_errorCode = sqlite3_extended_errcode(m_db);
         return fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    }
+    const qint64 version = dataVersion();
 
     if (m_mode != EditMode::None)
         cancelUpdate();
@@ -358,6 +374,8 @@ bool DataSource::loadKeys()
     m_currentDeleted = false;
     m_pos = m_keys.empty() ? -1 : 0;
     m_readError.clear();
+    m_unreadableRows = 0;
+    m_keysVersion = version;
     ++m_generation;
     // The first row is shown at once; reading it now reports a damaged table
     // when the window opens rather than when the user first looks.
@@ -370,8 +388,9 @@ bool DataSource::loadKeys()
 
 int DataSource::tableRowCount() const
 {
-    // A filtered source counts what it shows.
-    if (!m_db || !m_query || !m_query->whereColumn.isEmpty())
+    // A filtered source counts what it shows; so does one that has rows nobody
+    // can read: the file's count would promise trips that cannot be shown.
+    if (!m_db || !m_query || !m_query->whereColumn.isEmpty() || m_unreadableRows > 0)
         return recordCount();
     Statement st;
     if (!st.prepare(m_db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(m_query->table))) ||
@@ -502,9 +521,11 @@ const std::vector<QVariant> *DataSource::rowValues(int row) const
     const bool backwards = row + 1 < count && m_cache.contains(m_keys[size_t(row + 1)]);
     const int first = backwards ? std::max(0, row - kBlockRows + 1) : row;
     if (readBlock(first, std::min(count, first + kBlockRows))) {
-        // Not there: another window deleted the row.
         const auto it = m_cache.constFind(key);
-        return it == m_cache.constEnd() ? nullptr : &it.value();
+        if (it != m_cache.constEnd())
+            return &it.value();
+        rowMissing();
+        return nullptr;
     }
     // A block that failed may hold rows that can be read: this one is read on
     // its own, so only a row that truly cannot be read is reported.
@@ -513,12 +534,14 @@ const std::vector<QVariant> *DataSource::rowValues(int row) const
     sqlite3_bind_int64(st, 1, key);
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_ROW) {
-        // Done: another window deleted the row. Anything else: the file failed us.
+        const int code = sqlite3_extended_errcode(m_db);
         const QString e = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_reset(st);
-        if (!e.isEmpty()) {
+        if (e.isEmpty()) {
+            rowMissing();
+        } else {
             m_error = e;
-            readFailure(e);
+            readFailure(e, code);
         }
         return nullptr;
     }
@@ -532,19 +555,120 @@ const std::vector<QVariant> *DataSource::rowValues(int row) const
     return &m_cache.insert(key, std::move(values)).value();
 }
 
-void DataSource::readFailure(const QString &error) const
+qint64 DataSource::dataVersion() const
+{
+    sqlite3_stmt *st = m_query->dataVersion.st;
+    sqlite3_reset(st);
+    const qint64 version = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    sqlite3_reset(st);
+    return version;
+}
+
+// The keys came from the order's index, the values from the table. A row the
+// index names that the table lacks was deleted by another window, or the table
+// is damaged (its pages lead the lookup astray): with no other window's commit
+// since the keys were read, only damage is left.
+bool DataSource::missingMeansDamage() const
+{
+    const qint64 version = dataVersion();
+    return version >= 0 && version == m_keysVersion;
+}
+
+void DataSource::rowMissing() const
+{
+    if (m_readError.isEmpty() && missingMeansDamage())
+        readFailure(kRowsMissing, SQLITE_CORRUPT);
+}
+
+void DataSource::readFailure(const QString &error, int code) const
 {
     if (!m_readError.isEmpty())
         return;
     m_readError = error.isEmpty() ? QStringLiteral("The database file cannot be read.") : error;
     auto *self = const_cast<DataSource *>(this);
+    // Another program's lock passes; damage stays, so its rows leave the keyset.
+    const bool damage = (code & 0xff) != SQLITE_BUSY && (code & 0xff) != SQLITE_LOCKED;
     QMetaObject::invokeMethod(
         self,
-        [self, error = m_readError, generation = m_generation] {
-            if (self->m_generation == generation)
-                emit self->readFailed(error);
+        [self, damage, generation = m_generation] {
+            if (self->m_generation != generation)
+                return;
+            const int dropped = damage ? self->dropUnreadableRows() : 0;
+            // readError() stays the engine's words, which callers compare with errorText().
+            emit self->readFailed(
+                dropped == 0
+                    ? self->m_readError
+                    : self->m_readError + QStringLiteral("\n%1 rows of the table %2 cannot be read and are not shown.")
+                                              .arg(dropped)
+                                              .arg(self->tableName()));
         },
         Qt::QueuedConnection);
+}
+
+// Reads every row of the keyset once and keeps only those that can be read, so
+// a grid never shows a damaged row as a blank one. Rows another window deleted
+// stay until the next requery, as they always do.
+int DataSource::dropUnreadableRows()
+{
+    if (!m_query)
+        return 0;
+    const bool missingIsDamage = missingMeansDamage();
+    std::vector<Bookmark> kept;
+    kept.reserve(m_keys.size());
+    int keptBefore = 0; // rows kept ahead of the current one
+    std::unordered_set<Bookmark> found;
+    sqlite3_stmt *block = m_query->rowsByKeys.st;
+    sqlite3_stmt *one = m_query->rowByKey.st;
+    for (size_t first = 0; first < m_keys.size(); first += kBlockRows) {
+        const size_t last = std::min(m_keys.size(), first + kBlockRows);
+        sqlite3_reset(block);
+        sqlite3_clear_bindings(block);
+        for (size_t i = first; i < last; ++i)
+            sqlite3_bind_int64(block, int(i - first + 1), m_keys[i]);
+        found.clear();
+        int rc;
+        while ((rc = sqlite3_step(block)) == SQLITE_ROW)
+            found.insert(sqlite3_column_int64(block, 0));
+        sqlite3_reset(block);
+        for (size_t i = first; i < last; ++i) {
+            const Bookmark key = m_keys[i];
+            bool readable = found.count(key) > 0;
+            if (!readable && rc != SQLITE_DONE) {
+                // The block failed somewhere: this row on its own.
+                sqlite3_reset(one);
+                sqlite3_bind_int64(one, 1, key);
+                const int r = sqlite3_step(one);
+                sqlite3_reset(one);
+                readable = r == SQLITE_ROW || (r == SQLITE_DONE && !missingIsDamage);
+            } else if (!readable) {
+                readable = !missingIsDamage;
+            }
+            if (readable) {
+                kept.push_back(key);
+                if (int(i) < m_pos)
+                    ++keptBefore;
+            }
+        }
+    }
+    const int dropped = int(m_keys.size() - kept.size());
+    if (dropped == 0)
+        return 0;
+    const bool afterLast = m_pos >= int(m_keys.size());
+    emit rowsAboutToReset();
+    m_keys = std::move(kept);
+    m_rowOfKeyValid = false;
+    m_find.reset();
+    m_unreadableRows += dropped;
+    // The current row stays current; one that was dropped gives way to the row that followed it.
+    const int count = int(m_keys.size());
+    if (afterLast)
+        m_pos = count;
+    else if (m_pos >= 0)
+        m_pos = count == 0 ? -1 : std::min(keptBefore, count - 1);
+    m_currentDeleted = false;
+    emit rowsReset();
+    emit currentChanged(m_pos);
+    return dropped;
 }
 
 void DataSource::invalidateCache(Bookmark key) const
@@ -822,7 +946,7 @@ bool DataSource::find(const QString &criterion, int from)
         }
         if (rc != SQLITE_DONE) {
             const QString e = QString::fromUtf8(sqlite3_errmsg(m_db));
-            readFailure(e);
+            readFailure(e, sqlite3_extended_errcode(m_db));
             return fail(e);
         }
         m_find = std::move(cache);
@@ -890,12 +1014,45 @@ Status DataSource::compact(const QString &source, const QString &destination)
     return Status::success();
 }
 
+DatabaseTrouble databaseTroubleOf(const QString &engineError)
+{
+    const auto names = [&](std::initializer_list<const char *> texts) {
+        return std::any_of(texts.begin(), texts.end(), [&](const char *t) {
+            return engineError.contains(QString::fromUtf8(t), Qt::CaseInsensitive);
+        });
+    };
+    if (names({sqlite3_errstr(SQLITE_BUSY), sqlite3_errstr(SQLITE_LOCKED)}))
+        return DatabaseTrouble::Locked;
+    if (names({sqlite3_errstr(SQLITE_CANTOPEN), sqlite3_errstr(SQLITE_PERM), sqlite3_errstr(SQLITE_READONLY),
+               std::strerror(EACCES), std::strerror(EPERM)}))
+        return DatabaseTrouble::NoAccess;
+    return DatabaseTrouble::Damaged;
+}
+
+QString databaseAdvice(const QString &engineError)
+{
+    switch (databaseTroubleOf(engineError)) {
+    case DatabaseTrouble::Locked:
+        return QStringLiteral("Another program (or another copy of Tallyfin) is using the file: close it, then "
+                              "open this window again.");
+    case DatabaseTrouble::NoAccess:
+        return QStringLiteral("Check that you are allowed to read and write the file and its folder.");
+    case DatabaseTrouble::Damaged:
+        break;
+    }
+    return QStringLiteral("\"Exit & Backup Database\" on the control panel can restore a backup copy or repair "
+                          "the file.");
+}
+
 QString databaseProblemText(const QString &path, const QString &engineError)
 {
-    return QStringLiteral("The database file %1 cannot be read.\n%2\n"
-                          "\"Exit & Backup Database\" on the control panel can restore a backup copy or repair "
-                          "the file. Nothing has been changed.")
-        .arg(QDir::toNativeSeparators(path), engineError.trimmed());
+    const QString file = QDir::toNativeSeparators(path);
+    const QString first = databaseTroubleOf(engineError) == DatabaseTrouble::Locked
+                              ? QStringLiteral("The database file %1 is locked.").arg(file)
+                              : QStringLiteral("The database file %1 cannot be read.").arg(file);
+    return QStringList{first, engineError.trimmed(),
+                       databaseAdvice(engineError) + QStringLiteral(" Nothing has been changed.")}
+        .join(QLatin1Char('\n'));
 }
 
 } // namespace tf

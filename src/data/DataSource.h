@@ -42,6 +42,8 @@ public:
     // The engine's error from the first read of a row's values that failed
     // since the last open or requery (a damaged file); empty while reads are fine.
     QString readError() const { return m_readError; }
+    // Rows left out of the keyset because they cannot be read (see readFailed).
+    int unreadableRows() const { return m_unreadableRows; }
 
     // A bare table name or one of the program's SELECT texts. Takes effect at requery().
     bool setRecordSource(const QString &recordSource);
@@ -118,7 +120,9 @@ signals:
     // Reading a row's values failed: sent once after each open or requery, with
     // the engine's error text. It comes from the event loop, never from inside
     // the read (which may be a grid painting), so a window may show a message
-    // box from it. databaseProblemText() words the message.
+    // box from it. databaseProblemText() words the message. A damaged file (not
+    // a locked one) has its unreadable rows taken out of the keyset first, with
+    // a reset, and the text says how many.
     void readFailed(const QString &error);
 
 private:
@@ -131,7 +135,11 @@ private:
     void invalidateCache(Bookmark key) const;
     bool find(const QString &criterion, int from);
     bool loadKeys();
-    void readFailure(const QString &error) const;
+    void readFailure(const QString &error, int code) const;
+    qint64 dataVersion() const;
+    bool missingMeansDamage() const;
+    void rowMissing() const;
+    int dropUnreadableRows(); // how many rows it dropped
     void setCurrent(int row);
 
     sqlite3 *m_db = nullptr;
@@ -152,7 +160,10 @@ private:
     std::optional<Bookmark> m_lastModified;
     bool m_noMatch = false;
     mutable QString m_error;
+    int m_errorCode = 0; // the engine's code for m_error where it came from a read
     mutable QString m_readError;
+    int m_unreadableRows = 0;
+    qint64 m_keysVersion = -1; // the file's data version when the keys were read
     // Counts opens, closes and requeries, so a failure reported late is only
     // reported for the rows it was about.
     quint64 m_generation = 0;
@@ -161,8 +172,16 @@ private:
     std::unique_ptr<FindCache> m_find;
 };
 
+// What an engine error says is wrong with the file: another program holds it,
+// the system does not let us read it, or its contents are damaged. Only damage
+// is mended by a repair; the other two are not the file's fault.
+enum class DatabaseTrouble { Damaged, Locked, NoAccess };
+DatabaseTrouble databaseTroubleOf(const QString &engineError);
+// What the user can do about it, a sentence for the end of a message.
+QString databaseAdvice(const QString &engineError);
+
 // The message for a database file that cannot be opened or read: which file,
-// the engine's error on a line of its own, and where the user can mend it.
+// the engine's error on a line of its own, and what the user can do.
 QString databaseProblemText(const QString &path, const QString &engineError);
 
 } // namespace tf

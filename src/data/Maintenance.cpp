@@ -1,6 +1,7 @@
 #include "data/Maintenance.h"
 
 #include "data/DataSource.h"
+#include "data/PageReader.h"
 
 #include <QDate>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSet>
 #include <QVariant>
 #include <sqlite3.h>
 
@@ -17,8 +17,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace tf {
 
@@ -358,7 +360,8 @@ qint64 halfway(qint64 lo, qint64 hi)
 // from there. The keys stepped over count as lost: keys are handed out one after
 // the other, so their range is at most the number of rows the damage took (it
 // is exactly that where no row between was ever deleted).
-std::vector<qint64> reachableKeys(sqlite3_stmt *keys, TableRescue *rescue)
+// When the damage runs to the end of the table, *openFrom is the first key it may have taken.
+std::vector<qint64> reachableKeys(sqlite3_stmt *keys, TableRescue *rescue, qint64 *openFrom)
 {
     constexpr qint64 kFirst = std::numeric_limits<qint64>::min();
     constexpr qint64 kLast = std::numeric_limits<qint64>::max();
@@ -376,6 +379,7 @@ std::vector<qint64> reachableKeys(sqlite3_stmt *keys, TableRescue *rescue)
         if (found.size() > before && found.back() == kLast)
             return found;
         const qint64 damaged = found.size() > before ? found.back() + 1 : from;
+        *openFrom = damaged;
 
         // Ahead in growing steps until a seek gets past the damage...
         qint64 bad = damaged;
@@ -417,10 +421,72 @@ std::vector<qint64> reachableKeys(sqlite3_stmt *keys, TableRescue *rescue)
     }
 }
 
+int bindVariant(sqlite3_stmt *st, int i, const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(st, i, v.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(st, i, v.toDouble());
+    case QMetaType::QString: {
+        const QByteArray utf8 = v.toString().toUtf8();
+        return sqlite3_bind_text(st, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        return sqlite3_bind_blob(st, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    default:
+        return sqlite3_bind_null(st, i);
+    }
+}
+
+// The damaged file's pages, read directly once a table's tree cannot be walked
+// to the end; shared by every table of one repair.
+class PageSalvage
+{
+public:
+    PageSalvage(sqlite3 *db, QString path) : m_db(db), m_path(std::move(path)) {}
+
+    std::optional<LeafRows> rowsOf(const QString &table)
+    {
+        if (!m_tried) {
+            m_tried = true;
+            m_ok = load();
+        }
+        return m_ok ? m_reader.tableRows(table) : std::nullopt;
+    }
+
+private:
+    bool load()
+    {
+        std::vector<BTreeRoot> trees;
+        Stmt st;
+        if (!st.prepare(m_db,
+                        QStringLiteral("SELECT s.type, s.name, s.rootpage, (SELECT count(*) FROM "
+                                       "pragma_table_info(s.name)) FROM sqlite_master AS s WHERE s.rootpage > 0")))
+            return false;
+        int rc;
+        while ((rc = sqlite3_step(st.st)) == SQLITE_ROW)
+            trees.push_back({QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.st, 1))),
+                             sqlite3_column_int64(st.st, 2),
+                             qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st.st, 0)), "table") == 0,
+                             sqlite3_column_int(st.st, 3)});
+        return rc == SQLITE_DONE && m_reader.open(m_path, trees);
+    }
+
+    sqlite3 *m_db;
+    QString m_path;
+    PageReader m_reader;
+    bool m_tried = false;
+    bool m_ok = false;
+};
+
 // Copies every row of one table that can still be read from the damaged file
 // into the new one, keeping each row's key. Fails only when the new file cannot
-// be written; what cannot be read is counted.
-Status rescueTable(sqlite3 *from, sqlite3 *to, const TableDef &table, TableRescue *rescue)
+// be written; what cannot be read is counted. Where the engine cannot walk the
+// table to its end, the rows its leaf pages still hold are read from the pages.
+Status rescueTable(sqlite3 *from, sqlite3 *to, const TableDef &table, TableRescue *rescue, PageSalvage *pages)
 {
     const QString name = quoteIdentifier(table.name);
     Stmt exists;
@@ -440,6 +506,7 @@ Status rescueTable(sqlite3 *from, sqlite3 *to, const TableDef &table, TableRescu
 
     // The columns both files know; a column the damaged file lacks stays empty.
     QStringList columns;
+    std::vector<int> place; // each copied column's place in the damaged file's records
     {
         Stmt info;
         if (!info.prepare(from, QStringLiteral("SELECT name FROM pragma_table_info(?1)"))) {
@@ -447,13 +514,14 @@ Status rescueTable(sqlite3 *from, sqlite3 *to, const TableDef &table, TableRescu
             return Status::success();
         }
         sqlite3_bind_text(info.st, 1, table.name.toUtf8().constData(), -1, SQLITE_TRANSIENT);
-        QSet<QString> present;
+        QStringList present;
         while (sqlite3_step(info.st) == SQLITE_ROW)
-            present.insert(
-                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.st, 0))).toLower());
+            present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.st, 0))).toLower();
         for (const QString &c : table.columns)
-            if (present.contains(c.toLower()))
+            if (const qsizetype at = present.indexOf(c.toLower()); at >= 0) {
                 columns << quoteIdentifier(c);
+                place.push_back(int(at));
+            }
     }
 
     // NOT INDEXED: the walk must follow the table's own pages, whatever state its indexes are in.
@@ -477,7 +545,9 @@ Status rescueTable(sqlite3 *from, sqlite3 *to, const TableDef &table, TableRescu
                                  places.join(QStringLiteral(", ")))))
         return Status::failure(engineError(to));
 
-    for (const qint64 key : reachableKeys(keys.st, rescue)) {
+    qint64 openFrom = std::numeric_limits<qint64>::max();
+    std::unordered_set<qint64> savedKeys;
+    for (const qint64 key : reachableKeys(keys.st, rescue, &openFrom)) {
         sqlite3_reset(row.st);
         sqlite3_bind_int64(row.st, 1, key);
         if (sqlite3_step(row.st) != SQLITE_ROW) {
@@ -491,6 +561,35 @@ Status rescueTable(sqlite3 *from, sqlite3 *to, const TableDef &table, TableRescu
         if (sqlite3_step(insert.st) != SQLITE_DONE)
             return Status::failure(engineError(to));
         ++rescue->saved;
+        savedKeys.insert(key);
+    }
+    if (rescue->lost == 0 && !rescue->lostUnknown)
+        return Status::success();
+
+    const std::optional<LeafRows> leaves = pages->rowsOf(table.name);
+    if (!leaves)
+        return Status::success();
+    qint64 foundInGaps = 0;
+    for (const PageRow &r : leaves->rows) {
+        if (savedKeys.count(r.rowid))
+            continue;
+        sqlite3_reset(insert.st);
+        sqlite3_clear_bindings(insert.st);
+        sqlite3_bind_int64(insert.st, 1, r.rowid);
+        for (int i = 0; i < columns.size(); ++i)
+            bindVariant(insert.st, i + 2, r.values[size_t(place[size_t(i)])]);
+        if (sqlite3_step(insert.st) != SQLITE_DONE)
+            return Status::failure(engineError(to));
+        ++rescue->saved;
+        if (r.rowid < openFrom)
+            ++foundInGaps;
+    }
+    if (leaves->unexplainedPages == 0) {
+        // Every page of the file is accounted for: what the table's pages hold was read.
+        rescue->lost = leaves->unreadableCells;
+        rescue->lostUnknown = false;
+    } else {
+        rescue->lost = std::max<qint64>(0, rescue->lost - foundInGaps) + leaves->unreadableCells;
     }
     return Status::success();
 }
@@ -525,11 +624,12 @@ Status rescueInto(const QString &source, const QString &target, RepairResult *re
     }
 
     qint64 saved = 0;
+    PageSalvage pages(from, source);
     for (const TableDef &t : schemaTables()) {
         TableRescue rescue;
         rescue.table = t.name;
         if (unreadable.isEmpty()) {
-            if (Status s = rescueTable(from, to.handle, t, &rescue); !s)
+            if (Status s = rescueTable(from, to.handle, t, &rescue, &pages); !s)
                 return Status::failure(QStringLiteral("Cannot write %1: %2").arg(shown(target), s.error));
         } else {
             rescue.lostUnknown = true;

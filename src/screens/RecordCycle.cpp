@@ -88,9 +88,12 @@ RecordCycle::RecordCycle(ScreenParams params, CycleHooks hooks)
     });
     connect(source, &DataSource::rowsReset, this, [this] { showCurrent(); });
     connect(source, &DataSource::editModeChanged, this, [this] { showCurrent(); });
-    // A row that cannot be read is never shown as empty values without a word.
-    connect(source, &DataSource::readFailed, this,
-            [this](const QString &error) { reportProblem(databaseProblemText(m_source->databasePath(), error)); });
+    // A row that cannot be read is never shown as empty values without a word;
+    // the caption counts the rows that are left to show.
+    connect(source, &DataSource::readFailed, this, [this](const QString &error) {
+        recount();
+        reportProblem(databaseProblemText(m_source->databasePath(), error));
+    });
 
     for (QWidget *bar : {p.menuBar, p.saveBar})
         if (bar)

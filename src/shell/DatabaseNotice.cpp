@@ -1,5 +1,6 @@
 #include "shell/DatabaseNotice.h"
 
+#include "data/DataSource.h"
 #include "platform/Platform.h"
 
 #include <QEvent>
@@ -50,8 +51,7 @@ private:
 QString cannotOpenText(const QString &what, const QString &engineError)
 {
     return QStringList{QStringLiteral("%1 cannot be opened.").arg(what), engineError,
-                       QStringLiteral("Nothing has been changed. \"Exit & Backup Database\" on the control panel can "
-                                      "restore a backup copy or repair the file.")}
+                       QStringLiteral("Nothing has been changed. ") + databaseAdvice(engineError)}
         .join(QLatin1Char('\n'));
 }
 

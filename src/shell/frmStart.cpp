@@ -203,6 +203,8 @@ QString frmStart::databaseProblem() const
         lines << QStringLiteral("A repair was interrupted: the database lies in %1. Give that file the name %2 "
                                 "again, then start Tallyfin.")
                      .arg(kRepairFileName, kDatabaseFileName);
+    else if (QFileInfo::exists(path) && databaseTroubleOf(m_dataError) != DatabaseTrouble::Damaged)
+        lines << databaseAdvice(m_dataError);
     else if (QFileInfo::exists(path))
         lines << QStringLiteral("The file may be damaged. \"Exit & Backup Database\" can restore a backup copy "
                                 "or repair it.");

@@ -349,33 +349,42 @@ private slots:
     }
 
     // A damaged table is never shown as rows of empty values: a row that cannot
-    // be read gives no values, and the failure is reported once, with the
-    // engine's words; the file is left as it is.
+    // be read gives no values, the failure is reported once, with the engine's
+    // words, and the rows that cannot be read then leave the keyset, so a grid
+    // never shows them blank. The file is left as it is.
     void damagedTableIsReported_data()
     {
-        QTest::addColumn<bool>("leaf");
-        QTest::newRow("root page") << false;
-        QTest::newRow("leaf page") << true;
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("root page") << "root"
+                                   << "malformed";
+        QTest::newRow("leaf page") << "leaf"
+                                   << "malformed";
+        // The date index still lists rows the table's lookup no longer finds.
+        QTest::newRow("keys misrouted") << "misrouted"
+                                        << "missing";
     }
     void damagedTableIsReported()
     {
-        QFETCH(bool, leaf);
+        QFETCH(QString, damage);
+        QFETCH(QString, why);
         QVERIFY(execSql(m_path, "DELETE FROM Log"));
         QVERIFY(execSql(m_path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
                                 "INSERT INTO Log (Date, Lake, Notes) SELECT printf('2020-%02d-%02d', 1 + i % 12, "
                                 "1 + i % 28), 'Lake ' || i, 'a trip of ' || i FROM n"));
         QCOMPARE(querySingle(m_path, "SELECT count(*) FROM Log").toInt(), 3000);
-        QVERIFY(damageTablePage(QStringLiteral("Log"), m_path, leaf));
+        if (damage == "misrouted")
+            QVERIFY(misrouteTableKeys(QStringLiteral("Log"), m_path, 16));
+        else
+            QVERIFY(damageTablePage(QStringLiteral("Log"), m_path, damage == "leaf"));
+        QVERIFY(querySingle(m_path, "PRAGMA quick_check").toString() != "ok");
         const QByteArray before = readAll(m_path);
 
         DataSource ds;
         QSignalSpy failed(&ds, &DataSource::readFailed);
-        if (!ds.open(m_path, "Select * FROM Log Order By Date Desc")) {
-            QVERIFY(!ds.errorText().isEmpty()); // refused at once: reported too
-            return;
-        }
+        QVERIFY(ds.open(m_path, "Select * FROM Log Order By Date Desc"));
         QCOMPARE(ds.recordCount(), 3000);
-        if (!leaf) // the first row is read as the source opens
+        if (damage == "root") // the first row is read as the source opens
             QVERIFY(ds.readError().contains("malformed"));
         const int lake = ds.fieldIndex("Lake");
         int unreadable = 0;
@@ -389,26 +398,46 @@ private slots:
                 QVERIFY(!v.isValid()); // nothing, not an empty text
             }
         }
+        QCOMPARE(unreadable == 3000, damage == "root");
+        if (damage == "misrouted")
+            QCOMPARE(unreadable, 16);
         QVERIFY(unreadable > 0);
-        QCOMPARE(unreadable == ds.recordCount(), !leaf);
-        QVERIFY(ds.readError().contains("malformed"));
+        QVERIFY2(ds.readError().contains(why), qPrintable(ds.readError()));
+
+        // Once reported, only rows that can be read are left, and each reads whole.
         QTRY_COMPARE(failed.count(), 1);
-        QCOMPARE(failed.first().first().toString(), ds.readError());
-        QVERIFY(ds.moveTo(ds.recordCount() - 1));
-        for (int row = 0; row < ds.recordCount(); ++row)
-            QVERIFY(ds.moveTo(row) && (ds.value(lake).isValid() || !ds.edit()));
+        QCOMPARE(ds.recordCount(), 3000 - unreadable);
+        QCOMPARE(ds.unreadableRows(), unreadable);
+        QCOMPARE(ds.tableRowCount(), 3000 - unreadable);
+        const QString said = failed.first().first().toString();
+        QVERIFY(said.startsWith(ds.readError()));
+        QVERIFY(said.contains(QStringLiteral("%1 rows of the table Log cannot be read").arg(unreadable)));
+        for (int row = 0; row < ds.recordCount(); ++row) {
+            bool read = false;
+            QVERIFY(ds.valueAt(row, lake, &read).toString().startsWith("Lake "));
+            QVERIFY(read);
+        }
+        if (ds.recordCount() > 0) {
+            QVERIFY(ds.moveTo(ds.recordCount() - 1));
+            QVERIFY(ds.edit());
+            ds.cancelUpdate();
+        }
         QCoreApplication::processEvents();
         QCOMPARE(failed.count(), 1); // once, however many rows fail
 
         // A find over the damaged table fails as a read failure, not as "no match".
-        QVERIFY(!ds.findFirst("Notes LIKE '*trip of 1*'"));
-        QVERIFY(ds.errorText().contains("malformed"));
+        if (why == "malformed") {
+            QVERIFY(!ds.findFirst("Notes LIKE '*trip of 1*'"));
+            QVERIFY(ds.errorText().contains("malformed"));
+        }
 
         // Each requery starts afresh and reports again.
         QVERIFY(ds.requery());
+        QCOMPARE(ds.recordCount(), 3000);
         for (int row = 0; row < ds.recordCount(); ++row)
             ds.valueAt(row, lake);
         QTRY_COMPARE(failed.count(), 2);
+        QCOMPARE(ds.recordCount(), 3000 - unreadable);
         ds.close();
         QCOMPARE(readAll(m_path), before);
     }
@@ -436,16 +465,41 @@ private slots:
         QCOMPARE(failed.count(), 0);
     }
 
+    // Repair is advised for damage only: a locked file or one the system will
+    // not let us read is not mended by rewriting it.
+    void problemText_data()
+    {
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("damaged") << "database disk image is malformed"
+                                 << "cannot be read"
+                                 << "\"Exit & Backup Database\" on the control panel can restore a backup copy or "
+                                    "repair the file.";
+        QTest::newRow("not a database") << "file is not a database"
+                                        << "cannot be read"
+                                        << "repair the file";
+        QTest::newRow("locked") << "database is locked"
+                                << "is locked"
+                                << "Another program";
+        QTest::newRow("permission denied") << "unable to open database file (Permission denied)"
+                                           << "cannot be read"
+                                           << "allowed to read and write";
+    }
     void problemText()
     {
-        const QString text = databaseProblemText("/home/ann/Tallyfin/tfn5.mdb", "database disk image is malformed");
+        QFETCH(QString, error);
+        QFETCH(QString, first);
+        QFETCH(QString, advice);
+        const QString text = databaseProblemText("/home/ann/Tallyfin/tfn5.mdb", error);
         const QStringList lines = text.split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[0].contains(QDir::toNativeSeparators("/home/ann/Tallyfin/tfn5.mdb")));
-        QVERIFY(lines[0].contains("cannot be read"));
-        QCOMPARE(lines[1], QStringLiteral("database disk image is malformed"));
-        QVERIFY(lines[2].contains("\"Exit & Backup Database\""));
-        QVERIFY(lines[2].contains("Nothing has been changed."));
+        QVERIFY(lines[0].contains(first));
+        QCOMPARE(lines[1], error);
+        QVERIFY(lines[2].contains(advice));
+        QCOMPARE(lines[2].contains("repair"), advice.contains("repair"));
+        QVERIFY(lines[2].endsWith("Nothing has been changed."));
     }
 
     void lockedFileIsReported()
@@ -456,6 +510,7 @@ private slots:
         DataSource ds;
         QVERIFY(!ds.open(m_path, "Log"));
         QVERIFY(ds.errorText().contains("locked"));
+        QCOMPARE(databaseTroubleOf(ds.errorText()), DatabaseTrouble::Locked);
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         QVERIFY(ds.open(m_path, "Log"));

@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
@@ -86,6 +87,9 @@ private slots:
     void unreadableDatabase();
     void missingLookupTable();
     void damagedTableIsReported();
+    void damagedTableShowsNoBlankRows_data();
+    void damagedTableShowsNoBlankRows();
+    void lockedDatabaseIsNotCalledDamaged();
 
 private:
     frmLogs *openLogs() { return m_logs = open<frmLogs>(); }
@@ -713,6 +717,63 @@ void TestLogs::damagedTableIsReported()
     grid->scrollToBottom();
     QTest::qWait(20);
     QCOMPARE(fake.messages.size(), 1);
+}
+
+// Rows the file cannot give are left out of the grid and the caption, and the
+// message says how many; every row left shows its trip.
+void TestLogs::damagedTableShowsNoBlankRows_data()
+{
+    QTest::addColumn<bool>("rootPage");
+    QTest::addColumn<int>("lost");
+    QTest::newRow("keys misrouted in an interior page") << false << 16;
+    QTest::newRow("root page damaged") << true << 3000;
+}
+
+void TestLogs::damagedTableShowsNoBlankRows()
+{
+    QFETCH(bool, rootPage);
+    QFETCH(int, lost);
+    QVERIFY(sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                               "INSERT INTO Log (Date, Lake, Notes) SELECT printf('2020-01-%02d', i % 28 + 1), "
+                               "'Lake ' || i, 'trip ' || i FROM n")));
+    QVERIFY(rootPage ? damageTablePage(QStringLiteral("Log"), db(), false)
+                     : misrouteTableKeys(QStringLiteral("Log"), db(), lost));
+    QVERIFY(openLogs());
+    auto *grid = get<QTableView>("DBGrid1");
+    // Paging through the whole grid.
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        grid->model()->data(grid->model()->index(row, 1));
+    FakePlatform &fake = ScreenTest::fake();
+    QTRY_COMPARE(fake.messages.size(), 1);
+    const QString text = fake.lastMessageText();
+    QVERIFY(text.contains(QLatin1String("cannot be read")));
+    QVERIFY(text.contains(QLatin1String("Exit & Backup Database")));
+    QVERIFY2(text.contains(QStringLiteral("%1 rows of the table Log cannot be read").arg(lost)), qPrintable(text));
+    QCOMPARE(get<QLabel>("Label2")->text(), QStringLiteral("%1 Fishing Logs").arg(3000 - lost));
+    QCOMPARE(grid->model()->rowCount(), 3000 - lost);
+    const QStringList lakes = gridColumn(grid, 1);
+    QCOMPARE(lakes.size(), 3000 - lost);
+    QCOMPARE(lakes.filter(QRegularExpression(QStringLiteral("^Lake \\d+$"))).size(), lakes.size());
+    QCOMPARE(fake.messages.size(), 1);
+}
+
+// Another program holding the file is said as such, without sending the user to repair it.
+void TestLogs::lockedDatabaseIsNotCalledDamaged()
+{
+    addTrip("2026-07-04", "Stored");
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open(db().toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QVERIFY(openLogs());
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    FakePlatform &fake = ScreenTest::fake();
+    QTRY_COMPARE(fake.messages.size(), 1);
+    const QString text = fake.lastMessageText();
+    QVERIFY(text.startsWith(QLatin1String("The fishing log cannot be opened.\n")));
+    QVERIFY(text.contains(QLatin1String("locked")));
+    QVERIFY(text.contains(QLatin1String("Another program")));
+    QVERIFY(!text.contains(QLatin1String("repair"), Qt::CaseInsensitive));
 }
 
 void TestLogs::missingLookupTable()

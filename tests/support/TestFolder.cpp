@@ -89,4 +89,32 @@ bool damageTablePage(const QString &table, const QString &path, bool leaf)
     return writeAll(path, file);
 }
 
+bool misrouteTableKeys(const QString &table, const QString &path, int rows)
+{
+    QByteArray file = readAll(path);
+    const int pageSize = querySingle(path, "PRAGMA page_size").toInt();
+    const qint64 root =
+        querySingle(path, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table))
+            .toLongLong();
+    auto *page = reinterpret_cast<uchar *>(file.data() + (root - 1) * pageSize);
+    if (page[0] != 0x05)
+        return false;
+    const int cells = page[3] << 8 | page[4];
+    const int middle = 12 + 2 * (cells / 2);
+    uchar *key = page + (page[middle] << 8 | page[middle + 1]) + 4; // past the child's page number
+    // One- and two-byte keys are all a test table needs.
+    const bool twoBytes = key[0] & 0x80;
+    const int old = twoBytes ? (key[0] & 0x7f) << 7 | key[1] : key[0];
+    const int lowered = old - rows;
+    if (lowered < (twoBytes ? 128 : 0))
+        return false;
+    if (twoBytes) {
+        key[0] = uchar(0x80 | lowered >> 7);
+        key[1] = uchar(lowered & 0x7f);
+    } else {
+        key[0] = uchar(lowered);
+    }
+    return writeAll(path, file);
+}
+
 } // namespace tf::test

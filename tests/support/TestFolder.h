@@ -24,6 +24,13 @@ QVariant querySingle(const QString &path, const QString &sql);
 // table fits one page.
 bool damageTablePage(const QString &table, const QString &path, bool leaf);
 
+// Lowers by `rows` the key that divides two leaves in a table's root page, as a
+// failing disk might: those rows stay on their leaf, but a lookup by key is led
+// to the next leaf and finds nothing; a scan still sees them, and the table's
+// indexes are untouched. False when the table fits one page or the key's
+// encoding would change length.
+bool misrouteTableKeys(const QString &table, const QString &path, int rows);
+
 // Fixed locale for stable date and number texts.
 inline void useTestLocale()
 {
