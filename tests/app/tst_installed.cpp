@@ -11,7 +11,6 @@
 #include "shell/frmDbutility.h"
 
 #include <QDir>
-#include <QHostInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -43,7 +42,7 @@ void TestInstalled::secondStartShowsTheFirst()
 
     // The second program blocks while it asks; the first answers from its event loop.
     QFuture<DiaryGuard::Claim> second = QtConcurrent::run([diary] {
-        DiaryGuard guard(QDir(diary + QStringLiteral("/..")).filePath(QStringLiteral("tfn5.mdb")));
+        DiaryGuard guard(diary);
         return guard.claim();
     });
     QTRY_VERIFY_WITH_TIMEOUT(second.isFinished(), 10000);
@@ -58,9 +57,11 @@ void TestInstalled::staleLockNeverBlocksAStart()
     // The lock of a program that was killed: its process is gone.
     QProcess gone;
     gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForStarted());
+    const qint64 pid = gone.processId();
     QVERIFY(gone.waitForFinished());
-    const QByteArray lock = QByteArray::number(gone.processId()) + '\n' + QCoreApplication::applicationName().toUtf8() +
-                            '\n' + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n';
+    QByteArray lock = QByteArray::number(pid) + "\ntrue\n" + QSysInfo::machineHostName().toUtf8() + '\n' +
+                      QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId() + '\n';
     QVERIFY(writeAll(DiaryGuard::lockPath(diary), lock));
 
     DiaryGuard guard(diary);
