@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
 #include "app/WindowCatalog.h"
+#include "data/AutoBackup.h"
 #include "data/Schema.h"
+#include "platform/FileLocations.h"
 #include "platform/Platform.h"
 #include "shell/Art.h"
 #include "shell/Help.h"
@@ -15,19 +17,32 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QSettings>
+#include <QStandardPaths>
 #include <memory>
 
 namespace tf {
 
+void useFileLayout()
+{
+    const FileLayout layout =
+        chooseFileLayout(platform().programFolder(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                         kDatabaseFileName);
+    // A portable program follows the platform's program folder, as tests move it.
+    setFileLayout(layout.portable ? std::nullopt : std::optional<FileLayout>(layout));
+    if (!layout.portable)
+        QDir().mkpath(layout.dataFolder);
+}
+
 QWidget *startProgram()
 {
+    useFileLayout();
     // The common controls: one style everywhere, the compiled-in pictures and
     // the program's icon for every window.
     initResources();
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setWindowIcon(QIcon(art::appIcon()));
 
-    Help::setFile(programFile(QStringLiteral("tfnhelp.chm")));
+    Help::setFile(filePath(FileRole::Shipped, QStringLiteral("tfnhelp.chm")));
     Help::installKey();
     QtPlatform::setHelpHandler(&Help::showInViewer);
 
@@ -73,7 +88,7 @@ void rememberDiary(const QString &folder)
 
 QWidget *openFirstWindow()
 {
-    const QString folder = platform().programFolder();
+    const QString folder = fileLayout().dataFolder;
     const QDir dir(folder);
     if (QFileInfo::exists(dir.filePath(kDatabaseFileName))) {
         rememberDiary(folder);
@@ -112,6 +127,41 @@ QWidget *openFirstWindow()
     if (panel && created)
         panel->welcomeNewDiary();
     return panel;
+}
+
+void showRunningWindow()
+{
+    // The panel when it is there; else whichever window the program shows
+    // (the database utility after Exit & Backup).
+    QWidget *window = WindowRegistry::find(QStringLiteral("frmStart"));
+    if (!window || !window->isVisible()) {
+        window = nullptr;
+        for (QWidget *w : WindowRegistry::openWindows())
+            if (w->isVisible())
+                window = w;
+    }
+    if (!window)
+        return;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+AutoBackupResult backupOnClose()
+{
+    // Every window lets go of the diary first: the copy is taken of a file nobody writes.
+    WindowRegistry::closeAll();
+    const AutoBackupResult result =
+        makeAutomaticBackup(fileLayout().dataFolder, filePath(FileRole::Backups), platform().now());
+    if (result.outcome == AutoBackupResult::Outcome::Failed)
+        showMessage(nullptr, MessageIcon::Exclamation,
+                    QStringList{QStringLiteral("Tallyfin could not make its automatic backup copy of your diary."),
+                                result.error,
+                                QStringLiteral("Your diary itself is unchanged. The next close tries again; "
+                                               "\"Backup Database\" can copy it elsewhere.")}
+                        .join(QLatin1Char('\n')));
+    return result;
 }
 
 } // namespace tf

@@ -4,6 +4,13 @@ class QWidget;
 
 namespace tf {
 
+struct AutoBackupResult;
+
+// Chooses where the diary and the shipped files live for this program (portable
+// beside the executable, or installed with the diary in the user's data folder)
+// and creates the data folder of an installed program.
+void useFileLayout();
+
 // The start-up steps, in order: the look of the controls and the program's
 // pictures, the help file and its F1 key, the windows the menus know, then
 // openFirstWindow(). Returns the window it showed. Needs a QApplication and an
@@ -18,5 +25,12 @@ QWidget *startProgram();
 // program ends once its event loop runs). Which folders held a diary is kept in
 // the user's settings, never in the program folder.
 QWidget *openFirstWindow();
+
+// Brings the program's window to the front: a second start on the same diary asked for it.
+void showRunningWindow();
+
+// As the program ends: closes every window and makes the automatic backup of
+// the diary when it changed. A failed copy is said once; closing goes on.
+AutoBackupResult backupOnClose();
 
 } // namespace tf

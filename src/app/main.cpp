@@ -1,4 +1,9 @@
+#include "app/DiaryGuard.h"
+#include "app/DiaryWatch.h"
 #include "app/Startup.h"
+#include "data/AutoBackup.h"
+#include "data/Schema.h"
+#include "platform/Platform.h"
 #include "shell/QtPlatform.h"
 
 #include <QApplication>
@@ -36,8 +41,26 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(tf::kProgramTitle);
     tf::setPlatform(std::make_unique<tf::QtPlatform>());
+
+    tf::useFileLayout();
+    const QString diary = tf::programDatabasePath();
+    tf::DiaryGuard guard(diary);
+    switch (guard.claim()) {
+    case tf::DiaryGuard::Claim::Ours:
+        break;
+    case tf::DiaryGuard::Claim::ShownElsewhere:
+        return 0;
+    case tf::DiaryGuard::Claim::Busy:
+        tf::showMessage(nullptr, tf::MessageIcon::Exclamation, guard.errorText());
+        return 1;
+    }
+    QObject::connect(&guard, &tf::DiaryGuard::showRequested, &tf::showRunningWindow);
+
     QWidget *panel = tf::startProgram();
     if (panel && qEnvironmentVariableIsSet("TALLYFIN_EXIT_WHEN_SHOWN"))
         panel->installEventFilter(new ExitWhenShown(panel));
-    return app.exec();
+    tf::DiaryWatch watch(diary);
+    const int status = app.exec();
+    tf::backupOnClose();
+    return status;
 }

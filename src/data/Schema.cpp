@@ -1,5 +1,6 @@
 #include "data/Schema.h"
 
+#include "platform/FileLocations.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -221,7 +222,7 @@ namespace tf {
 
 QString programDatabasePath()
 {
-    return programFile(kDatabaseFileName);
+    return filePath(FileRole::UserData, kDatabaseFileName);
 }
 
 } // namespace tf

@@ -66,7 +66,7 @@ Status verifyDatabase(const QString &path, const VerifyOptions &options = {});
 
 namespace tf {
 
-// The program's database: "tfn5.mdb" in the program folder. Every window opens this path.
+// The program's database: "tfn5.mdb" in the data folder. Every window opens this path.
 QString programDatabasePath();
 
 } // namespace tf

@@ -1,5 +1,6 @@
 #include "reports/ReportEngine.h"
 
+#include "platform/FileLocations.h"
 #include "platform/Platform.h"
 #include "reports/ReportDatabase.h"
 #include "reports/ReportDefinition.h"
@@ -704,10 +705,7 @@ BuildResult buildReport(const BuildOptions &options)
 
 QString reportPath(const QString &fileName)
 {
-    // Only a name in the program folder, whichever separator the caller wrote.
-    QString name = fileName;
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return programFile(QFileInfo(name).fileName());
+    return filePath(FileRole::Report, fileName);
 }
 
 } // namespace tf::report

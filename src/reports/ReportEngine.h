@@ -72,7 +72,7 @@ struct BuildResult
 BuildResult buildReport(const BuildOptions &options);
 
 // The path of a report named as the print commands name it ("\log.rpt" or
-// "log.rpt"): always a file directly in the program folder.
+// "log.rpt"): the user's own copy in the data folder, else the shipped one.
 QString reportPath(const QString &fileName);
 
 } // namespace tf::report

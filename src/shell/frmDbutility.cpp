@@ -1,6 +1,7 @@
 #include "shell/frmDbutility.h"
 
 #include "data/Maintenance.h"
+#include "platform/FileLocations.h"
 #include "platform/Platform.h"
 #include "shell/WindowChrome.h"
 #include "shell/frmTransfer.h"
@@ -74,6 +75,11 @@ frmDbutility::frmDbutility(QWidget *parent)
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
 
+    // Which file the tasks work on: an installed program keeps it out of sight in the user's data folder.
+    auto *where = makeLabel(this, "lblDiaryPath",
+                            QStringLiteral("Your diary: %1").arg(QDir::toNativeSeparators(programDatabasePath())));
+    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto *panelHost = new QWidget(this);
     panelHost->setFixedWidth(kPanelWidth);
     m_panels = new QStackedLayout(panelHost);
@@ -90,6 +96,7 @@ frmDbutility::frmDbutility(QWidget *parent)
     auto *root = new QVBoxLayout(this);
     root->setSizeConstraint(QLayout::SetFixedSize);
     root->addWidget(title);
+    root->addWidget(where);
     root->addWidget(buildTasks());
     root->addWidget(panelHost);
 
@@ -237,7 +244,7 @@ void frmDbutility::backup()
 
     // Only the folder of the chosen path counts; the copy is always named tfn5.mdb.
     WaitPointer wait;
-    const Status done = backupDatabase(platform().programFolder(), QFileInfo(*chosen).absolutePath());
+    const Status done = backupDatabase(fileLayout().dataFolder, QFileInfo(*chosen).absolutePath());
     wait.end();
     if (done)
         showMessage(this, MessageIcon::Information, QStringLiteral("Backup has been saved."));
@@ -254,12 +261,15 @@ void frmDbutility::restore()
     request.title = QStringLiteral("Restore Backup Database");
     request.filter = kFilter;
     request.existingOnly = true;
+    // The automatic copies are the ones most often restored.
+    if (const QString backups = filePath(FileRole::Backups); QFileInfo(backups).isDir())
+        request.initialFolder = backups;
     const std::optional<QString> chosen = platform().openFileName(request, this);
 
     Status done = Status::failure(QString());
     if (chosen) {
         WaitPointer wait;
-        done = restoreDatabase(platform().programFolder(), QFileInfo(*chosen).absolutePath());
+        done = restoreDatabase(fileLayout().dataFolder, QFileInfo(*chosen).absolutePath());
     }
     if (done) {
         showMessage(this, MessageIcon::Information,
@@ -302,8 +312,8 @@ QStringList rescueLines(const RepairResult &result)
 void frmDbutility::repair()
 {
     WaitPointer wait;
-    const RepairResult result = repairDatabase(platform().programFolder());
-    const QString programFolder = platform().programFolder();
+    const RepairResult result = repairDatabase(fileLayout().dataFolder);
+    const QString programFolder = fileLayout().dataFolder;
     auto notFound = [&](const QString &reason) {
         QString text = QStringLiteral("Can't find database.") + QLatin1Char('\n') +
                        QStringLiteral("Please make sure that Tallyfin is not running.");

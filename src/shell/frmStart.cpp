@@ -1,6 +1,7 @@
 #include "shell/frmStart.h"
 
 #include "data/Schema.h"
+#include "platform/FileLocations.h"
 #include "platform/Platform.h"
 #include "shell/Art.h"
 #include "shell/Bar.h"
@@ -199,7 +200,7 @@ QString frmStart::databaseProblem() const
     QStringList lines{QStringLiteral("Tallyfin cannot open its database."), m_dataError};
     if (!m_startupProblem.isEmpty())
         lines << m_startupProblem;
-    if (!QFileInfo::exists(path) && QFileInfo::exists(programFile(kRepairFileName)))
+    if (!QFileInfo::exists(path) && QFileInfo::exists(filePath(FileRole::UserData, kRepairFileName)))
         lines << QStringLiteral("A repair was interrupted: the database lies in %1. Give that file the name %2 "
                                 "again, then start Tallyfin.")
                      .arg(kRepairFileName, kDatabaseFileName);

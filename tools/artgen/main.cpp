@@ -2,6 +2,8 @@
 //
 //   artgen RESOURCES            write the pictures and art.qrc
 //   artgen --check RESOURCES    verify the pictures on disk
+//   artgen --icons DIR          write only the program's icon at the sizes a
+//                               desktop's menus and launchers ask for (packaging)
 //   artgen --preview DIR        also write the background as a shaped window
 //                               shows it (cut to the outline) into DIR
 
@@ -83,6 +85,19 @@ bool save(const QImage &img, const QDir &dir, const QString &name)
     return false;
 }
 
+// The desktop's icon theme wants the icon at each of these sizes; each is drawn
+// for its size rather than scaled down, so the small ones stay crisp.
+bool writeDesktopIcons(const QString &outDir, const MoonSurface &moon)
+{
+    QDir dir(outDir);
+    if (!dir.mkpath(QStringLiteral(".")))
+        return false;
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        ok = ok && save(renderAppIcon(size, moon), dir, QStringLiteral("tallyfin-%1.png").arg(size));
+    return ok;
+}
+
 bool generate(const QString &resourceDir)
 {
     QDir dir(resourceDir);
@@ -121,6 +136,7 @@ bool generate(const QString &resourceDir)
         ok = ok && save(renderHeading(h.glyph, 64), dir, QString::fromLatin1(h.name) + QStringLiteral("@2x.png"));
     }
     ok = ok && save(renderAppIcon(256, moon), dir, QStringLiteral("tallyfin.png"));
+    ok = ok && writeDesktopIcons(dir.filePath(QStringLiteral("icons")), moon);
     // The credit painting is rendered once at the larger size; the control
     // panel's copy is scaled from it so both show the same picture, and each
     // gets a frame to its own scale.
@@ -169,10 +185,13 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 2 && args[0] == QStringLiteral("--check"))
         return checkArt(args[1]) ? 0 : 1;
+    if (args.size() == 2 && args[0] == QStringLiteral("--icons"))
+        return writeDesktopIcons(args[1], MoonSurface()) ? 0 : 1;
     if (args.size() == 3 && args[0] == QStringLiteral("--preview"))
         return preview(args[2], args[1]) ? 0 : 1;
     if (args.size() == 1 && !args[0].startsWith(QLatin1Char('-')))
         return generate(args[0]) ? 0 : 1;
-    std::fprintf(stderr, "usage: artgen RESOURCES | artgen --check RESOURCES | artgen --preview OUTDIR RESOURCES\n");
+    std::fprintf(stderr, "usage: artgen RESOURCES | artgen --check RESOURCES | artgen --icons OUTDIR | artgen "
+                         "--preview OUTDIR RESOURCES\n");
     return 2;
 }
