@@ -1,7 +1,10 @@
 #include "screens/frmLogs.h"
 
 #include "data/DateField.h"
+#include "data/Places.h"
 #include "data/RecordSources.h"
+#include "data/Schema.h"
+#include "moon/SolunarTrip.h"
 #include "platform/Platform.h"
 #include "screens/RecordCycle.h"
 #include "screens/ScreenKit.h"
@@ -73,12 +76,22 @@ frmLogs::frmLogs(QWidget *parent) : QWidget(parent)
     p.readOnly = ReadOnlyMeans::PanelSwap;
     CycleHooks hooks;
     hooks.checkBeforeSave = [this] { return totalFishIsWholeNumber(); };
+    hooks.rowShown = [this] { showSolunar(); };
     m_cycle = new RecordCycle(p, hooks);
     DBGrid1->setColumnWidth(0, 88);
     DBGrid1->setColumnWidth(1, 104);
 
     buildReadOnlyPanel();
     buildEditPanel();
+
+    // Small, on the date's own line, right of the longest date the label shows.
+    lblSolunar = new QLabel(Label42->parentWidget());
+    lblSolunar->setObjectName(QStringLiteral("lblSolunar"));
+    QFont small = lblSolunar->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    lblSolunar->setFont(small);
+    const int x = Label42->x() + Label42->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 ")) + 4;
+    lblSolunar->setGeometry(x, Label42->y(), Label42->parentWidget()->width() - x - 4, Label42->height());
 }
 
 void frmLogs::buildBars()
@@ -122,6 +135,20 @@ void frmLogs::openBeside(const QString &windowName)
 {
     // The log screen stays as it is behind the window it opens.
     WindowRegistry::open(windowName, this, OpenerState::Keep);
+}
+
+// The periods of the trip's day at its lake, or where to give the lake a position.
+void frmLogs::showSolunar()
+{
+    if (!lblSolunar)
+        return;
+    const DataSource *source = m_cycle->source();
+    const QString lake = source->hasCurrent() ? source->value(QStringLiteral("Lake")).toString() : QString();
+    const QString line = source->hasCurrent() ? solunar::tripLine(readPlaces(programDatabasePath()), lake,
+                                                                  source->value(QStringLiteral("Date")))
+                                              : QString();
+    lblSolunar->setText(line);
+    lblSolunar->setToolTip(line);
 }
 
 // The column holds a count of fish. A point or a slash gets past the typing

@@ -33,6 +33,7 @@ class QTimer;
 namespace tf {
 
 class BreakdownModel;
+class SolunarStatsPage;
 
 class StatsChart;
 
@@ -105,6 +106,7 @@ private:
     QLabel *lblProblem = nullptr;
     QTabWidget *tabBreakdowns = nullptr;
     QWidget *m_glance = nullptr;
+    SolunarStatsPage *m_solunarPage = nullptr; // the last page: trips against the solunar periods
     std::vector<std::pair<stats::Dimension, StatsChart *>> m_glanceCharts;
     std::vector<Page> m_pages;
     QPushButton *cmdExportChart = nullptr;
