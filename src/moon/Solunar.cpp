@@ -55,6 +55,32 @@ Equatorial fromEcliptic(double lambda, double beta, double eps, double distance)
     return e;
 }
 
+// cos and sin of an angle, multiplied as unit complex numbers (angles add).
+struct Unit
+{
+    double c, s;
+    Unit operator*(const Unit &o) const { return {c * o.c - s * o.s, s * o.c + c * o.s}; }
+};
+
+// The phasors of -4 to 4 times an angle.
+class Phasors
+{
+public:
+    explicit Phasors(double angle)
+    {
+        m_p[4] = {1, 0};
+        m_p[5] = {std::cos(angle), std::sin(angle)};
+        for (int k = 6; k < 9; ++k)
+            m_p[k] = m_p[size_t(k - 1)] * m_p[5];
+        for (int k = 1; k <= 4; ++k)
+            m_p[size_t(4 - k)] = {m_p[size_t(4 + k)].c, -m_p[size_t(4 + k)].s};
+    }
+    const Unit &operator[](int multiple) const { return m_p[size_t(multiple + 4)]; }
+
+private:
+    std::array<Unit, 9> m_p;
+};
+
 // The main periodic terms of the moon's longitude (1e-6 degree) and distance (1e-3 km):
 // multiples of D, M, M', F, then the two coefficients.
 struct LonDistTerm
@@ -141,19 +167,20 @@ Equatorial fromVector(const Vec &v)
     return e;
 }
 
-// The moon evaluated in full every three hours across the day and a margin around it;
-// between nodes a cubic through four of them. Its error is far below an arc second,
-// at a tenth of the cost of the series at every step of the searches below.
-class MoonTrack
+// A body's geocentric position evaluated in full every eight hours across the day and a
+// margin around it; between nodes a cubic through four of them. For the moon, which moves
+// fastest, the error stays below an arc second (a fraction of a second of time at the
+// horizon), at a small part of the cost of the series at every step of the searches.
+class Track
 {
 public:
-    MoonTrack(double jdStart, double jdEnd)
+    template <typename Position> Track(double jdStart, double jdEnd, const Position &position)
     {
         m_first = jdStart - kStep;
-        m_count = std::min<int>(kMaxNodes, int(std::ceil((jdEnd - m_first) / kStep)) + 3);
+        m_count = std::min<int>(kMaxNodes, int(std::floor((jdEnd - m_first) / kStep)) + 3);
         for (int i = 0; i < m_count; ++i) {
             const double jd = m_first + i * kStep;
-            m_nodes[size_t(i)] = toVector(moonPosition(jd + deltaT(jd) / 86400));
+            m_nodes[size_t(i)] = toVector(position(jd + deltaT(jd) / 86400));
         }
     }
 
@@ -174,16 +201,11 @@ public:
     }
 
 private:
-    static constexpr double kStep = 0.125; // days
-    static constexpr int kMaxNodes = 16;
+    static constexpr double kStep = 1.0 / 3; // days
+    static constexpr int kMaxNodes = 10;
     double m_first = 0;
     int m_count = 0;
     std::array<Vec, kMaxNodes> m_nodes{};
-};
-
-struct Observer
-{
-    double sinLat, cosLat, lon; // lon in radians, east positive
 };
 
 struct Sky
@@ -195,31 +217,39 @@ struct Sky
 
 enum class Body { Sun, Moon };
 
+// The searches of one day. Both bodies are sampled once an hour, which is what finds
+// every crossing, and only the hours that hold one are refined.
 class DaySearch
 {
 public:
     DaySearch(const Place &place, double jd0, double jd1)
-        : m_obs{std::sin(kRad * place.latitude), std::cos(kRad * place.latitude), kRad * place.longitude},
-          m_jd0(jd0), m_jd1(jd1), m_moon(jd0, jd1)
+        : m_sinLat(std::sin(kRad * place.latitude)), m_cosLat(std::cos(kRad * place.latitude)),
+          m_lon(kRad * place.longitude), m_jd0(jd0), m_jd1(jd1),
+          m_nutation(nutation((jd0 - kJ2000) / 36525)), m_sun(jd0, jd1, sunPosition), m_moon(jd0, jd1, moonPosition)
     {
+        m_steps = std::clamp(int(std::ceil((m_jd1 - m_jd0) * 24 - 1e-9)), 1, kMaxSteps);
+        for (int i = 0; i <= m_steps; ++i) {
+            m_t[size_t(i)] = i == m_steps ? m_jd1 : m_jd0 + i * (m_jd1 - m_jd0) / m_steps;
+            m_skies[0][size_t(i)] = sky(Body::Sun, m_t[size_t(i)]);
+            m_skies[1][size_t(i)] = sky(Body::Moon, m_t[size_t(i)]);
+        }
     }
 
     Sky sky(Body body, double jdUT) const
     {
-        const double T = (jdUT - kJ2000) / 36525;
-        const Nutation n = nutation(T);
         Equatorial e;
-        double h0;
+        double sinH0;
         if (body == Body::Sun) {
-            e = sunPosition(jdUT + deltaT(jdUT) / 86400);
-            h0 = -0.833 * kRad;
+            e = m_sun.at(jdUT);
+            sinH0 = kSinSunH0;
         } else {
             e = m_moon.at(jdUT);
             const double parallax = std::asin(kEarthRadiusKm / e.distance);
-            h0 = 0.7275 * parallax - 0.5667 * kRad;
+            sinH0 = std::sin(0.7275 * parallax - 0.5667 * kRad);
         }
-        const double H = siderealTime(jdUT, n) + m_obs.lon - e.ra;
-        return {m_obs.sinLat * std::sin(e.dec) + m_obs.cosLat * std::cos(e.dec) * std::cos(H), H, std::sin(h0)};
+        // Nutation changes by a hundredth of an arc second in a day: once per day is enough.
+        const double H = siderealTime(jdUT, m_nutation) + m_lon - e.ra;
+        return {m_sinLat * std::sin(e.dec) + m_cosLat * std::cos(e.dec) * std::cos(H), H, sinH0};
     }
 
     // The first rise and set in the day, or which side of the horizon the body keeps.
@@ -229,47 +259,50 @@ public:
             const Sky s = sky(body, jd);
             return s.sinAlt - s.sinH0;
         };
-        scan(f, [&](double a, double fa, double b, double fb) {
-            std::optional<double> *target = fa < 0 ? rise : set;
-            if (!target->has_value())
-                *target = refine(f, a, fa, b, fb);
-            return rise->has_value() && set->has_value();
-        });
+        const auto &skies = m_skies[body == Body::Sun ? 0 : 1];
+        scan([&](int i) { return skies[size_t(i)].sinAlt - skies[size_t(i)].sinH0; },
+             [&](double a, double fa, double b, double fb) {
+                 std::optional<double> *target = fa < 0 ? rise : set;
+                 if (!target->has_value())
+                     *target = refine(f, a, fa, b, fb);
+                 return rise->has_value() && set->has_value();
+             });
         *allDay = AllDay::No;
         if (!rise->has_value() && !set->has_value())
-            *allDay = f(m_jd0) >= 0 ? AllDay::Up : AllDay::Down;
+            *allDay = skies[0].sinAlt >= skies[0].sinH0 ? AllDay::Up : AllDay::Down;
     }
 
     // The first upper and lower meridian passages of the moon in the day.
     void transits(std::optional<double> *upper, std::optional<double> *lower) const
     {
         auto f = [&](double jd) { return std::sin(sky(Body::Moon, jd).hourAngle); };
-        scan(f, [&](double a, double fa, double b, double fb) {
-            // The hour angle grows: sin H turns from negative to positive at the upper
-            // passage and from positive to negative at the lower one.
-            std::optional<double> *target = fa < 0 ? upper : lower;
-            if (!target->has_value())
-                *target = refine(f, a, fa, b, fb);
-            return upper->has_value() && lower->has_value();
-        });
+        const auto &skies = m_skies[1];
+        scan([&](int i) { return std::sin(skies[size_t(i)].hourAngle); },
+             [&](double a, double fa, double b, double fb) {
+                 // The hour angle grows: sin H turns from negative to positive at the upper
+                 // passage and from positive to negative at the lower one.
+                 std::optional<double> *target = fa < 0 ? upper : lower;
+                 if (!target->has_value())
+                     *target = refine(f, a, fa, b, fb);
+                 return upper->has_value() && lower->has_value();
+             });
     }
 
 private:
-    // Steps through the day an hour at a time and hands each sign change to found,
-    // which says whether the search is over.
-    template <typename F, typename Found> void scan(const F &f, const Found &found) const
+    static constexpr int kMaxSteps = 26; // hours of the longest day, with room to spare
+    static inline const double kSinSunH0 = std::sin(-0.833 * kRad);
+
+    // Hands each sign change between the hourly samples to found, which says whether
+    // the search is over.
+    template <typename Sample, typename Found> void scan(const Sample &sample, const Found &found) const
     {
-        const int steps = std::max(1, int(std::ceil((m_jd1 - m_jd0) * 24 - 1e-9)));
-        const double h = (m_jd1 - m_jd0) / steps;
-        double a = m_jd0;
-        double fa = f(a);
-        for (int i = 1; i <= steps; ++i) {
-            const double b = i == steps ? m_jd1 : m_jd0 + i * h;
-            const double fb = f(b);
+        double fa = sample(0);
+        for (int i = 1; i <= m_steps; ++i) {
+            const double fb = sample(i);
             // The end of the day belongs to the next day.
-            if ((fa < 0) != (fb < 0) && !(i == steps && fb == 0) && found(a, fa, b, fb))
+            if ((fa < 0) != (fb < 0) && !(i == m_steps && fb == 0) &&
+                found(m_t[size_t(i - 1)], fa, m_t[size_t(i)], fb))
                 return;
-            a = b;
             fa = fb;
         }
     }
@@ -280,8 +313,13 @@ private:
         int side = 0;
         double c = a;
         for (int i = 0; i < 40 && b - a > 0.1 / 86400; ++i) {
+            const double previous = c;
             c = (a * fb - b * fa) / (fb - fa);
+            if (i > 0 && std::abs(c - previous) < 0.05 / 86400)
+                return c;
             const double fc = f(c);
+            if (fc == 0)
+                return c;
             if ((fc < 0) == (fa < 0)) {
                 a = c;
                 fa = fc;
@@ -299,9 +337,14 @@ private:
         return c;
     }
 
-    Observer m_obs;
+    double m_sinLat, m_cosLat, m_lon; // lon in radians, east positive
     double m_jd0, m_jd1;
-    MoonTrack m_moon;
+    Nutation m_nutation;
+    Track m_sun;
+    Track m_moon;
+    int m_steps = 0;
+    std::array<double, kMaxSteps + 1> m_t{};
+    std::array<std::array<Sky, kMaxSteps + 1>, 2> m_skies{};
 };
 
 std::optional<qint64> toMsecs(const std::optional<double> &jd)
@@ -391,16 +434,19 @@ Equatorial moonPosition(double jdTT)
     const double E = 1 - T * (0.002516 + T * 0.0000074);
     const double eFactor[3] = {1, E, E * E};
 
+    // Every term's argument is a sum of small multiples of four angles: its sine and cosine
+    // come from products of the multiples' unit phasors, a few multiplications instead of
+    // a sine per term.
+    const Phasors pd(D), pm(M), pmp(Mp), pf(F);
     double sl = 0, sr = 0, sb = 0;
     for (const LonDistTerm &t : kLonDist) {
-        const double arg = t.d * D + t.m * M + t.mp * Mp + t.f * F;
+        const Unit z = pd[t.d] * pm[t.m] * pmp[t.mp] * pf[t.f];
         const double e = eFactor[std::abs(t.m)];
-        sl += t.sl * e * std::sin(arg);
-        if (t.sr != 0)
-            sr += t.sr * e * std::cos(arg);
+        sl += t.sl * e * z.s;
+        sr += t.sr * e * z.c;
     }
     for (const LatTerm &t : kLat)
-        sb += t.sb * eFactor[std::abs(t.m)] * std::sin(t.d * D + t.m * M + t.mp * Mp + t.f * F);
+        sb += t.sb * eFactor[std::abs(t.m)] * (pd[t.d] * pm[t.m] * pmp[t.mp] * pf[t.f]).s;
     // Venus, Jupiter and the flattening of the Earth.
     const double LpR = kRad * Lp;
     sl += 3958 * std::sin(A1) + 1962 * std::sin(LpR - F) + 318 * std::sin(A2);
