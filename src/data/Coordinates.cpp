@@ -84,9 +84,8 @@ AngleParse parseAngle(const QString &text, Axis axis)
 
     const double limit = axis == Axis::Latitude ? 90 : 180;
     if (std::abs(value) > limit)
-        return failure(axis == Axis::Latitude
-                           ? QStringLiteral("The latitude must lie between 90° S and 90° N.")
-                           : QStringLiteral("The longitude must lie between 180° W and 180° E."));
+        return failure(axis == Axis::Latitude ? QStringLiteral("The latitude must lie between 90° S and 90° N.")
+                                              : QStringLiteral("The longitude must lie between 180° W and 180° E."));
     return {value, {}};
 }
 

@@ -125,8 +125,7 @@ void SolunarPanel::refresh()
     lines << QStringLiteral("Sunrise %1   Sunset %2")
                  .arg(solunar::eventText(d, d.sunrise, d.sunAllDay), solunar::eventText(d, d.sunset, d.sunAllDay));
     lines << QStringLiteral("Moonrise %1   Moonset %2")
-                 .arg(solunar::eventText(d, d.moonrise, d.moonAllDay),
-                      solunar::eventText(d, d.moonset, d.moonAllDay));
+                 .arg(solunar::eventText(d, d.moonrise, d.moonAllDay), solunar::eventText(d, d.moonset, d.moonAllDay));
     lines << QStringLiteral("Moon overhead %1   underfoot %2")
                  .arg(solunar::eventText(d, d.moonUpper, AllDay::No), solunar::eventText(d, d.moonLower, AllDay::No));
     lines << solunar::periodsText(d);

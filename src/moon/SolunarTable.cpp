@@ -134,9 +134,8 @@ bool writeMonth(const PlacePosition &position, QDate month, const QString &diary
 
     const QLocale locale;
     if (!insert("INSERT INTO Register VALUES (?)", {ownerName(diaryPath)}) ||
-        !insert("INSERT INTO Water VALUES (?, ?, ?, ?)",
-                {position.lake, positionText(position), zoneText(position),
-                 locale.toString(month, QStringLiteral("MMMM yyyy"))}))
+        !insert("INSERT INTO Water VALUES (?, ?, ?, ?)", {position.lake, positionText(position), zoneText(position),
+                                                          locale.toString(month, QStringLiteral("MMMM yyyy"))}))
         return fail();
     for (const Day &day : computeMonth(placeOf(position), month)) {
         if (!insert("INSERT INTO Days VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",

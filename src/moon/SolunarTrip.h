@@ -15,7 +15,7 @@ namespace tf::solunar {
 
 struct TripMoment
 {
-    QDate date;           // invalid when the trip has no date
+    QDate date;                // invalid when the trip has no date
     std::optional<QTime> time; // only when the stored date carries a time of day
 };
 
@@ -27,8 +27,8 @@ struct TripSolunar
 {
     enum class Status { Ok, NoDate, NoLake, NoPosition };
     Status status = Status::NoDate;
-    Day day;                     // when Ok
-    std::optional<qint64> at;    // the trip's instant, when it carries a time of day
+    Day day;                  // when Ok
+    std::optional<qint64> at; // the trip's instant, when it carries a time of day
 };
 
 TripSolunar solunarOfTrip(const PlacesRead &places, const QString &lake, const QVariant &storedDate);

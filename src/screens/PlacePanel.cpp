@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTimeZone>
 
+#include <utility>
+
 namespace tf {
 
 namespace {
@@ -95,6 +97,7 @@ void PlacePanel::setEditing(bool editing, const QString &lake)
     // no such lock, so it is only open while the lake is.
     cboZone->setEnabled(editing);
     m_editedName = editing ? lake.trimmed() : QString();
+    m_checked.reset();
     if (editing && lake.trimmed().isEmpty()) {
         txtLatitude->clear();
         txtLongitude->clear();
@@ -104,8 +107,11 @@ void PlacePanel::setEditing(bool editing, const QString &lake)
 
 bool PlacePanel::checkTyped()
 {
-    if (txtLatitude->text().trimmed().isEmpty() && txtLongitude->text().trimmed().isEmpty())
+    m_checked.reset();
+    if (txtLatitude->text().trimmed().isEmpty() && txtLongitude->text().trimmed().isEmpty()) {
+        m_checked = Typed{};
         return true;
+    }
     const AngleParse lat = parseAngle(txtLatitude->text(), Axis::Latitude);
     const AngleParse lon = parseAngle(txtLongitude->text(), Axis::Longitude);
     for (const auto &[parse, field] : {std::pair{&lat, txtLatitude}, std::pair{&lon, txtLongitude}}) {
@@ -115,26 +121,30 @@ bool PlacePanel::checkTyped()
             return false;
         }
     }
+    m_checked = Typed{lat.degrees, lon.degrees, cboZone->currentText()};
     return true;
 }
 
 bool PlacePanel::savePosition(const QString &lake)
 {
+    // What was checked is kept: showing the saved row reads the fields afresh.
+    const std::optional<Typed> typed = std::exchange(m_checked, std::nullopt);
+    const QString edited = std::exchange(m_editedName, QString());
+    if (!typed)
+        return false;
     const QString name = lake.trimmed();
     const QString path = programDatabasePath();
-    const AngleParse lat = parseAngle(txtLatitude->text(), Axis::Latitude);
-    const AngleParse lon = parseAngle(txtLongitude->text(), Axis::Longitude);
     Status s = Status::success();
-    if (!m_editedName.isEmpty() && m_editedName.compare(name, Qt::CaseInsensitive) != 0)
-        s = clearPlacePosition(path, m_editedName);
-    if (s && lat.degrees && lon.degrees)
-        s = writePlacePosition(path, {name, *lat.degrees, *lon.degrees, cboZone->currentText()});
+    if (!edited.isEmpty() && edited.compare(name, Qt::CaseInsensitive) != 0)
+        s = clearPlacePosition(path, edited);
+    if (s && typed->latitude && typed->longitude)
+        s = writePlacePosition(path, {name, *typed->latitude, *typed->longitude, typed->zone});
     else if (s && findPlace(readPlaces(path), name))
         s = clearPlacePosition(path, name);
-    m_editedName.clear();
     if (!s)
         showMessage(window(), MessageIcon::Exclamation,
                     QStringLiteral("The position of %1 could not be saved.\n").arg(name) + s.error);
+    showLake(name);
     return s.ok;
 }
 

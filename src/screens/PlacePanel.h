@@ -8,6 +8,8 @@
 
 #include <QGroupBox>
 
+#include <optional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -28,7 +30,8 @@ public:
     // lies out of range, or only one of the two is typed; the typing stays as it was.
     bool checkTyped();
     // Once the lake is saved under `lake`: keeps the typed position for it (none when both
-    // numbers are blank), moving it from the name the lake had before.
+    // numbers are blank), moving it from the name the lake had before. Only after
+    // checkTyped() passed and before the editing ended: a Cancel keeps nothing.
     bool savePosition(const QString &lake);
 
 private:
@@ -40,6 +43,12 @@ private:
     QLabel *lblPosition = nullptr;
     QString m_lake;
     QString m_editedName; // the lake's name when its editing began; empty for a new one
+    struct Typed
+    {
+        std::optional<double> latitude, longitude; // both or neither
+        QString zone;
+    };
+    std::optional<Typed> m_checked; // what passed checkTyped() in this editing
 };
 
 } // namespace tf

@@ -160,18 +160,19 @@ QWidget *frmOptions::buildList(const ListDecl &decl)
         };
         // The lake in view is the one being changed; a new one starts blank (below).
         hooks.layoutChanged = [this, place, index](bool editing) {
-            place->setEditing(editing,
-                              editing ? m_cycles[index]->source()->value(QStringLiteral("Lakes")).toString() : QString());
+            place->setEditing(editing, editing ? m_cycles[index]->source()->value(QStringLiteral("Lakes")).toString()
+                                               : QString());
         };
     }
     auto *cycle = new RecordCycle(p, hooks);
     if (place) {
         cycle->configure().defaultsOfNew = [place] { place->setEditing(true, QString()); };
-        const auto saved = [this, place, &decl] {
-            place->savePosition(findChild<QLineEdit *>(QLatin1String(decl.nameField))->text());
-        };
-        connect(cycle->source(), &DataSource::rowAppended, place, saved);
-        connect(cycle->source(), &DataSource::rowChanged, place, saved);
+        // The lake's row is written (or, with nothing changed in it, let go) once the
+        // checks passed: that is when its position is kept too.
+        connect(cycle->source(), &DataSource::editModeChanged, place, [this, place, cycle, &decl] {
+            if (cycle->source()->editMode() == DataSource::EditMode::None)
+                place->savePosition(findChild<QLineEdit *>(QLatin1String(decl.nameField))->text());
+        });
     }
     const kit::FieldDecl field[] = {{decl.nameField, "Name:", decl.column}};
     auto *name = static_cast<QLineEdit *>(kit::addFields(*cycle, group, field).first());

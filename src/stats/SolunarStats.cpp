@@ -85,9 +85,8 @@ SolunarFigures computeSolunarFigures(const QString &databasePath, const Filter &
             (!filter.species.isEmpty() && !sameGroup(text(st, 3), filter.species)))
             continue;
         const solunar::TripMoment moment = solunar::readTripMoment(text(st, 0));
-        if ((filter.from || filter.to) &&
-            (!moment.date.isValid() || (filter.from && moment.date < *filter.from) ||
-             (filter.to && moment.date > *filter.to)))
+        if ((filter.from || filter.to) && (!moment.date.isValid() || (filter.from && moment.date < *filter.from) ||
+                                           (filter.to && moment.date > *filter.to)))
             continue;
         if (!moment.date.isValid()) {
             ++r.noDate;

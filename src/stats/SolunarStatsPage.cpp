@@ -70,8 +70,8 @@ void SolunarStatsPage::refresh()
         lblSolunarStats->setText(QStringLiteral("The trips cannot be read: %1").arg(f.error.toHtmlEscaped()));
         return;
     }
-    QString html = tableHtml(QStringLiteral("By a major period at sunrise or sunset (the day's solunar rating)"),
-                             f.dawnDusk);
+    QString html =
+        tableHtml(QStringLiteral("By a major period at sunrise or sunset (the day's solunar rating)"), f.dawnDusk);
     html += tableHtml(QStringLiteral("By the period the trip's time of day fell in"), f.timeOfDay);
     html += QStringLiteral("<p>Left out: %1 trip(s) without a date, %2 on a water without a position "
                            "(add one under Database Options, Lakes / Rivers). %3 trip(s) have a date without a "

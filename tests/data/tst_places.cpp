@@ -45,8 +45,8 @@ void tst_Places::parse_data()
                                  << "Type the latitude in degrees, such as 59.91 or 59°54.6' N.";
     QTest::newRow("60 minutes") << "45 60" << true << no
                                 << "Type the latitude in degrees, such as 59.91 or 59°54.6' N.";
-    QTest::newRow("decimal degrees and minutes") << "45.5 10" << true << no
-                                                 << "Type the latitude in degrees, such as 59.91 or 59°54.6' N.";
+    QTest::newRow("decimal degrees and minutes")
+        << "45.5 10" << true << no << "Type the latitude in degrees, such as 59.91 or 59°54.6' N.";
     QTest::newRow("words") << "north" << true << no << "Type the latitude in degrees, such as 59.91 or 59°54.6' N.";
     QTest::newRow("blank") << "  " << false << no << "Please enter the longitude.";
 }
@@ -94,7 +94,8 @@ void tst_Places::oldDiaryGainsTable()
     QVERIFY(read.homeWater.isEmpty());
     QCOMPARE(test::readAll(path), bytesBefore);
 
-    QVERIFY(writePlacePosition(path, {QStringLiteral("Clear Lake"), 39.0, -122.8, QStringLiteral("America/Los_Angeles")}));
+    QVERIFY(
+        writePlacePosition(path, {QStringLiteral("Clear Lake"), 39.0, -122.8, QStringLiteral("America/Los_Angeles")}));
     QVERIFY(writeHomeWater(path, QStringLiteral("clear lake")));
     QVERIFY(writeHomeWater(path, QStringLiteral("Lake Without Position")));
     QVERIFY(writeHomeWater(path, QStringLiteral("Clear Lake")));

@@ -13,7 +13,7 @@ using namespace tf::solunar;
 namespace {
 
 constexpr qint64 kToleranceMs = 120000; // two minutes
-qint64 s_worstMs = 0;             // the largest difference met, reported at the end
+qint64 s_worstMs = 0;                   // the largest difference met, reported at the end
 int s_compared = 0;
 
 qint64 utcMsecs(const QString &text)
@@ -81,18 +81,17 @@ void tst_Solunar::referenceTable()
         AllDay allDay;
         QString theirs;
     };
-    const Field fields[] = {{"sunrise", day.sunrise, day.sunAllDay, row[7]},
-                            {"sunset", day.sunset, day.sunAllDay, row[8]},
-                            {"moonrise", day.moonrise, day.moonAllDay, row[9]},
-                            {"moonset", day.moonset, day.moonAllDay, row[10]},
-                            {"upper transit", day.moonUpper, AllDay::No, row[11]},
-                            {"lower transit", day.moonLower, AllDay::No, row[12]}};
+    const Field fields[] = {
+        {"sunrise", day.sunrise, day.sunAllDay, row[7]},       {"sunset", day.sunset, day.sunAllDay, row[8]},
+        {"moonrise", day.moonrise, day.moonAllDay, row[9]},    {"moonset", day.moonset, day.moonAllDay, row[10]},
+        {"upper transit", day.moonUpper, AllDay::No, row[11]}, {"lower transit", day.moonLower, AllDay::No, row[12]}};
     for (const Field &f : fields) {
         if (f.theirs == QLatin1String("-") || f.theirs == QLatin1String("up") || f.theirs == QLatin1String("down")) {
-            QVERIFY2(!f.mine, qPrintable(QStringLiteral("%1: none expected, got %2")
-                                             .arg(QLatin1String(f.name),
-                                                  QDateTime::fromMSecsSinceEpoch(*f.mine, QTimeZone::utc())
-                                                      .toString(Qt::ISODate))));
+            QVERIFY2(
+                !f.mine,
+                qPrintable(QStringLiteral("%1: none expected, got %2")
+                               .arg(QLatin1String(f.name),
+                                    QDateTime::fromMSecsSinceEpoch(*f.mine, QTimeZone::utc()).toString(Qt::ISODate))));
             if (f.theirs != QLatin1String("-"))
                 QCOMPARE(f.allDay, f.theirs == QLatin1String("up") ? AllDay::Up : AllDay::Down);
             continue;
@@ -121,16 +120,22 @@ void tst_Solunar::localTimes_data()
     // Times as the independent ephemeris gives them, read on the local clock.
     // Spring forward at 02:00: sunrise is already on summer time.
     QTest::newRow("Oslo, 23-hour day") << 59.91 << 10.75 << "Europe/Oslo" << QDate(2021, 3, 28) << "06:54"
-                                       << "19:51" << "19:18";
+                                       << "19:51"
+                                       << "19:18";
     // Fall back at 02:00: the rest of the day is on standard time.
-    QTest::newRow("Chicago, 25-hour day")
-        << 41.88 << -87.62 << "America/Chicago" << QDate(2023, 11, 5) << "06:28" << "16:40" << "23:29";
+    QTest::newRow("Chicago, 25-hour day") << 41.88 << -87.62 << "America/Chicago" << QDate(2023, 11, 5) << "06:28"
+                                          << "16:40"
+                                          << "23:29";
     QTest::newRow("midnight sun") << 68.35 << 18.82 << "Europe/Stockholm" << QDate(2025, 6, 21) << "up all day"
-                                  << "up all day" << "00:01";
-    QTest::newRow("polar night, moon below") << 68.35 << 18.82 << "Europe/Stockholm" << QDate(2026, 12, 9)
-                                             << "down all day" << "down all day" << "down all day";
+                                  << "up all day"
+                                  << "00:01";
+    QTest::newRow("polar night, moon below")
+        << 68.35 << 18.82 << "Europe/Stockholm" << QDate(2026, 12, 9) << "down all day"
+        << "down all day"
+        << "down all day";
     QTest::newRow("unknown zone is UTC") << 0.32 << 32.58 << "Nowhere/Else" << QDate(2026, 12, 9) << "03:39"
-                                         << "15:45" << "03:47";
+                                         << "15:45"
+                                         << "03:47";
 }
 
 void tst_Solunar::localTimes()
