@@ -53,7 +53,7 @@ QString periodsOf(const Day &day, PeriodKind kind)
 QString bestText(const Day &day)
 {
     if (day.majorAtSunrise() && day.majorAtSunset())
-        return QStringLiteral("sunrise and sunset");
+        return QStringLiteral("both");
     if (day.majorAtSunrise())
         return QStringLiteral("sunrise");
     if (day.majorAtSunset())

@@ -84,14 +84,17 @@ frmLogs::frmLogs(QWidget *parent) : QWidget(parent)
     buildReadOnlyPanel();
     buildEditPanel();
 
-    // Small, on the date's own line, right of the longest date the label shows.
-    lblSolunar = new QLabel(Label42->parentWidget());
+    // The trip day's periods, small, in the free band over the trip's panel and next to
+    // its date: the panel's rows have no room to spare for them.
+    lblSolunar = new QLabel(this);
     lblSolunar->setObjectName(QStringLiteral("lblSolunar"));
     QFont small = lblSolunar->font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
+    small.setPointSizeF(small.pointSizeF() * 0.85);
     lblSolunar->setFont(small);
-    const int x = Label42->x() + Label42->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 ")) + 4;
-    lblSolunar->setGeometry(x, Label42->y(), Label42->parentWidget()->width() - x - 4, Label42->height());
+    lblSolunar->setStyleSheet(QStringLiteral("color: #f0e6c8;"));
+    lblSolunar->setWordWrap(true);
+    lblSolunar->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblSolunar->setGeometry(384, 12, 290, 42);
 }
 
 void frmLogs::buildBars()
@@ -147,7 +150,8 @@ void frmLogs::showSolunar()
     const QString line = source->hasCurrent() ? solunar::tripLine(readPlaces(programDatabasePath()), lake,
                                                                   source->value(QStringLiteral("Date")))
                                               : QString();
-    lblSolunar->setText(line);
+    // Majors on one line, minors on the next.
+    lblSolunar->setText(QString(line).replace(QStringLiteral("  Minor"), QStringLiteral("\nMinor")));
     lblSolunar->setToolTip(line);
 }
 

@@ -116,10 +116,10 @@ void TestSolunarWindows::logLine_data()
     QTest::addColumn<QString>("line");
     QTest::newRow("lake with a position") << "2026-12-09"
                                           << "oslofjord "
-                                          << "Major 00:00-01:03, 11:29-13:29  Minor 10:15-11:15, 13:43-14:43";
+                                          << "Major 00:00-01:03, 11:29-13:29\nMinor 10:15-11:15, 13:43-14:43";
     QTest::newRow("with a time of day") << "2026-12-09 06:30:00"
                                         << "Oslofjord"
-                                        << "Major 00:00-01:03, 11:29-13:29  Minor 10:15-11:15, 13:43-14:43";
+                                        << "Major 00:00-01:03, 11:29-13:29\nMinor 10:15-11:15, 13:43-14:43";
     QTest::newRow("no position") << "2026-12-09"
                                  << "Mill Pond"
                                  << "No position for Mill Pond: add one under Database Options, Lakes / Rivers.";
