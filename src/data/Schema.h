@@ -39,6 +39,15 @@ struct Status
     explicit operator bool() const { return ok; }
 };
 
+// Tables beyond the fourteen are never part of a new or checked file: each is created
+// where it is first written, so an older diary opens unchanged and gains it on first use.
+// The lakes and rivers that carry a position, and which of them is the owner's home water.
+inline const QString kPlacesTable = QStringLiteral("Places");
+inline const QString kCreatePlacesSql =
+    QStringLiteral("CREATE TABLE IF NOT EXISTS \"Places\" (\"_key\" INTEGER PRIMARY KEY, "
+                   "\"Lake\" TEXT NOT NULL UNIQUE COLLATE NOCASE, \"Latitude\" REAL, \"Longitude\" REAL, "
+                   "\"Zone\" TEXT, \"Home\" INTEGER NOT NULL DEFAULT 0)");
+
 // An identifier in double quotes, safe for any table or column name.
 QString quoteIdentifier(const QString &identifier);
 

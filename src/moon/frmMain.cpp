@@ -2,6 +2,7 @@
 
 #include "moon/MoonInfo.h"
 #include "moon/MoonPhase.h"
+#include "moon/SolunarPanel.h"
 #include "platform/Platform.h"
 #include "shell/Art.h"
 #include "shell/WindowChrome.h"
@@ -173,6 +174,11 @@ void frmMain::build()
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     outer->addLayout(body);
+    m_solunar = new SolunarPanel(this);
+    auto *solunarRow = new QHBoxLayout;
+    solunarRow->setContentsMargins(10, 0, 10, 4);
+    solunarRow->addWidget(m_solunar);
+    outer->addLayout(solunarRow);
     outer->addWidget(StatusBar1);
 }
 
@@ -182,6 +188,7 @@ bool frmMain::load()
     m_clockDay = now.date();
     m_shown = toDateValue(now.date());
     setCalendar(m_shown);
+    m_solunar->reload();
     ShowMoonInfo();
     Timer1->start();
     return true;
@@ -228,6 +235,7 @@ void frmMain::display(const MoonInfo &info)
     Label2->setText(info.phaseList);
     Label1->setText(info.caption);
     Picture1->setPixmap(QPixmap(art::moonPicture(info.picture)));
+    m_solunar->showDay(Calendar1->selectedDate());
 }
 
 void frmMain::showFailure(double s)
@@ -236,6 +244,7 @@ void frmMain::showFailure(double s)
     Label2->setText(QStringLiteral("The moon cannot be worked out for this day."));
     Label1->setText(QStringLiteral("Moon"));
     Picture1->clear();
+    m_solunar->showDay(Calendar1->selectedDate());
 }
 
 void frmMain::setCalendar(double instant)

@@ -19,6 +19,7 @@ class QTimer;
 namespace tf {
 
 struct MoonInfo;
+class SolunarPanel;
 
 class frmMain : public QWidget
 {
@@ -74,6 +75,7 @@ private:
     QStatusBar *StatusBar1 = nullptr;
     QLabel *m_panel1 = nullptr; // the status bar's first panel
     QTimer *Timer1 = nullptr;
+    SolunarPanel *m_solunar = nullptr; // sun and moon times at a water, beside the phases
 
     double m_shown = 0;
     bool m_previousMode = false;

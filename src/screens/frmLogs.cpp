@@ -1,7 +1,10 @@
 #include "screens/frmLogs.h"
 
 #include "data/DateField.h"
+#include "data/Places.h"
 #include "data/RecordSources.h"
+#include "data/Schema.h"
+#include "moon/SolunarTrip.h"
 #include "platform/Platform.h"
 #include "screens/RecordCycle.h"
 #include "screens/ScreenKit.h"
@@ -80,6 +83,7 @@ frmLogs::frmLogs(QWidget *parent) : QWidget(parent)
         if (auto *bar = findChild<QScrollBar *>(QStringLiteral("VScroll1")); bar && editing)
             bar->setValue(0);
     };
+    hooks.rowShown = [this] { showSolunar(); };
     m_cycle = new RecordCycle(p, hooks);
     // Narrow enough for the last heading, "Marina / Launch Area", to show whole.
     DBGrid1->setColumnWidth(0, 76);
@@ -87,6 +91,18 @@ frmLogs::frmLogs(QWidget *parent) : QWidget(parent)
 
     buildReadOnlyPanel();
     buildEditPanel();
+
+    // The trip day's periods, small, in the free band over the trip's panel and next to
+    // its date: the panel's rows have no room to spare for them.
+    lblSolunar = new QLabel(this);
+    lblSolunar->setObjectName(QStringLiteral("lblSolunar"));
+    QFont small = lblSolunar->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    lblSolunar->setFont(small);
+    lblSolunar->setStyleSheet(QStringLiteral("color: #f0e6c8;"));
+    lblSolunar->setWordWrap(true);
+    lblSolunar->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblSolunar->setGeometry(384, 12, 290, 42);
 }
 
 void frmLogs::buildBars()
@@ -130,6 +146,21 @@ void frmLogs::openBeside(const QString &windowName)
 {
     // The log screen stays as it is behind the window it opens.
     WindowRegistry::open(windowName, this, OpenerState::Keep);
+}
+
+// The periods of the trip's day at its lake, or where to give the lake a position.
+void frmLogs::showSolunar()
+{
+    if (!lblSolunar)
+        return;
+    const DataSource *source = m_cycle->source();
+    const QString lake = source->hasCurrent() ? source->value(QStringLiteral("Lake")).toString() : QString();
+    const QString line = source->hasCurrent() ? solunar::tripLine(readPlaces(programDatabasePath()), lake,
+                                                                  source->value(QStringLiteral("Date")))
+                                              : QString();
+    // Majors on one line, minors on the next.
+    lblSolunar->setText(QString(line).replace(QStringLiteral("  Minor"), QStringLiteral("\nMinor")));
+    lblSolunar->setToolTip(line);
 }
 
 // The column holds a count of fish. A point or a slash gets past the typing

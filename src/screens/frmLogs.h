@@ -34,11 +34,13 @@ private:
     void buildEditPanel();
     bool totalFishIsWholeNumber();
     void openBeside(const QString &windowName);
+    void showSolunar();
 
     WindowChrome *m_chrome = nullptr;
     RecordCycle *m_cycle = nullptr;
-    QLabel *Label42 = nullptr;   // the date as shown, also the delete prompt's subject
-    QComboBox *Combo9 = nullptr; // Number Fish Caught
+    QLabel *Label42 = nullptr;    // the date as shown, also the delete prompt's subject
+    QComboBox *Combo9 = nullptr;  // Number Fish Caught
+    QLabel *lblSolunar = nullptr; // the trip day's solunar periods, beside the date
 };
 
 } // namespace tf

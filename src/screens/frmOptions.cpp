@@ -1,9 +1,11 @@
 #include "screens/frmOptions.h"
 
+#include "data/DataSource.h"
 #include "data/LookupList.h"
 #include "data/Schema.h"
 #include "platform/Platform.h"
 #include "screens/FormLook.h"
+#include "screens/PlacePanel.h"
 #include "screens/RecordCycle.h"
 #include "screens/ScreenKit.h"
 #include "screens/ScreenLook.h"
@@ -144,7 +146,34 @@ QWidget *frmOptions::buildList(const ListDecl &decl)
     hooks.checkBeforeSave = [this, &decl, index] {
         return nameIsNew(decl, m_cycles[index], findChild<QLineEdit *>(QLatin1String(decl.nameField)));
     };
+    // Lakes and rivers may carry a position: shown for the lake in view, typed while
+    // the lake is added or changed, and kept once the lake itself is saved.
+    PlacePanel *place = nullptr;
+    if (decl.table == QLatin1String("Lakes")) {
+        place = new PlacePanel(panel);
+        hooks.checkBeforeSave = [this, &decl, index, place] {
+            return nameIsNew(decl, m_cycles[index], findChild<QLineEdit *>(QLatin1String(decl.nameField))) &&
+                   place->checkTyped();
+        };
+        hooks.rowShown = [this, place, index] {
+            place->showLake(m_cycles[index]->source()->value(QStringLiteral("Lakes")).toString());
+        };
+        // The lake in view is the one being changed; a new one starts blank (below).
+        hooks.layoutChanged = [this, place, index](bool editing) {
+            place->setEditing(editing, editing ? m_cycles[index]->source()->value(QStringLiteral("Lakes")).toString()
+                                               : QString());
+        };
+    }
     auto *cycle = new RecordCycle(p, hooks);
+    if (place) {
+        cycle->configure().defaultsOfNew = [place] { place->setEditing(true, QString()); };
+        // The lake's row is written (or, with nothing changed in it, let go) once the
+        // checks passed: that is when its position is kept too.
+        connect(cycle->source(), &DataSource::editModeChanged, place, [this, place, cycle, &decl] {
+            if (cycle->source()->editMode() == DataSource::EditMode::None)
+                place->savePosition(findChild<QLineEdit *>(QLatin1String(decl.nameField))->text());
+        });
+    }
     const kit::FieldDecl field[] = {{decl.nameField, "Name:", decl.column}};
     auto *name = static_cast<QLineEdit *>(kit::addFields(*cycle, group, field).first());
     ScreenParams &c = cycle->configure();
@@ -156,6 +185,8 @@ QWidget *frmOptions::buildList(const ListDecl &decl)
 
     auto *side = new QVBoxLayout;
     side->addWidget(group);
+    if (place)
+        side->addWidget(place);
     side->addWidget(menuBar);
     side->addWidget(saveBar);
     side->addStretch(1);

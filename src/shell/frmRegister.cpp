@@ -1,10 +1,13 @@
 #include "shell/frmRegister.h"
 
+#include "data/LookupList.h"
+#include "data/Places.h"
 #include "data/Schema.h"
 #include "platform/Platform.h"
 #include "shell/WindowChrome.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -49,6 +52,11 @@ frmRegister::frmRegister(QWidget *parent) : QWidget(parent)
         form->addRow(*r.label, *r.edit);
         m_fields.bind(*r.edit, QString::fromLatin1(r.field));
     }
+    // The water whose sun and moon times show where no trip is chosen.
+    cboHomeWater = new QComboBox(Frame1);
+    cboHomeWater->setObjectName(QStringLiteral("cboHomeWater"));
+    cboHomeWater->setToolTip(QStringLiteral(" The lake or river whose sun and moon times the moon window shows "));
+    form->addRow(QStringLiteral("Home water:"), cboHomeWater);
 
     Label4 = new QLabel(QStringLiteral("Replace the details above with your own name and address, then click OK. "
                                        "They are shown on the control panel under \"Fishing Logs of:\"."),
@@ -94,6 +102,16 @@ bool frmRegister::load()
         return false;
     }
     m_fields.show();
+    const PlacesRead places = readPlaces(programDatabasePath());
+    cboHomeWater->clear();
+    cboHomeWater->addItem(QStringLiteral("(none)"));
+    cboHomeWater->addItems(readLookupList(programDatabasePath(), QStringLiteral("Lakes"), QStringLiteral("Lakes"))
+                               .value_or(QStringList()));
+    if (!places.homeWater.isEmpty() && cboHomeWater->findText(places.homeWater, Qt::MatchFixedString) < 0)
+        cboHomeWater->addItem(places.homeWater);
+    cboHomeWater->setCurrentIndex(
+        places.homeWater.isEmpty() ? 0 : cboHomeWater->findText(places.homeWater, Qt::MatchFixedString));
+    m_homeWater = places.homeWater;
     return true;
 }
 
@@ -109,6 +127,13 @@ void frmRegister::save()
         showMessage(this, MessageIcon::Exclamation,
                     QStringLiteral("Your name and address could not be saved.\n%1").arg(Data1.errorText()));
         return;
+    }
+    const QString home = cboHomeWater->currentIndex() > 0 ? cboHomeWater->currentText() : QString();
+    if (home != m_homeWater) {
+        const Status s = writeHomeWater(programDatabasePath(), home);
+        if (!s)
+            showMessage(this, MessageIcon::Exclamation,
+                        QStringLiteral("Your home water could not be saved.\n%1").arg(s.error));
     }
     emit saved();
     close();

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -47,6 +48,8 @@ private:
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
     QLineEdit *Text3 = nullptr;
+    QComboBox *cboHomeWater = nullptr; // kept in the table of places, not in the Register row
+    QString m_homeWater;               // as read when the editor opened
     QPushButton *cmdSave = nullptr;
     QPushButton *cmdCancel = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "data/Schema.h"
 #include "platform/Platform.h"
 #include "shell/WindowChrome.h"
+#include "stats/SolunarStatsPage.h"
 #include "stats/StatsChart.h"
 #include "stats/StatsPrint.h"
 
@@ -267,6 +268,8 @@ frmStatistics::frmStatistics(QWidget *parent) : QWidget(parent), m_result(std::m
         m_pages.push_back(Page{Dimension(d)});
     for (Page &page : m_pages)
         tabBreakdowns->addTab(makeBreakdownPage(page), capitalised(stats::dimensionTitle(page.dimension).mid(3)));
+    m_solunarPage = new SolunarStatsPage(this);
+    tabBreakdowns->addTab(m_solunarPage, QStringLiteral("Sun && Moon"));
 
     cmdExportChart = new QPushButton(QStringLiteral("Export Chart..."), this);
     cmdExportChart->setObjectName(QStringLiteral("cmdExportChart"));
@@ -629,6 +632,7 @@ void frmStatistics::showBreakdowns()
         page.chart->setBreakdown(b, barsFor(page.dimension), chartTitle(page.dimension, b.rows.size()));
         page.model->setResult(m_result);
     }
+    m_solunarPage->setFilter(currentFilter());
 }
 
 const frmStatistics::Page *frmStatistics::currentPage() const
@@ -640,7 +644,7 @@ const frmStatistics::Page *frmStatistics::currentPage() const
 void frmStatistics::updateButtons()
 {
     // While a count runs the figures shown are not those of the filter shown.
-    cmdExportChart->setEnabled(!m_busy);
+    cmdExportChart->setEnabled(!m_busy && tabBreakdowns->currentWidget() != m_solunarPage);
     cmdExportTable->setEnabled(!m_busy && currentPage() != nullptr);
     cmdPrint->setEnabled(!m_busy);
     cmdRefresh->setEnabled(!m_reading);

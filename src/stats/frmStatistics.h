@@ -34,6 +34,7 @@ class QToolButton;
 namespace tf {
 
 class BreakdownModel;
+class SolunarStatsPage;
 
 class StatsChart;
 
@@ -113,6 +114,7 @@ private:
     QLabel *lblProblem = nullptr;
     QTabWidget *tabBreakdowns = nullptr;
     QWidget *m_glance = nullptr;
+    SolunarStatsPage *m_solunarPage = nullptr; // the last page: trips against the solunar periods
     std::vector<std::pair<stats::Dimension, StatsChart *>> m_glanceCharts;
     std::vector<Page> m_pages;
     QPushButton *cmdExportChart = nullptr;
