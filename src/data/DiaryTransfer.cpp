@@ -134,6 +134,20 @@ bool readTableFile(const QString &path, QByteArray &data, QString *error)
     return true;
 }
 
+// Writes every byte or fails: after a write that falls short the next one
+// gives the system's reason (a full disk, a file too large).
+bool writeWhole(QSaveFile &f, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += qsizetype(n);
+    }
+    return true;
+}
+
 bool blank(const csv::Record &r)
 {
     return r.size() == 1 && r[0].isMissing();
@@ -206,7 +220,9 @@ TransferResult exportDiary(const QString &databasePath, const QString &folder, c
             return result;
         }
         auto &f = files.emplace_back(std::make_unique<QSaveFile>(fileFor(folder, t)));
-        if (!f->open(QIODevice::WriteOnly))
+        // Unbuffered, so a disk that fills part way is seen at the write that
+        // falls short, not lost in a flush that reports success.
+        if (!f->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return fail(*f);
         bool hasKey = false;
         const QStringList columns = columnsOf(c.db, t, &hasKey);
@@ -240,7 +256,7 @@ TransferResult exportDiary(const QString &databasePath, const QString &folder, c
             csv::endRecord(buffer);
             ++result.rows;
             if (buffer.size() > (1 << 20)) {
-                if (f->write(buffer) != buffer.size())
+                if (!writeWhole(*f, buffer))
                     return fail(*f);
                 buffer.clear();
             }
@@ -253,11 +269,12 @@ TransferResult exportDiary(const QString &databasePath, const QString &folder, c
             result.error = QStringLiteral("The table %1 cannot be read: %2").arg(t, c.error());
             return result;
         }
-        if (f->write(buffer) != buffer.size())
+        if (!writeWhole(*f, buffer))
             return fail(*f);
     }
     auto &readme = files.emplace_back(std::make_unique<QSaveFile>(QDir(folder).filePath(QStringLiteral("README.txt"))));
-    if (!readme->open(QIODevice::WriteOnly) || readme->write(readmeText(c.db, names).toUtf8()) < 0)
+    if (!readme->open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !writeWhole(*readme, readmeText(c.db, names).toUtf8()))
         return fail(*readme);
     for (auto &f : files)
         if (!f->commit())

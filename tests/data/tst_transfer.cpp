@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 using namespace tf;
 using namespace tf::test;
@@ -152,6 +154,20 @@ private slots:
         QCOMPARE(readAll(oldLog), QByteArray("an earlier export"));
 
         QVERIFY(QDir(folder.path()).rmdir("Lakes.csv"));
+        {
+            // A disk that fills while the 10 MB note is written.
+            rlimit old{};
+            getrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{1 << 20, old.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            const TransferResult full = exportDiary(m_diary, folder.path());
+            setrlimit(RLIMIT_FSIZE, &old);
+            QVERIFY(!full.ok);
+            QVERIFY2(full.error.contains("Log.csv could not be written: "), qPrintable(full.error));
+            QCOMPARE(readAll(oldLog), QByteArray("an earlier export"));
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Log.csv"});
+        }
         const TransferResult cancelled =
             exportDiary(m_diary, folder.path(), {}, [](qint64 done, qint64) { return done < 1; });
         QVERIFY(cancelled.cancelled);
