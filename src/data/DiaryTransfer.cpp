@@ -1,6 +1,7 @@
 #include "data/DiaryTransfer.h"
 
 #include "data/CsvFile.h"
+#include "data/DiaryConnection.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -13,36 +14,12 @@ namespace tf {
 
 namespace {
 
-struct Connection
-{
-    sqlite3 *db = nullptr;
-    ~Connection() { sqlite3_close_v2(db); }
-    QString error() const { return QString::fromUtf8(sqlite3_errmsg(db)); }
-};
-
-bool openDiary(Connection &c, const QString &path, bool write, QString *error)
-{
-    const int flags = write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &c.db, flags, nullptr) != SQLITE_OK) {
-        *error = QStringLiteral("The diary %1 cannot be opened: %2").arg(QDir::toNativeSeparators(path), c.error());
-        return false;
-    }
-    sqlite3_busy_timeout(c.db, 2000);
-    return true;
-}
-
-struct Statement
-{
-    sqlite3_stmt *stmt = nullptr;
-    Statement(sqlite3 *db, const QString &sql) { sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt); }
-};
-
 QStringList tablesOf(sqlite3 *db)
 {
     QStringList found;
-    Statement s(db, QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
-                                   "ORDER BY name"));
+    DiaryStatement s(db,
+                     QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                                    "ORDER BY name"));
     while (s.stmt && sqlite3_step(s.stmt) == SQLITE_ROW)
         found << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.stmt, 0)));
     QStringList ordered;
@@ -62,7 +39,7 @@ QStringList columnsOf(sqlite3 *db, const QString &table, bool *hasKey = nullptr)
     QStringList columns;
     if (hasKey)
         *hasKey = false;
-    Statement s(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    DiaryStatement s(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"));
     const QByteArray name = table.toUtf8();
     sqlite3_bind_text(s.stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
     while (s.stmt && sqlite3_step(s.stmt) == SQLITE_ROW) {
@@ -176,9 +153,9 @@ QString matchColumn(const QStringList &columns, const QString &heading)
 
 QStringList diaryTables(const QString &databasePath, QString *error)
 {
-    Connection c;
+    DiaryConnection c;
     QString e;
-    if (!openDiary(c, databasePath, false, &e)) {
+    if (!c.open(databasePath, SQLITE_OPEN_READONLY, &e)) {
         if (error)
             *error = e;
         return {};
@@ -190,8 +167,8 @@ TransferResult exportDiary(const QString &databasePath, const QString &folder, c
                            const TransferProgress &progress)
 {
     TransferResult result;
-    Connection c;
-    if (!openDiary(c, databasePath, false, &result.error))
+    DiaryConnection c;
+    if (!c.open(databasePath, SQLITE_OPEN_READONLY, &result.error))
         return result;
     if (!QDir().mkpath(folder)) {
         result.error = QStringLiteral("The folder %1 cannot be made.").arg(QDir::toNativeSeparators(folder));
@@ -202,7 +179,7 @@ TransferResult exportDiary(const QString &databasePath, const QString &folder, c
     const QStringList names = chosen(tablesOf(c.db), tables);
     qint64 total = 0;
     for (const QString &t : names) {
-        Statement count(c.db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(t)));
+        DiaryStatement count(c.db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(t)));
         if (count.stmt && sqlite3_step(count.stmt) == SQLITE_ROW)
             total += sqlite3_column_int64(count.stmt, 0);
     }
@@ -236,9 +213,9 @@ TransferResult exportDiary(const QString &databasePath, const QString &folder, c
             quoted << quoteIdentifier(columns[i]);
         }
         csv::endRecord(buffer);
-        Statement rows(c.db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                                 .arg(quoted.join(QLatin1Char(',')), quoteIdentifier(t),
-                                      hasKey ? quoteIdentifier(kKeyColumn) : QStringLiteral("rowid")));
+        DiaryStatement rows(c.db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                      .arg(quoted.join(QLatin1Char(',')), quoteIdentifier(t),
+                                           hasKey ? quoteIdentifier(kKeyColumn) : QStringLiteral("rowid")));
         if (!rows.stmt) {
             result.error = QStringLiteral("The table %1 cannot be read: %2").arg(t, c.error());
             return result;
@@ -297,9 +274,9 @@ QStringList exportedTables(const QString &databasePath, const QString &folder)
 QStringList tablesAlreadyHolding(const QString &databasePath, const QString &folder, const QStringList &tables)
 {
     QStringList doubled;
-    Connection c;
+    DiaryConnection c;
     QString error;
-    if (!openDiary(c, databasePath, false, &error))
+    if (!c.open(databasePath, SQLITE_OPEN_READONLY, &error))
         return doubled;
     for (const QString &t : chosen(exportedTables(databasePath, folder), tables)) {
         if (t.compare(QStringLiteral("Register"), Qt::CaseInsensitive) == 0)
@@ -321,8 +298,8 @@ QStringList tablesAlreadyHolding(const QString &databasePath, const QString &fol
         QStringList where;
         for (const csv::Field &h : heading)
             where << quoteIdentifier(matchColumn(columns, QString::fromUtf8(h.text))) + QStringLiteral(" IS ?");
-        Statement find(c.db, QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
-                                 .arg(quoteIdentifier(t), where.join(QStringLiteral(" AND "))));
+        DiaryStatement find(c.db, QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                      .arg(quoteIdentifier(t), where.join(QStringLiteral(" AND "))));
         if (!find.stmt)
             continue;
         bool all = true;
@@ -343,18 +320,11 @@ TransferResult importDiary(const QString &databasePath, const QString &folder, c
                            const TransferProgress &progress)
 {
     TransferResult result;
-    Connection c;
-    if (!openDiary(c, databasePath, true, &result.error))
+    DiaryConnection c;
+    if (!c.open(databasePath, SQLITE_OPEN_READWRITE, &result.error))
         return result;
-    // Taking the write lock first: a diary another program is writing is said
-    // to be in use before anything else is read.
-    if (sqlite3_exec(c.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const int code = sqlite3_errcode(c.db);
-        result.error = code == SQLITE_BUSY || code == SQLITE_LOCKED
-                           ? QStringLiteral("The diary is in use by another program. Nothing was imported.")
-                           : QStringLiteral("The diary cannot be written: %1 Nothing was imported.").arg(c.error());
+    if (!c.beginWriting(&result.error))
         return result;
-    }
     auto rollback = [&] {
         sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
         result.rows = 0;
@@ -402,16 +372,17 @@ TransferResult importDiary(const QString &databasePath, const QString &folder, c
         const bool owner = t.compare(QStringLiteral("Register"), Qt::CaseInsensitive) == 0;
         bool ownerEmpty = false;
         if (owner) {
-            Statement s(c.db, QStringLiteral("SELECT count(*), count(CASE WHEN trim(coalesce(\"Name\", '') || "
-                                             "coalesce(\"Address\", '') || coalesce(\"City\", '')) <> '' THEN 1 END) "
-                                             "FROM \"Register\""));
+            DiaryStatement s(c.db,
+                             QStringLiteral("SELECT count(*), count(CASE WHEN trim(coalesce(\"Name\", '') || "
+                                            "coalesce(\"Address\", '') || coalesce(\"City\", '')) <> '' THEN 1 END) "
+                                            "FROM \"Register\""));
             ownerEmpty = s.stmt && sqlite3_step(s.stmt) == SQLITE_ROW && sqlite3_column_int(s.stmt, 0) <= 1 &&
                          sqlite3_column_int(s.stmt, 1) == 0;
         }
         QStringList marks(target.size(), QStringLiteral("?"));
-        Statement insert(c.db,
-                         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                             .arg(quoteIdentifier(t), target.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        DiaryStatement insert(
+            c.db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteIdentifier(t), target.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
         if (!insert.stmt) {
             result.error = QStringLiteral("%1 cannot be added to the table %2: %3").arg(file, t, c.error());
             return rollback();

@@ -1,5 +1,6 @@
 #include "data/LogImport.h"
 
+#include "data/DiaryConnection.h"
 #include "data/Schema.h"
 
 #include <QDate>
@@ -13,24 +14,6 @@
 namespace tf {
 
 namespace {
-
-struct Connection
-{
-    sqlite3 *db = nullptr;
-    ~Connection() { sqlite3_close_v2(db); }
-    QString error() const { return QString::fromUtf8(sqlite3_errmsg(db)); }
-};
-
-struct Statement
-{
-    sqlite3_stmt *stmt = nullptr;
-    Statement(sqlite3 *db, const QString &sql) { sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt); }
-    QString text(int i) const
-    {
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i)));
-    }
-};
 
 void bind(sqlite3_stmt *s, int index, const QString &value)
 {
@@ -271,23 +254,14 @@ LogImportResult walk(const ForeignFile &file, const LogImportOptions &options, c
     return result;
 }
 
-bool openDiary(Connection &c, const QString &path, int flags, QString *error)
-{
-    if (sqlite3_open_v2(path.toUtf8().constData(), &c.db, flags, nullptr) != SQLITE_OK) {
-        *error = QStringLiteral("The diary %1 cannot be opened: %2").arg(QDir::toNativeSeparators(path), c.error());
-        return false;
-    }
-    sqlite3_busy_timeout(c.db, 2000);
-    return true;
-}
-
 // Names of the lookup lists the accepted lines bring and the lists lack.
 void collectNewNames(sqlite3 *db, const QStringList &columns, const std::vector<QSet<QString>> &seen,
                      LogImportResult &result)
 {
     for (const LookupColumn &l : lookupColumns()) {
         QSet<QString> have;
-        Statement s(db, QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(l.column), quoteIdentifier(l.table)));
+        DiaryStatement s(db,
+                         QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(l.column), quoteIdentifier(l.table)));
         while (s.stmt && sqlite3_step(s.stmt) == SQLITE_ROW)
             have.insert(s.text(0).toCaseFolded());
         QStringList fresh;
@@ -352,10 +326,10 @@ std::vector<QStringList> previewLines(const ForeignFile &file, int lines, QStrin
 QStringList guessMapping(const QString &databasePath, const QStringList &headings)
 {
     QHash<QString, QString> kept;
-    Connection c;
+    DiaryConnection c;
     QString error;
-    if (openDiary(c, databasePath, SQLITE_OPEN_READONLY, &error)) {
-        Statement s(c.db, QStringLiteral("SELECT \"Heading\", \"Column\" FROM \"Import Headings\""));
+    if (c.open(databasePath, SQLITE_OPEN_READONLY, &error)) {
+        DiaryStatement s(c.db, QStringLiteral("SELECT \"Heading\", \"Column\" FROM \"Import Headings\""));
         while (s.stmt && sqlite3_step(s.stmt) == SQLITE_ROW)
             kept.insert(normalized(s.text(0)), s.text(1));
     }
@@ -437,16 +411,16 @@ LogImportResult checkLog(const QString &databasePath, const ForeignFile &file, c
                                   {});
     if (!result.ok || accepted.empty())
         return result;
-    Connection c;
-    if (!openDiary(c, databasePath, SQLITE_OPEN_READONLY, &result.error)) {
+    DiaryConnection c;
+    if (!c.open(databasePath, SQLITE_OPEN_READONLY, &result.error)) {
         result.ok = false;
         return result;
     }
     QStringList where;
     for (const QString &col : converter.columns())
         where << QStringLiteral("coalesce(%1, '') = ?").arg(quoteIdentifier(col));
-    Statement find(c.db,
-                   QStringLiteral("SELECT 1 FROM \"Log\" WHERE %1 LIMIT 1").arg(where.join(QStringLiteral(" AND "))));
+    DiaryStatement find(
+        c.db, QStringLiteral("SELECT 1 FROM \"Log\" WHERE %1 LIMIT 1").arg(where.join(QStringLiteral(" AND "))));
     bool all = find.stmt != nullptr;
     for (size_t i : {size_t(0), accepted.size() / 2, accepted.size() - 1}) {
         if (!all)
@@ -465,24 +439,19 @@ LogImportResult importLog(const QString &databasePath, const ForeignFile &file, 
                           const ImportProgress &progress)
 {
     LogImportResult result;
-    Connection c;
-    if (!openDiary(c, databasePath, SQLITE_OPEN_READWRITE, &result.error))
+    DiaryConnection c;
+    if (!c.open(databasePath, SQLITE_OPEN_READWRITE, &result.error))
         return result;
-    if (sqlite3_exec(c.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const int code = sqlite3_errcode(c.db);
-        result.error = code == SQLITE_BUSY || code == SQLITE_LOCKED
-                           ? QStringLiteral("The diary is in use by another program. Nothing was imported.")
-                           : QStringLiteral("The diary cannot be written: %1 Nothing was imported.").arg(c.error());
+    if (!c.beginWriting(&result.error))
         return result;
-    }
     const LineConverter converter(file, options);
     QStringList quoted, marks;
     for (const QString &col : converter.columns()) {
         quoted << quoteIdentifier(col);
         marks << QStringLiteral("?");
     }
-    Statement insert(c.db, QStringLiteral("INSERT INTO \"Log\" (%1) VALUES (%2)")
-                               .arg(quoted.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    DiaryStatement insert(c.db, QStringLiteral("INSERT INTO \"Log\" (%1) VALUES (%2)")
+                                    .arg(quoted.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     QString failure;
     result = walk(
         file, options, converter,
@@ -511,7 +480,7 @@ LogImportResult importLog(const QString &databasePath, const ForeignFile &file, 
                     headings << csv::decode(f.text, file.encoding);
         }
         bool kept = sqlite3_exec(c.db, kMappingTable, nullptr, nullptr, nullptr) == SQLITE_OK;
-        Statement keep(c.db, QStringLiteral("INSERT OR REPLACE INTO \"Import Headings\" VALUES (?, ?)"));
+        DiaryStatement keep(c.db, QStringLiteral("INSERT OR REPLACE INTO \"Import Headings\" VALUES (?, ?)"));
         for (int i = 0; kept && i < headings.size() && i < options.mapping.size(); ++i) {
             if (headings[i].trimmed().isEmpty())
                 continue;
@@ -540,12 +509,12 @@ bool addLookupNames(const QString &databasePath, const QString &table, const QSt
     for (const LookupColumn &l : lookupColumns())
         if (table == QLatin1String(l.table))
             target = &l;
-    Connection c;
-    if (!target || !openDiary(c, databasePath, SQLITE_OPEN_READWRITE, error))
+    DiaryConnection c;
+    if (!target || !c.open(databasePath, SQLITE_OPEN_READWRITE, error))
         return false;
     sqlite3_exec(c.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    Statement insert(c.db, QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
-                               .arg(quoteIdentifier(table), quoteIdentifier(QString::fromLatin1(target->column))));
+    DiaryStatement insert(c.db, QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
+                                    .arg(quoteIdentifier(table), quoteIdentifier(QString::fromLatin1(target->column))));
     for (const QString &n : names) {
         bind(insert.stmt, 1, n);
         if (sqlite3_step(insert.stmt) != SQLITE_DONE) {
