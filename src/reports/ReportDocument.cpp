@@ -1,17 +1,22 @@
 #include "reports/ReportDocument.h"
 
+#include "reports/CardLayout.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImageReader>
 #include <QLocale>
+#include <QMutex>
 #include <QPageLayout>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 // The resolution QTextDocument lays out at when it has no paint device. Its
@@ -350,53 +355,34 @@ void ReportDocument::fieldRows(QTextCursor &c, bool &reuse, const std::vector<co
                                qreal labelWidth, int columns)
 {
     const qreal slot = width / columns;
-    const qreal gap = px(6);
-    struct Placed
-    {
-        const Entry *entry;
-        int slot;
-    };
-    std::vector<Placed> row;
-    int used = 0;
-    auto flush = [&] {
-        if (row.empty())
-            return;
-        QTextBlockFormat f;
-        QList<QTextOption::Tab> tabs;
-        for (const Placed &p : row) {
-            if (p.slot > 0)
-                tabs << QTextOption::Tab(p.slot * slot, QTextOption::LeftTab);
-            tabs << QTextOption::Tab(p.slot * slot + labelWidth, QTextOption::LeftTab);
-        }
-        f.setTabPositions(tabs);
-        const QTextCharFormat value = fmt(0, false);
-        const QTextCharFormat label = fmt(-1, true, false, kMuted);
-        nextBlock(c, reuse, f, value);
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                c.insertText(QStringLiteral("\t"), value);
-            c.insertText(row[i].entry->label, label);
-            c.insertText(QStringLiteral("\t"), value);
-            c.insertText(row[i].entry->value, value);
-        }
-        row.clear();
-        used = 0;
-    };
-    for (const Entry *e : fields) {
-        const qreal need = labelWidth + valueWidth(e->value) + gap;
-        const int span = need <= slot ? 1 : int(std::ceil(need / slot));
-        if (span > columns) {
-            flush();
-            lineBlock(c, *e, labelWidth, true, reuse);
+    const QTextCharFormat value = fmt(0, false);
+    const QTextCharFormat label = fmt(-1, true, false, kMuted);
+    for (const FieldRow &row :
+         placeFields(fields, width, labelWidth, columns, px(6), [this](const QString &v) { return valueWidth(v); })) {
+        if (row.line) {
+            lineBlock(c, *row.line, labelWidth, true, reuse);
             reuse = false;
             continue;
         }
-        if (used + span > columns)
-            flush();
-        row.push_back({e, used});
-        used += span;
+        QTextBlockFormat f;
+        QList<QTextOption::Tab> tabs;
+        for (const auto &[e, at] : row.fields) {
+            if (at > 0)
+                tabs << QTextOption::Tab(at * slot, QTextOption::LeftTab);
+            tabs << QTextOption::Tab(at * slot + labelWidth, QTextOption::LeftTab);
+        }
+        f.setTabPositions(tabs);
+        nextBlock(c, reuse, f, value);
+        bool first = true;
+        for (const auto &[e, at] : row.fields) {
+            if (!first)
+                c.insertText(QStringLiteral("\t"), value);
+            first = false;
+            c.insertText(e->label, label);
+            c.insertText(QStringLiteral("\t"), value);
+            c.insertText(e->value, value);
+        }
     }
-    flush();
 }
 
 void ReportDocument::pictureInto(QTextCursor &c, const QString &path, QSizeF box)
@@ -439,6 +425,8 @@ void ReportDocument::pictureInto(QTextCursor &c, const QString &path, QSizeF box
 
 void ReportDocument::card(const Card &card)
 {
+    if (directCard(card))
+        return;
     startUnit(false);
     QTextBlockFormat titleFormat;
     titleFormat.setTopMargin(px(7));
@@ -610,6 +598,178 @@ void ReportDocument::endTable()
         f.setBottomMargin(px(6));
         t->setFormat(f);
     }
+}
+
+} // namespace tf::report
+
+namespace tf::report {
+
+namespace {
+
+std::atomic<bool> g_cardsDirect{true};
+
+// What the document does with a card's title block: the room above it.
+constexpr qreal kCardTopMargin = 7;
+
+} // namespace
+
+void ReportDocument::setCardsDrawnDirectly(bool on)
+{
+    g_cardsDirect = on;
+}
+
+bool ReportDocument::directCard(const Card &card)
+{
+    if (!g_cardsDirect)
+        return false;
+    const CardMetrics &metrics = cardMetrics();
+    if (!metrics.usable)
+        return false;
+    if (!m_cardFonts)
+        m_cardFonts.reset(new CardFonts{fmt(0.5, true).font(), fmt(-1, true, false, kMuted).font(),
+                                        fmt(0, false).font(), QFontMetricsF(fmt(0.5, true).font())});
+    // Taller than half a page, a card may have to be broken between its lines: the document knows them.
+    std::optional<CardLayout> layout =
+        CardLayout::make(card, metrics, *m_cardFonts, m_textWidth, px(card.labelWidth), bodyHeight() / 2,
+                         [this](const QString &v) { return valueWidth(v); });
+    if (!layout)
+        return false;
+    startUnit(false);
+    QTextBlockFormat f;
+    f.setTopMargin(px(kCardTopMargin));
+    f.setLineHeight(layout->height() - metrics.placeholderExtra, QTextBlockFormat::FixedHeight);
+    const QTextBlock b = newBlock(f, fmt(0, false));
+    m_cards.emplace_back(b.position(), std::move(*layout));
+    return true;
+}
+
+const CardMetrics &ReportDocument::cardMetrics() const
+{
+    if (m_cardMetrics)
+        return *m_cardMetrics;
+    static QMutex lock;
+    static std::map<QString, std::unique_ptr<CardMetrics>> known;
+    QMutexLocker hold(&lock);
+    auto &m = known[m_font.toString() + QLatin1Char('/') + QString::number(m_pxPerPoint) + QLatin1Char('/') +
+                    QString::number(m_textWidth)];
+    if (!m)
+        m = std::make_unique<CardMetrics>(measureCards());
+    m_cardMetrics = m.get();
+    return *m;
+}
+
+// Lays two sample cards out in a document, and two empty blocks of a fixed
+// height, and takes the card's measures from them. The measures are used
+// only where they add up to what the document gives for the sample.
+CardMetrics ReportDocument::measureCards() const
+{
+    CardMetrics m;
+    ReportDocument d(m_page, m_font, m_header);
+    Card sample;
+    sample.title = QStringLiteral("Ag");
+    sample.labelWidth = 60;
+    sample.fieldColumns = 3;
+    const QString wrapping = QStringLiteral("A remark that runs over more than one line of the page, ").repeated(4);
+    sample.entries = {{QStringLiteral("Fish caught"), QStringLiteral("3"), false},
+                      {QStringLiteral("Remarks"), QStringLiteral("Short"), true},
+                      {QStringLiteral("Also caught"), wrapping, true},
+                      {QStringLiteral("Also caught"), QStringLiteral("Short"), true}};
+    const bool direct = g_cardsDirect.exchange(false);
+    d.card(sample);
+    d.card(sample);
+    g_cardsDirect = direct;
+    const qreal fixed = 100;
+    QTextBlockFormat holder;
+    holder.setTopMargin(px(kCardTopMargin));
+    holder.setLineHeight(fixed, QTextBlockFormat::FixedHeight);
+    d.startUnit(false);
+    d.newBlock(holder, d.fmt(0, false));
+    d.startUnit(false);
+    d.newBlock(holder, d.fmt(0, false));
+    d.paragraph(QStringLiteral("End"), Note::Plain);
+    d.layOutPage();
+    QAbstractTextDocumentLayout *layout = d.m_doc->documentLayout();
+    std::vector<QTextBlock> blocks;
+    for (QTextBlock b = d.m_doc->findBlock(d.m_units.front().key); b.isValid(); b = b.next())
+        blocks.push_back(b);
+    if (blocks.size() != 13)
+        return m;
+    for (size_t i : {5, 6, 8})
+        if (!blocks[i].layout() || blocks[i].layout()->lineCount() < 1)
+            return m;
+    auto top = [&](size_t i) { return layout->blockBoundingRect(blocks[i]).top(); };
+    auto baseline = [&](size_t i) {
+        const QTextLayout *tl = blocks[i].layout();
+        return tl->position().y() + tl->lineAt(0).y() + tl->lineAt(0).ascent() - top(i);
+    };
+    // The second card's: the first one's room above it is the page header's.
+    const QTextLayout *title = blocks[5].layout();
+    m.titleBaseline = baseline(5);
+    m.band = title->boundingRect().translated(0, title->position().y() - top(5));
+    m.firstRow = top(6) - top(5);
+    m.row = top(7) - top(6);
+    m.rowBaseline = baseline(6);
+    m.gap = px(6);
+    // Tops are under each block's top margin, so a step from one block to the next holds the next one's margin.
+    m.placeholderExtra = top(11) - top(10) - fixed - px(kCardTopMargin);
+    const QFont fonts[] = {fmt(0.5, true).font(), fmt(-1, true, false, kMuted).font(), fmt(0, false).font()};
+    for (char16_t u = 0x20; u < m.drawable.size(); ++u) {
+        const bool plain = (u < 0x7f || (u >= 0xa0 && u < 0x300 && u != 0xad) || (u >= 0x2010 && u < 0x2028) ||
+                            (u >= 0x2030 && u < 0x205f));
+        if (!plain)
+            continue;
+        bool all = true;
+        for (const QFont &f : fonts)
+            all = all && QFontMetricsF(f).inFontUcs4(u);
+        m.drawable[u] = all;
+    }
+    // The sample laid out by arithmetic must measure what the document measured.
+    m.usable = true;
+    const CardFonts cardFonts{fonts[0], fonts[1], fonts[2], QFontMetricsF(fonts[0])};
+    const auto direct2 = CardLayout::make(sample, m, cardFonts, m_textWidth, px(sample.labelWidth), 1e9,
+                                          [&d](const QString &v) { return d.valueWidth(v); });
+    m.usable = direct2 && std::abs(direct2->height() + px(kCardTopMargin) - (top(10) - top(5))) < 0.01 &&
+               std::abs(blocks[8].layout()->lineCount() * m.row - (top(9) - top(8))) < 0.01 &&
+               blocks[8].layout()->lineCount() > 1 && m.row > 0 && std::abs(m.placeholderExtra) < 1;
+    if (!m.usable)
+        qWarning("Cards are laid out in the document: their measures differ (%g against %g).",
+                 direct2 ? direct2->height() + px(kCardTopMargin) : -1.0, top(10) - top(5));
+    return m;
+}
+
+void ReportDocument::draw(QPainter &painter, const QAbstractTextDocumentLayout::PaintContext &context) const
+{
+    QAbstractTextDocumentLayout *layout = m_doc->documentLayout();
+    const QRectF clip = context.clip.isValid() ? context.clip : QRectF(QPointF(0, 0), layout->documentSize());
+    const qreal left = m_doc->rootFrame()->frameFormat().leftMargin();
+    // In reading order, the document's text between the cards: text copied from a PDF file reads as printed.
+    QAbstractTextDocumentLayout::PaintContext part = context;
+    qreal from = clip.top();
+    for (const auto &[position, card] : m_cards) {
+        const qreal top = layout->blockBoundingRect(m_doc->findBlock(position)).top();
+        if (top < clip.top() - 0.5 || top >= clip.bottom() - 0.5)
+            continue;
+        if (top > from) {
+            part.clip = QRectF(clip.left(), from, clip.width(), top - from);
+            layout->draw(&painter, part);
+        }
+        card.paint(painter, left, top);
+        from = top + card.height();
+    }
+    if (from < clip.bottom()) {
+        part.clip = QRectF(clip.left(), from, clip.width(), clip.bottom() - from);
+        layout->draw(&painter, part);
+    }
+}
+
+bool ReportDocument::cardText(const QTextBlock &block, QString *text) const
+{
+    const auto it = std::lower_bound(m_cards.begin(), m_cards.end(), block.position(),
+                                     [](const auto &card, int position) { return card.first < position; });
+    if (it == m_cards.end() || it->first != block.position())
+        return false;
+    *text = it->second.text();
+    return true;
 }
 
 } // namespace tf::report

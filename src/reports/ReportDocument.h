@@ -7,6 +7,7 @@
 // pages, so the pages can be chosen by arithmetic (ReportStream), and then
 // makes each page on its own, from its units, when that page is wanted.
 
+#include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
@@ -24,10 +25,16 @@
 #include <vector>
 
 class QPageLayout;
+class QPainter;
+class QTextBlock;
 class QTextDocument;
 class QTextTable;
 
 namespace tf::report {
+
+class CardLayout;
+struct CardFonts;
+struct CardMetrics;
 
 // The page as the printer offers it, in points.
 struct PageSetup
@@ -134,6 +141,14 @@ public:
     qreal layOutPage();
     QTextDocument *document() const { return m_doc.get(); }
 
+    // ---- cards drawn straight onto the page (see CardLayout): the document holds an empty block for each
+    // Draws the document and those cards whose block begins inside the context's clip.
+    void draw(QPainter &painter, const QAbstractTextDocumentLayout::PaintContext &context) const;
+    // The text of the card that stands in `block`; false when the block is no card's.
+    bool cardText(const QTextBlock &block, QString *text) const;
+    // Every card through the document instead (to compare the two).
+    static void setCardsDrawnDirectly(bool on);
+
 private:
     struct Unit
     {
@@ -164,6 +179,9 @@ private:
     void lineBlock(QTextCursor &cursor, const Entry &entry, qreal labelWidth, bool showLabel, bool reuse);
     void pictureInto(QTextCursor &cursor, const QString &path, QSizeF box);
     qreal valueWidth(const QString &text) const;
+    bool directCard(const Card &card);
+    const CardMetrics &cardMetrics() const;
+    CardMetrics measureCards() const;
     qreal heightAlone(const std::function<void(QTextCursor &)> &fill) const;
     qreal bodyHeight() const;
     const QTextCharFormat &fmt(qreal sizeDelta, bool bold, bool italic = false, const QColor &color = QColor()) const;
@@ -185,6 +203,9 @@ private:
     int m_pictures = 0;
     int m_pageTextStart = 0, m_pageTextEnd = 0; // "Page 1 of 1" on the first page
     mutable QHash<QString, qreal> m_widths;
+    std::unique_ptr<CardFonts> m_cardFonts;
+    mutable const CardMetrics *m_cardMetrics = nullptr;
+    std::vector<std::pair<int, CardLayout>> m_cards; // by the position of the block each stands in
     mutable std::map<std::tuple<int, bool, bool, unsigned>, QTextCharFormat> m_formats;
 };
 

@@ -2,6 +2,8 @@
 
 #include "reports/ReportDocument.h"
 
+#include "reports/CardLayout.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -71,7 +73,15 @@ std::vector<ReportDocument::UnitShape> ReportDocument::measureUnits(qreal *heade
 {
     m_cursor.endEditBlock();
     m_doc->setTextWidth(px(m_page.paper.width()));
-    const std::vector<Item> items = rootItems(m_doc.get());
+    std::vector<Item> items = rootItems(m_doc.get());
+    // A card's block is as high as its card, though its line alone would say less.
+    auto card = m_cards.begin();
+    for (Item &item : items) {
+        while (card != m_cards.end() && card->first < item.key)
+            ++card;
+        if (card != m_cards.end() && card->first == item.key && !item.frame)
+            item.bottom = item.top + card->second.height();
+    }
     std::vector<UnitShape> shapes(m_units.size());
     if (items.empty())
         return shapes;

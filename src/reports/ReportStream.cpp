@@ -432,7 +432,7 @@ void StreamPages::paintPage(int index, QPainter &painter) const
     // A page whose text ends inside it needs no clip: a clip costs the PDF writer on every piece of text.
     if (cut || page.offset > 0 || layout->documentSize().height() > height)
         painter.setClipRect(context.clip);
-    layout->draw(&painter, context);
+    doc->draw(painter, context);
     painter.restore();
 }
 
@@ -450,6 +450,11 @@ QString StreamPages::pageText(int index) const
     QString text;
     for (QTextBlock b = doc->document()->begin(); b.isValid(); b = b.next()) {
         const QRectF r = layout->blockBoundingRect(b);
+        if (QString card; doc->cardText(b, &card)) {
+            if (window.contains(r.top()))
+                text += card + QLatin1Char('\n');
+            continue;
+        }
         const QTextLayout *tl = b.layout();
         if (!tl || tl->lineCount() < 2 || (window.contains(r.top()) && window.contains(r.bottom() - 1))) {
             if (window.contains(r.top()))

@@ -7,13 +7,16 @@
 #include "TestFolder.h"
 #include "data/Schema.h"
 #include "reports/ReportDatabase.h"
+#include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportPages.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QImage>
 #include <QPageLayout>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
@@ -156,6 +159,7 @@ private slots:
     void sortKey();
     void groupsAndSubtotals();
     void longLogBreaksIntoPages();
+    void cardsDrawnDirectlyLookAsLaidOut();
     void tallEntrySplits_data();
     void tallEntrySplits();
     void tableCaptionsRepeat();
@@ -378,6 +382,59 @@ void TestReportEngine::longLogBreaksIntoPages()
     const QString pdf = qEnvironmentVariable("TF_REPORT_PDF", scope.folder()) + QStringLiteral("/long-log.pdf");
     QVERIFY(report::writePdf(*r.report, pdf));
     QCOMPARE(pdfPages(readAll(pdf)), r.pages);
+}
+
+// Cards drawn straight onto the page must give the pages, the text and the look
+// of cards laid out in the document: the same breaks, the same words on each page.
+void TestReportEngine::cardsDrawnDirectlyLookAsLaidOut()
+{
+    FakePlatformScope scope;
+    installDefinitions(scope.folder());
+    const QString db = scope.file(kDatabaseFileName);
+    makeDatabase(db);
+    QVERIFY(generateTrips(db, 300));
+    // Remarks that wrap, values wide enough to take two slots of the grid, and a title in another script.
+    QVERIFY(execSql(db, QStringLiteral("UPDATE Log SET Notes = substr('Windy morning, the fish came late in the "
+                                       "afternoon along the weed edge near the old dock, slow retrieve. ', 1, "
+                                       "rowid % 97) || Notes WHERE rowid % 3 = 0; "
+                                       "UPDATE Log SET Structure = 'Rock pile with sunken timber and weeds' "
+                                       "WHERE rowid % 5 = 0; UPDATE Log SET Lake = 'Озеро' WHERE rowid = 7")));
+    // Pages are laid out again when drawn: each report is drawn as it was counted.
+    auto laidOut = [](bool on) { report::ReportDocument::setCardsDrawnDirectly(!on); };
+    auto render = [](const report::Report &r, int page) {
+        QImage image((r.pageSize() * 96 / 72).toSize(), QImage::Format_Grayscale8);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.scale(96.0 / 72, 96.0 / 72);
+        r.paintPage(page, p);
+        return image;
+    };
+    laidOut(true);
+    const report::BuildResult laid = buildNamed(QStringLiteral("log.rpt"));
+    laidOut(false);
+    const report::BuildResult direct = buildNamed(QStringLiteral("log.rpt"));
+    QVERIFY2(laid.report && direct.report, qPrintable(laid.error + direct.error));
+    QCOMPARE(direct.pages, laid.pages);
+    for (int page = 0; page < laid.pages; ++page) {
+        QCOMPARE(direct.report->pageText(page), laid.report->pageText(page));
+        // Compared a little blurred: glyphs may sit a fraction of a pixel apart and be shaded differently.
+        auto blurred = [](const QImage &i) {
+            return i.scaled(i.size() / 3, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        };
+        laidOut(true);
+        const QImage a = blurred(render(*laid.report, page));
+        laidOut(false);
+        const QImage b = blurred(render(*direct.report, page));
+        int differ = 0, ink = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const int pa = a.constScanLine(y)[x], pb = b.constScanLine(y)[x];
+                ink += pa < 160;
+                differ += qAbs(pa - pb) > 48;
+            }
+        QVERIFY2(differ * 50 < ink,
+                 qPrintable(QStringLiteral("page %1: %2 pixels of %3 differ").arg(page).arg(differ).arg(ink)));
+    }
 }
 
 void TestReportEngine::tallEntrySplits_data()

@@ -1,0 +1,177 @@
+#include "reports/CardLayout.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextLayout>
+#include <cmath>
+
+namespace tf::report {
+
+namespace {
+
+const QColor kBand(0xe3, 0xec, 0xee);
+const QColor kMuted(0x55, 0x63, 0x66);
+
+// Line breaks: a line's value may hold them, a title or a field of the grid not.
+bool drawable(const QString &text, const CardMetrics &metrics, bool breaks = false)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= metrics.drawable.size() || !metrics.drawable[u]) && !(breaks && c == QChar::LineSeparator))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<FieldRow> placeFields(const std::vector<const ReportDocument::Entry *> &fields, qreal width,
+                                  qreal labelWidth, int columns, qreal gap,
+                                  const std::function<qreal(const QString &)> &valueWidth)
+{
+    const qreal slot = width / columns;
+    std::vector<FieldRow> rows;
+    FieldRow row;
+    int used = 0;
+    auto flush = [&] {
+        if (!row.fields.empty())
+            rows.push_back(std::move(row));
+        row = FieldRow{};
+        used = 0;
+    };
+    for (const ReportDocument::Entry *e : fields) {
+        const qreal need = labelWidth + valueWidth(e->value) + gap;
+        const int span = need <= slot ? 1 : int(std::ceil(need / slot));
+        if (span > columns) {
+            flush();
+            rows.push_back(FieldRow{{}, e});
+            continue;
+        }
+        if (used + span > columns)
+            flush();
+        row.fields.emplace_back(e, used);
+        used += span;
+    }
+    flush();
+    return rows;
+}
+
+std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, const CardMetrics &metrics,
+                                           const CardFonts &fonts, qreal textWidth, qreal labelWidth, qreal maxHeight,
+                                           const std::function<qreal(const QString &)> &valueWidth)
+{
+    if (!metrics.usable || card.withPicture || card.entries.empty())
+        return std::nullopt;
+    const QString title = card.title.trimmed().isEmpty() ? QStringLiteral("(blank)") : card.title;
+    if (!drawable(title, metrics) || fonts.titleMetrics.horizontalAdvance(title) * 1.04 > textWidth)
+        return std::nullopt;
+    for (const ReportDocument::Entry &e : card.entries)
+        if (!drawable(e.label, metrics) || !drawable(e.value, metrics, e.line))
+            return std::nullopt;
+
+    CardLayout c;
+    c.m_metrics = &metrics;
+    c.m_fonts = &fonts;
+    c.m_pieces.push_back({title, QPointF(0, metrics.titleBaseline), 0});
+    c.m_text = title + QLatin1Char('\n');
+    qreal y = metrics.firstRow;
+    // A line: the label in the margin, the value beside it, wrapping under its own first line.
+    auto line = [&](const ReportDocument::Entry &e, bool showLabel) {
+        const qreal x = e.label.isEmpty() ? 0 : labelWidth;
+        if (!e.label.isEmpty()) {
+            if (showLabel)
+                c.m_pieces.push_back({e.label, QPointF(0, y + metrics.rowBaseline), 1});
+            c.m_text += (showLabel ? e.label : QString()) + QLatin1Char('\t');
+        }
+        c.m_text += e.value + QLatin1Char('\n');
+        const qreal room = textWidth - x;
+        if (valueWidth(e.value) <= room) { // never so with a line break inside
+            c.m_pieces.push_back({e.value, QPointF(x, y + metrics.rowBaseline), 2});
+            y += metrics.row;
+            return;
+        }
+        // As the document breaks it: at its line breaks, at word boundaries, or anywhere in a word wider than the line.
+        auto layout = std::make_shared<QTextLayout>(e.value, fonts.value);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setUseDesignMetrics(true);
+        layout->setTextOption(option);
+        layout->setCacheEnabled(true);
+        layout->beginLayout();
+        int lines = 0;
+        for (QTextLine l = layout->createLine(); l.isValid(); l = layout->createLine(), ++lines) {
+            l.setLineWidth(room);
+            l.setPosition(QPointF(0, lines * metrics.row + metrics.rowBaseline - l.ascent()));
+        }
+        layout->endLayout();
+        c.m_pieces.push_back({QString(), QPointF(x, y), 2, std::move(layout)});
+        y += lines * metrics.row;
+    };
+    // Fields in a row of the grid until a line breaks it; lines in the order written.
+    QString lastLabel;
+    for (size_t i = 0; i < card.entries.size();) {
+        if (card.entries[i].line) {
+            line(card.entries[i], card.entries[i].label != lastLabel);
+            lastLabel = card.entries[i].label;
+            ++i;
+            continue;
+        }
+        std::vector<const ReportDocument::Entry *> fields;
+        while (i < card.entries.size() && !card.entries[i].line)
+            fields.push_back(&card.entries[i++]);
+        const qreal slot = textWidth / card.fieldColumns;
+        for (const FieldRow &row :
+             placeFields(fields, textWidth, labelWidth, card.fieldColumns, metrics.gap, valueWidth)) {
+            if (row.line) {
+                line(*row.line, true);
+                continue;
+            }
+            bool first = true;
+            for (const auto &[e, at] : row.fields) {
+                if (!first)
+                    c.m_text += QLatin1Char('\t');
+                first = false;
+                c.m_text += e->label + QLatin1Char('\t') + e->value;
+                c.m_pieces.push_back({e->label, QPointF(at * slot, y + metrics.rowBaseline), 1});
+                c.m_pieces.push_back({e->value, QPointF(at * slot + labelWidth, y + metrics.rowBaseline), 2});
+            }
+            c.m_text += QLatin1Char('\n');
+            y += metrics.row;
+        }
+        lastLabel.clear();
+    }
+    c.m_height = y;
+    if (c.m_height > maxHeight)
+        return std::nullopt;
+    c.m_text.chop(1);
+    return c;
+}
+
+void CardLayout::paint(QPainter &painter, qreal left, qreal top) const
+{
+    painter.fillRect(m_metrics->band.translated(left, top), kBand);
+    const QColor ink = QAbstractTextDocumentLayout::PaintContext().palette.color(QPalette::Text);
+    const QFont *fonts[] = {&m_fonts->title, &m_fonts->label, &m_fonts->value};
+    // Set at the fonts' design advances, as the document sets its text: the PDF writer then takes the glyphs as they
+    // are.
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setUseDesignMetrics(true);
+    for (const Piece &p : m_pieces) {
+        painter.setPen(p.font == 1 ? kMuted : ink);
+        if (p.wrapped) {
+            p.wrapped->draw(&painter, QPointF(left + p.at.x(), top + p.at.y()));
+            continue;
+        }
+        if (p.text.isEmpty())
+            continue;
+        QTextLayout layout(p.text, *fonts[p.font]);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        layout.draw(&painter, QPointF(left + p.at.x(), top + p.at.y() - line.ascent()));
+    }
+}
+
+} // namespace tf::report
