@@ -8,23 +8,18 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
-#include <sys/stat.h>
 
 namespace tf {
 
 namespace {
 
-QByteArray fileIdentity(const QString &path)
+QString fullPath(const QString &path)
 {
-    struct stat st
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {};
-    return QByteArray::number(qulonglong(st.st_dev)) + ':' + QByteArray::number(qulonglong(st.st_ino));
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical;
 }
 
 } // namespace
@@ -33,6 +28,24 @@ DiaryWatch::DiaryWatch(const QString &diaryPath, QObject *parent)
     : QObject(parent), m_path(diaryPath), m_identity(fileIdentity(diaryPath))
 {
     qApp->installEventFilter(this);
+    // Told by a connection that refused to write, on whichever thread it runs;
+    // the handler is gone before this object is.
+    setReplacedFileHandler([this, diary = fullPath(diaryPath)](const QString &path) {
+        if (fullPath(path) != diary)
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_reported = true;
+                checkSoon();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+DiaryWatch::~DiaryWatch()
+{
+    setReplacedFileHandler({});
 }
 
 bool DiaryWatch::eventFilter(QObject *watched, QEvent *event)
@@ -41,20 +54,25 @@ bool DiaryWatch::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::KeyPress:
     case QEvent::WindowActivate:
-        // Once per burst of input; the message comes from the event loop, not
-        // from inside another widget's event.
-        if (!m_checkQueued) {
-            m_checkQueued = true;
-            QTimer::singleShot(0, this, [this] {
-                m_checkQueued = false;
-                check();
-            });
-        }
+        checkSoon();
         break;
     default:
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void DiaryWatch::checkSoon()
+{
+    // Once per burst of input; the message comes from the event loop, not
+    // from inside another widget's event.
+    if (m_checkQueued)
+        return;
+    m_checkQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_checkQueued = false;
+        check();
+    });
 }
 
 void DiaryWatch::check()
@@ -64,7 +82,8 @@ void DiaryWatch::check()
         return;
     }
     const QByteArray now = fileIdentity(m_path);
-    if (now.isEmpty() || now == m_identity)
+    const bool reported = std::exchange(m_reported, false);
+    if (now.isEmpty() || (now == m_identity && !reported))
         return; // a missing diary is each window's own message
     if (DataSource::openCount(m_path) == 0) {
         // Nothing of ours holds the old file (our own restore or repair closes

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tf {
@@ -153,6 +154,9 @@ bool DataSource::open(const QString &path, const QString &recordSource)
     if (info.size() == 0)
         return fail(QStringLiteral("The database file %1 is empty.").arg(shown));
 
+    // Taken before the engine opens the file: a file replaced in between is
+    // then taken for replaced, and refused, rather than written unseen.
+    const QByteArray identity = fileIdentity(path);
     sqlite3 *db = nullptr;
     // Read-write but never create: a missing file is reported, not replaced.
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
@@ -165,6 +169,7 @@ bool DataSource::open(const QString &path, const QString &recordSource)
         return fail(QStringLiteral("Cannot open the database file %1: %2").arg(shown, e));
     }
     m_db = db;
+    m_fileIdentity = identity;
     sqlite3_busy_timeout(m_db, 3000);
     sqlite3_extended_result_codes(m_db, 1);
     m_path = path;
@@ -226,6 +231,7 @@ void DataSource::close()
     m_lastModified.reset();
     m_readError.clear();
     m_unreadableRows = 0;
+    m_fileIdentity.clear();
     ++m_generation;
     if (wasOpen)
         emit rowsReset();
@@ -326,6 +332,9 @@ bool DataSource::requery()
 {
     if (!m_db || !m_query)
         return fail(QStringLiteral("The data source is not open."));
+    // The old file's rows are still there to show; the window is opened again
+    // on the new file once nobody types in it.
+    isStillTheFileOpened(m_path, m_fileIdentity);
     // An open source that cannot read its keys again keeps the rows it had, and
     // a window that only recounts on activation would never tell the user.
     if (!loadKeys()) {
@@ -784,6 +793,8 @@ bool DataSource::update()
 {
     if (m_mode == EditMode::None || !m_query)
         return fail(QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    if (refuseReplacedFile())
+        return false;
     const Query &q = *m_query;
     QStringList cols;
     std::vector<int> which;
@@ -873,6 +884,8 @@ bool DataSource::deleteCurrent()
 {
     if (!m_query || !hasCurrent())
         return fail(QStringLiteral("No current record."));
+    if (refuseReplacedFile())
+        return false;
     if (m_mode != EditMode::None)
         cancelUpdate();
     const Bookmark key = m_keys[size_t(m_pos)];
@@ -894,6 +907,14 @@ bool DataSource::deleteCurrent()
     // The deleted row stays current (without values) until the next move.
     m_currentDeleted = true;
     emit rowRemoved(row);
+    return true;
+}
+
+bool DataSource::refuseReplacedFile()
+{
+    if (isStillTheFileOpened(m_path, m_fileIdentity))
+        return false;
+    fail(replacedFileText(m_path));
     return true;
 }
 
@@ -1012,6 +1033,44 @@ Status DataSource::compact(const QString &source, const QString &destination)
     }
     ::close(fd);
     return Status::success();
+}
+
+namespace {
+QMutex g_replacedMutex;
+std::function<void(const QString &)> g_replacedHandler;
+} // namespace
+
+QByteArray fileIdentity(const QString &path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return QByteArray::number(qulonglong(st.st_dev)) + ':' + QByteArray::number(qulonglong(st.st_ino));
+}
+
+bool isStillTheFileOpened(const QString &path, const QByteArray &identity)
+{
+    if (identity.isEmpty() || fileIdentity(path) == identity)
+        return true;
+    QMutexLocker lock(&g_replacedMutex);
+    if (g_replacedHandler)
+        g_replacedHandler(path);
+    return false;
+}
+
+void setReplacedFileHandler(std::function<void(const QString &)> handler)
+{
+    QMutexLocker lock(&g_replacedMutex);
+    g_replacedHandler = std::move(handler);
+}
+
+QString replacedFileText(const QString &path)
+{
+    return QStringLiteral("The diary %1 is no longer the file that was opened (another file was put in its place, "
+                          "or it was removed).")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 DatabaseTrouble databaseTroubleOf(const QString &engineError)

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -141,6 +142,7 @@ private:
     void rowMissing() const;
     int dropUnreadableRows(); // how many rows it dropped
     void setCurrent(int row);
+    bool refuseReplacedFile();
 
     sqlite3 *m_db = nullptr;
     QString m_path;
@@ -163,6 +165,7 @@ private:
     int m_errorCode = 0; // the engine's code for m_error where it came from a read
     mutable QString m_readError;
     int m_unreadableRows = 0;
+    QByteArray m_fileIdentity; // of the file at the path when it was opened
     qint64 m_keysVersion = -1; // the file's data version when the keys were read
     // Counts opens, closes and requeries, so a failure reported late is only
     // reported for the rows it was about.
@@ -171,6 +174,23 @@ private:
     struct FindCache;
     std::unique_ptr<FindCache> m_find;
 };
+
+// A diary replaced under an open connection (a restore or repair in another
+// program, a copy put there by hand) leaves the connection on the old file,
+// which is gone: whatever it writes is lost, yet every write succeeds. So a
+// connection takes the file's identity (device and inode) when it opens, and
+// compares it with the file at the path before it writes.
+
+// The identity of the file at path now; empty when there is none.
+QByteArray fileIdentity(const QString &path);
+// Whether the file at path is still the one whose identity was taken. When it
+// is not, the handler below hears of it (once per call).
+bool isStillTheFileOpened(const QString &path, const QByteArray &identity);
+// The part of the program that reopens windows on a replaced diary listens
+// here; it may be told on any thread. An empty handler stops it.
+void setReplacedFileHandler(std::function<void(const QString &path)> handler);
+// Why a write was refused: the sentence for the end of a failure message.
+QString replacedFileText(const QString &path);
 
 // What an engine error says is wrong with the file: another program holds it,
 // the system does not let us read it, or its contents are damaged. Only damage

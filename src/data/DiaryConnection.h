@@ -2,6 +2,10 @@
 
 // A connection to the diary for whole-table work (export, import): opened
 // without creating a missing file, closed and finalised on every exit path.
+// What it writes is committed only while the file at the path is still the one
+// it opened.
+
+#include "data/DataSource.h"
 
 #include <QDir>
 #include <QString>
@@ -12,6 +16,8 @@ namespace tf {
 struct DiaryConnection
 {
     sqlite3 *db = nullptr;
+    QString path;
+    QByteArray identity;
     DiaryConnection() = default;
     DiaryConnection(const DiaryConnection &) = delete;
     DiaryConnection &operator=(const DiaryConnection &) = delete;
@@ -21,6 +27,8 @@ struct DiaryConnection
     // flags: SQLITE_OPEN_READONLY or SQLITE_OPEN_READWRITE.
     bool open(const QString &path, int flags, QString *why)
     {
+        this->path = path;
+        identity = fileIdentity(path);
         if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
             *why = QStringLiteral("The diary %1 cannot be opened: %2").arg(QDir::toNativeSeparators(path), error());
             return false;
@@ -39,6 +47,20 @@ struct DiaryConnection
         *why = code == SQLITE_BUSY || code == SQLITE_LOCKED
                    ? QStringLiteral("The diary is in use by another program. Nothing was imported.")
                    : QStringLiteral("The diary cannot be written: %1 Nothing was imported.").arg(error());
+        return false;
+    }
+
+    // Commits what was written since beginWriting, unless the diary was
+    // replaced meanwhile; *why then says so, and the caller rolls back.
+    bool commit(QString *why)
+    {
+        if (!isStillTheFileOpened(path, identity)) {
+            *why = replacedFileText(path);
+            return false;
+        }
+        if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+            return true;
+        *why = QStringLiteral("The diary cannot be written: %1").arg(error());
         return false;
     }
 };

@@ -427,8 +427,8 @@ TransferResult importDiary(const QString &databasePath, const QString &folder, c
             result.notes << QStringLiteral("The owner's details already in the diary were kept.");
         doneBefore += data[size_t(i)].size();
     }
-    if (sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        result.error = QStringLiteral("The diary cannot be written: %1 Nothing was imported.").arg(c.error());
+    if (!c.commit(&result.error)) {
+        result.error += QStringLiteral(" Nothing was imported.");
         return rollback();
     }
     if (progress)

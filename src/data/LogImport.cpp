@@ -489,9 +489,9 @@ LogImportResult importLog(const QString &databasePath, const ForeignFile &file, 
             kept = sqlite3_step(keep.stmt) == SQLITE_DONE;
             sqlite3_reset(keep.stmt);
         }
-        if (sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (QString why; !c.commit(&why)) {
             result.ok = false;
-            result.error = QStringLiteral("The diary cannot be written: %1 Nothing was imported.").arg(c.error());
+            result.error = why + QStringLiteral(" Nothing was imported.");
         }
     }
     if (!result.ok) {
@@ -524,8 +524,8 @@ bool addLookupNames(const QString &databasePath, const QString &table, const QSt
         }
         sqlite3_reset(insert.stmt);
     }
-    if (sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        *error = c.error();
+    if (!c.commit(error)) {
+        sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
     return true;

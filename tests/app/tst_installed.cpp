@@ -1,4 +1,5 @@
 #include "FakePlatform.h"
+#include "ScreenDriver.h"
 #include "TestMain.h"
 #include "app/DiaryGuard.h"
 #include "app/DiaryWatch.h"
@@ -6,16 +7,20 @@
 #include "data/AutoBackup.h"
 #include "data/DataSource.h"
 #include "platform/FileLocations.h"
+#include "screens/frmLogs.h"
 #include "shell/PendingRows.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmDbutility.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
+#include <QTableView>
 #include <QtConcurrent>
+#include <unistd.h>
 
 using namespace tf;
 using namespace tf::test;
@@ -29,6 +34,7 @@ private slots:
     void failedAutomaticBackupIsSaidOnce();
     void utilityShowsTheDiaryAndRestoresFromBackups();
     void replacedDiaryIsReopenedWhenNothingIsTyped();
+    void tripSavedIntoAReplacedDiaryIsRefused();
 };
 
 void TestInstalled::secondStartShowsTheFirst()
@@ -149,6 +155,55 @@ void TestInstalled::replacedDiaryIsReopenedWhenNothingIsTyped()
     QCOMPARE(after->findChild<DataSource *>(QStringLiteral("source"))->recordCount(), 1); // the new file's trip
     watch.check();
     QCOMPARE(scope.fake().messages.size(), 1);
+    WindowRegistry::closeAll();
+}
+
+void TestInstalled::tripSavedIntoAReplacedDiaryIsRefused()
+{
+    FakePlatformScope scope;
+    const QString diary = scope.file(QStringLiteral("tfn5.mdb"));
+    makeDatabase(diary);
+    ScreenDriver ui(scope.fake());
+    QVERIFY(ui.open<frmLogs>());
+    DiaryWatch watch(diary);
+    QVERIFY(ui.click(QStringLiteral("cmdNew")));
+    ui.get<QComboBox>(QStringLiteral("DBCombo1"))->setEditText(QStringLiteral("Lake Ellen"));
+
+    // Replaced while the trip is typed; the file the window opened stays
+    // reachable by a second name.
+    const QString opened = scope.file(QStringLiteral("opened.mdb"));
+    QVERIFY(::link(QFile::encodeName(diary).constData(), QFile::encodeName(opened).constData()) == 0);
+    const QString other = scope.file(QStringLiteral("restored.mdb"));
+    makeDatabase(other);
+    QVERIFY(execSql(other, QStringLiteral("INSERT INTO Log (Lake) VALUES ('Pine Lake')")));
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(diary).constData()) == 0);
+
+    const auto saidReplaced = [&] {
+        int n = 0;
+        for (const RecordedMessage &m : scope.fake().messages)
+            n += m.text.contains(QStringLiteral("has been replaced by another file"));
+        return n;
+    };
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        QVERIFY(ui.click(QStringLiteral("cmdSave")));
+        QTRY_COMPARE(saidReplaced(), 1);
+    }
+    QCOMPARE(scope.fake().messages[0].text.section(QLatin1Char('\n'), 0, 1),
+             QStringLiteral("This Log could not be saved:\n") + replacedFileText(diary));
+    QCOMPARE(querySingle(opened, QStringLiteral("SELECT count(*) FROM Log")).toInt(), 0);
+    QCOMPARE(querySingle(diary, QStringLiteral("SELECT group_concat(Lake) FROM Log")).toString(),
+             QStringLiteral("Pine Lake"));
+    QCOMPARE(ui.get<QComboBox>(QStringLiteral("DBCombo1"))->currentText(), QStringLiteral("Lake Ellen"));
+
+    ui.answerNext(MessageAnswer::Yes); // discard the typing
+    QVERIFY(ui.click(QStringLiteral("cmdCancel")));
+    QTRY_VERIFY(!watch.replacementPending());
+    QWidget *logs = WindowRegistry::find(WindowRegistry::nameOf<frmLogs>());
+    QVERIFY(logs);
+    const QAbstractItemModel *rows = logs->findChild<QTableView *>(QStringLiteral("DBGrid1"))->model();
+    QCOMPARE(rows->rowCount(), 1);
+    QCOMPARE(rows->index(0, 1).data().toString(), QStringLiteral("Pine Lake"));
+    QCOMPARE(saidReplaced(), 1);
     WindowRegistry::closeAll();
 }
 

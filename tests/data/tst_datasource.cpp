@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <sqlite3.h>
+#include <unistd.h>
 
 using namespace tf;
 using namespace tf::test;
@@ -195,6 +196,45 @@ private slots:
         QCOMPARE(querySingle(m_path, "SELECT Notes FROM Log WHERE Lake = 'Anvil River'").toString(), nasty);
         QVERIFY(!ds.setValue("Notes", "x")); // no pending row
         QVERIFY(!ds.update());
+    }
+
+    // Another file put in place of the open one (a restore elsewhere): what the
+    // connection would write goes into the old file, which is gone.
+    void writesToAReplacedFileAreRefused_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::newRow("new row") << "new";
+        QTest::newRow("edited row") << "edit";
+        QTest::newRow("deleted row") << "delete";
+    }
+    void writesToAReplacedFileAreRefused()
+    {
+        QFETCH(QString, write);
+        DataSource ds;
+        QVERIFY(ds.open(m_path, "Log"));
+        const QString opened = m_path + ".opened", other = m_path + ".other";
+        QFile::remove(opened);
+        QVERIFY(::link(QFile::encodeName(m_path).constData(), QFile::encodeName(opened).constData()) == 0);
+        makeDatabase(other);
+        QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(m_path).constData()) == 0);
+        QStringList told;
+        setReplacedFileHandler([&](const QString &path) { told << path; });
+        bool written = false;
+        if (write == "new")
+            written = ds.addNew() && ds.setValue("Lake", "Lake Ellen") && ds.update();
+        else if (write == "edit")
+            written = ds.edit() && ds.setValue("Lake", "Lake Ellen") && ds.update();
+        else
+            written = ds.deleteCurrent();
+        setReplacedFileHandler({});
+        QVERIFY(!written);
+        QCOMPARE(ds.errorText(), replacedFileText(m_path));
+        QCOMPARE(told, QStringList{m_path});
+        QCOMPARE(ds.editMode() != DataSource::EditMode::None, write != "delete"); // the typing stays
+        QCOMPARE(
+            querySingle(opened, "SELECT group_concat(Lake, '|') FROM (SELECT Lake FROM Log ORDER BY _key)").toString(),
+            QString("pine lake|Anvil River||Cedar Lake|Birch Pond"));
+        QCOMPARE(querySingle(m_path, "SELECT count(*) FROM Log").toInt(), 0);
     }
 
     void deleteDropsExactlyThatRow()

@@ -1,4 +1,5 @@
 #include "TestFolder.h"
+#include "data/DataSource.h"
 #include "data/DiaryTransfer.h"
 #include "data/LogImport.h"
 #include "data/Schema.h"
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tf;
 using namespace tf::test;
@@ -273,6 +275,33 @@ private slots:
         sqlite3_close(other);
         QVERIFY(!r.ok);
         QCOMPARE(r.error, QString("The diary is in use by another program. Nothing was imported."));
+        QCOMPARE(rowCount(db, "Log"), 0);
+    }
+
+    // A restore in another program renames its file over the diary part way
+    // through: the rows went into the old file, which is gone, so none count.
+    void diaryReplacedDuringImportImportsNothing()
+    {
+        const QString folder = path("many");
+        QVERIFY(QDir().mkpath(folder));
+        QByteArray log = "Lake\r\n";
+        for (int i = 0; i < 2048; ++i)
+            log += "Pine Lake\r\n";
+        QVERIFY(writeAll(QDir(folder).filePath("Log.csv"), log));
+        const QString db = path("replaced.mdb"), opened = path("replaced-old.mdb"), other = path("restored.mdb");
+        makeDatabase(db);
+        makeDatabase(other);
+        QVERIFY(::link(QFile::encodeName(db).constData(), QFile::encodeName(opened).constData()) == 0);
+        bool replaced = false;
+        const TransferResult r = importDiary(db, folder, {"Log"}, [&](qint64, qint64) {
+            if (!replaced)
+                replaced = ::rename(QFile::encodeName(other).constData(), QFile::encodeName(db).constData()) == 0;
+            return true;
+        });
+        QVERIFY(replaced);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.error, replacedFileText(db) + " Nothing was imported.");
+        QCOMPARE(rowCount(opened, "Log"), 0);
         QCOMPARE(rowCount(db, "Log"), 0);
     }
 };
