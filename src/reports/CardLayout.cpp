@@ -63,7 +63,12 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
     if (!metrics.usable || card.withPicture || card.entries.empty())
         return std::nullopt;
     const QString title = card.title.trimmed().isEmpty() ? QStringLiteral("(blank)") : card.title;
-    if (!drawable(title, metrics) || fonts.titleMetrics.horizontalAdvance(title) * 1.04 > textWidth)
+    if (!drawable(title, metrics))
+        return std::nullopt;
+    qreal titleWidth = 0;
+    for (const QChar ch : title)
+        titleWidth += metrics.titleAdvance[ch.unicode()];
+    if (titleWidth * 1.04 > textWidth)
         return std::nullopt;
     for (const ReportDocument::Entry &e : card.entries)
         if (!drawable(e.label, metrics) || !drawable(e.value, metrics, e.line))
@@ -72,7 +77,7 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
     CardLayout c;
     c.m_metrics = &metrics;
     c.m_fonts = &fonts;
-    c.m_pieces.push_back({title, QPointF(0, metrics.titleBaseline), 0});
+    c.m_pieces.push_back({title, QPointF(0, metrics.titleBaseline), 0, {}});
     c.m_text = title + QLatin1Char('\n');
     qreal y = metrics.firstRow;
     // A line: the label in the margin, the value beside it, wrapping under its own first line.
@@ -80,13 +85,13 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
         const qreal x = e.label.isEmpty() ? 0 : labelWidth;
         if (!e.label.isEmpty()) {
             if (showLabel)
-                c.m_pieces.push_back({e.label, QPointF(0, y + metrics.rowBaseline), 1});
+                c.m_pieces.push_back({e.label, QPointF(0, y + metrics.rowBaseline), 1, {}});
             c.m_text += (showLabel ? e.label : QString()) + QLatin1Char('\t');
         }
         c.m_text += e.value + QLatin1Char('\n');
         const qreal room = textWidth - x;
         if (valueWidth(e.value) <= room) { // never so with a line break inside
-            c.m_pieces.push_back({e.value, QPointF(x, y + metrics.rowBaseline), 2});
+            c.m_pieces.push_back({e.value, QPointF(x, y + metrics.rowBaseline), 2, {}});
             y += metrics.row;
             return;
         }
@@ -132,8 +137,8 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
                     c.m_text += QLatin1Char('\t');
                 first = false;
                 c.m_text += e->label + QLatin1Char('\t') + e->value;
-                c.m_pieces.push_back({e->label, QPointF(at * slot, y + metrics.rowBaseline), 1});
-                c.m_pieces.push_back({e->value, QPointF(at * slot + labelWidth, y + metrics.rowBaseline), 2});
+                c.m_pieces.push_back({e->label, QPointF(at * slot, y + metrics.rowBaseline), 1, {}});
+                c.m_pieces.push_back({e->value, QPointF(at * slot + labelWidth, y + metrics.rowBaseline), 2, {}});
             }
             c.m_text += QLatin1Char('\n');
             y += metrics.row;
@@ -147,30 +152,69 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
     return c;
 }
 
+namespace {
+
+// A line of text set once and drawn many times: a card's labels come again on
+// every card, and most values on many (titles, each a date, are set each
+// time). Kept for the thread that drew it, as fonts and laid-out text may not
+// be shared between threads.
+struct SetLine
+{
+    QTextLayout layout;
+    qreal ascent = 0;
+};
+
+void set(SetLine &line, const QString &text, const QFont &font)
+{
+    line.layout.setText(text);
+    line.layout.setFont(font);
+    // At the fonts' design advances, as the document sets its text: the PDF writer then takes the glyphs as they are.
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setUseDesignMetrics(true);
+    line.layout.setTextOption(option);
+    line.layout.setCacheEnabled(true);
+    line.layout.beginLayout();
+    const QTextLine l = line.layout.createLine();
+    line.layout.endLayout();
+    line.ascent = l.isValid() ? l.ascent() : 0;
+}
+
+const SetLine &setLine(const QString &text, int font, const CardFonts &fonts, const CardMetrics *metrics)
+{
+    thread_local const CardMetrics *owner = nullptr;
+    thread_local QHash<QString, std::shared_ptr<SetLine>> lines[3];
+    if (owner != metrics || lines[0].size() + lines[1].size() + lines[2].size() > 4000) {
+        for (auto &l : lines)
+            l.clear();
+        owner = metrics;
+    }
+    std::shared_ptr<SetLine> &line = lines[font][text];
+    if (!line) {
+        line = std::make_shared<SetLine>();
+        set(*line, text, font == 1 ? fonts.label : fonts.value);
+    }
+    return *line;
+}
+
+} // namespace
+
 void CardLayout::paint(QPainter &painter, qreal left, qreal top) const
 {
     painter.fillRect(m_metrics->band.translated(left, top), kBand);
     const QColor ink = QAbstractTextDocumentLayout::PaintContext().palette.color(QPalette::Text);
-    const QFont *fonts[] = {&m_fonts->title, &m_fonts->label, &m_fonts->value};
-    // Set at the fonts' design advances, as the document sets its text: the PDF writer then takes the glyphs as they
-    // are.
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setUseDesignMetrics(true);
     for (const Piece &p : m_pieces) {
         painter.setPen(p.font == 1 ? kMuted : ink);
         if (p.wrapped) {
             p.wrapped->draw(&painter, QPointF(left + p.at.x(), top + p.at.y()));
-            continue;
+        } else if (p.font == 0) {
+            SetLine line;
+            set(line, p.text, m_fonts->title);
+            line.layout.draw(&painter, QPointF(left + p.at.x(), top + p.at.y() - line.ascent));
+        } else if (!p.text.isEmpty()) {
+            const SetLine &line = setLine(p.text, p.font, *m_fonts, m_metrics);
+            line.layout.draw(&painter, QPointF(left + p.at.x(), top + p.at.y() - line.ascent));
         }
-        if (p.text.isEmpty())
-            continue;
-        QTextLayout layout(p.text, *fonts[p.font]);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
-        layout.draw(&painter, QPointF(left + p.at.x(), top + p.at.y() - line.ascent()));
     }
 }
 

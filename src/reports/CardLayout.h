@@ -13,8 +13,8 @@
 #include "reports/ReportDocument.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QRectF>
+#include <array>
 #include <bitset>
 #include <functional>
 #include <memory>
@@ -48,7 +48,8 @@ struct CardMetrics
     qreal gap = 0;                // kept between a value and the next field of its row
     qreal placeholderExtra = 0;   // the height of an empty block above the fixed height it is given
     std::bitset<0x2060> drawable; // characters every font of a card draws without shaping or another font
-    bool usable = false;          // false: the document's measures were not as expected; every card goes there
+    std::array<float, 0x2060> titleAdvance{}; // of each drawable character in a title
+    bool usable = false; // false: the document's measures were not as expected; every card goes there
 };
 
 // The fonts of one document's cards: every document has its own, as fonts are
@@ -56,7 +57,6 @@ struct CardMetrics
 struct CardFonts
 {
     QFont title, label, value;
-    QFontMetricsF titleMetrics;
 };
 
 class CardLayout

@@ -91,6 +91,7 @@ ReportDocument::ReportDocument(const PageSetup &page, const QFont &font, const P
       m_metrics(m_font)
 {
     m_pxPerPoint = qt_defaultDpiY() / 72.0;
+    m_fontKey = m_font.toString();
     m_textWidth = px(page.paper.width() - page.margins.left() - page.margins.right());
     m_doc->setUndoRedoEnabled(false);
     m_doc->setUseDesignMetrics(true);
@@ -322,14 +323,19 @@ qreal ReportDocument::valueWidth(const QString &text) const
 {
     if (text.contains(QChar(QChar::LineSeparator)))
         return std::numeric_limits<qreal>::infinity();
-    if (m_widths.size() > 20000)
-        m_widths.clear();
-    auto it = m_widths.constFind(text);
-    if (it != m_widths.constEnd())
+    // Kept for every page this thread lays out: most values come again on many pages.
+    thread_local QHash<QString, qreal> widths;
+    thread_local QString widthsFont;
+    if (widths.size() > 20000 || widthsFont != m_fontKey) {
+        widths.clear();
+        widthsFont = m_fontKey;
+    }
+    auto it = widths.constFind(text);
+    if (it != widths.constEnd())
         return *it;
     // Design metrics run a little wider than the screen's; the margin keeps values inside their column.
     const qreal w = m_metrics.horizontalAdvance(text) * 1.04;
-    m_widths.insert(text, w);
+    widths.insert(text, w);
     return w;
 }
 
@@ -626,8 +632,8 @@ bool ReportDocument::directCard(const Card &card)
     if (!metrics.usable)
         return false;
     if (!m_cardFonts)
-        m_cardFonts.reset(new CardFonts{fmt(0.5, true).font(), fmt(-1, true, false, kMuted).font(),
-                                        fmt(0, false).font(), QFontMetricsF(fmt(0.5, true).font())});
+        m_cardFonts.reset(
+            new CardFonts{fmt(0.5, true).font(), fmt(-1, true, false, kMuted).font(), fmt(0, false).font()});
     // Taller than half a page, a card may have to be broken between its lines: the document knows them.
     std::optional<CardLayout> layout =
         CardLayout::make(card, metrics, *m_cardFonts, m_textWidth, px(card.labelWidth), bodyHeight() / 2,
@@ -650,7 +656,7 @@ const CardMetrics &ReportDocument::cardMetrics() const
     static QMutex lock;
     static std::map<QString, std::unique_ptr<CardMetrics>> known;
     QMutexLocker hold(&lock);
-    auto &m = known[m_font.toString() + QLatin1Char('/') + QString::number(m_pxPerPoint) + QLatin1Char('/') +
+    auto &m = known[m_fontKey + QLatin1Char('/') + QString::number(m_pxPerPoint) + QLatin1Char('/') +
                     QString::number(m_textWidth)];
     if (!m)
         m = std::make_unique<CardMetrics>(measureCards());
@@ -722,10 +728,11 @@ CardMetrics ReportDocument::measureCards() const
         for (const QFont &f : fonts)
             all = all && QFontMetricsF(f).inFontUcs4(u);
         m.drawable[u] = all;
+        m.titleAdvance[u] = float(QFontMetricsF(fonts[0]).horizontalAdvance(QChar(u)));
     }
     // The sample laid out by arithmetic must measure what the document measured.
     m.usable = true;
-    const CardFonts cardFonts{fonts[0], fonts[1], fonts[2], QFontMetricsF(fonts[0])};
+    const CardFonts cardFonts{fonts[0], fonts[1], fonts[2]};
     const auto direct2 = CardLayout::make(sample, m, cardFonts, m_textWidth, px(sample.labelWidth), 1e9,
                                           [&d](const QString &v) { return d.valueWidth(v); });
     m.usable = direct2 && std::abs(direct2->height() + px(kCardTopMargin) - (top(10) - top(5))) < 0.01 &&

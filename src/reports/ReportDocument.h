@@ -202,7 +202,7 @@ private:
     int m_currentCaption = -1;
     int m_pictures = 0;
     int m_pageTextStart = 0, m_pageTextEnd = 0; // "Page 1 of 1" on the first page
-    mutable QHash<QString, qreal> m_widths;
+    QString m_fontKey;
     std::unique_ptr<CardFonts> m_cardFonts;
     mutable const CardMetrics *m_cardMetrics = nullptr;
     std::vector<std::pair<int, CardLayout>> m_cards; // by the position of the block each stands in
