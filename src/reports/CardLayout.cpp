@@ -1,5 +1,7 @@
 #include "reports/CardLayout.h"
 
+#include "reports/PdfFile.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextLayout>
@@ -58,7 +60,7 @@ std::vector<FieldRow> placeFields(const std::vector<const ReportDocument::Entry 
 
 std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, const CardMetrics &metrics,
                                            const CardFonts &fonts, qreal textWidth, qreal labelWidth, qreal maxHeight,
-                                           const std::function<qreal(const QString &)> &valueWidth)
+                                           const std::function<qreal(const QString &)> &valueWidth, bool drawn)
 {
     if (!metrics.usable || card.withPicture || card.entries.empty())
         return std::nullopt;
@@ -77,21 +79,30 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
     CardLayout c;
     c.m_metrics = &metrics;
     c.m_fonts = &fonts;
-    c.m_pieces.push_back({title, QPointF(0, metrics.titleBaseline), 0, {}});
-    c.m_text = title + QLatin1Char('\n');
+    // Measured only, a card needs no pieces to draw and no text.
+    auto piece = [&](Piece p) {
+        if (drawn)
+            c.m_pieces.push_back(std::move(p));
+    };
+    auto text = [&](const auto &...parts) {
+        if (drawn)
+            ((c.m_text += parts), ...);
+    };
+    piece({title, QPointF(0, metrics.titleBaseline), 0, {}});
+    text(title, QLatin1Char('\n'));
     qreal y = metrics.firstRow;
     // A line: the label in the margin, the value beside it, wrapping under its own first line.
     auto line = [&](const ReportDocument::Entry &e, bool showLabel) {
         const qreal x = e.label.isEmpty() ? 0 : labelWidth;
         if (!e.label.isEmpty()) {
             if (showLabel)
-                c.m_pieces.push_back({e.label, QPointF(0, y + metrics.rowBaseline), 1, {}});
-            c.m_text += (showLabel ? e.label : QString()) + QLatin1Char('\t');
+                piece({e.label, QPointF(0, y + metrics.rowBaseline), 1, {}});
+            text(showLabel ? e.label : QString(), QLatin1Char('\t'));
         }
-        c.m_text += e.value + QLatin1Char('\n');
+        text(e.value, QLatin1Char('\n'));
         const qreal room = textWidth - x;
         if (valueWidth(e.value) <= room) { // never so with a line break inside
-            c.m_pieces.push_back({e.value, QPointF(x, y + metrics.rowBaseline), 2, {}});
+            piece({e.value, QPointF(x, y + metrics.rowBaseline), 2, {}});
             y += metrics.row;
             return;
         }
@@ -109,7 +120,7 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
             l.setPosition(QPointF(0, lines * metrics.row + metrics.rowBaseline - l.ascent()));
         }
         layout->endLayout();
-        c.m_pieces.push_back({QString(), QPointF(x, y), 2, std::move(layout)});
+        piece({QString(), QPointF(x, y), 2, std::move(layout)});
         y += lines * metrics.row;
     };
     // Fields in a row of the grid until a line breaks it; lines in the order written.
@@ -134,13 +145,13 @@ std::optional<CardLayout> CardLayout::make(const ReportDocument::Card &card, con
             bool first = true;
             for (const auto &[e, at] : row.fields) {
                 if (!first)
-                    c.m_text += QLatin1Char('\t');
+                    text(QLatin1Char('\t'));
                 first = false;
-                c.m_text += e->label + QLatin1Char('\t') + e->value;
-                c.m_pieces.push_back({e->label, QPointF(at * slot, y + metrics.rowBaseline), 1, {}});
-                c.m_pieces.push_back({e->value, QPointF(at * slot + labelWidth, y + metrics.rowBaseline), 2, {}});
+                text(e->label, QLatin1Char('\t'), e->value);
+                piece({e->label, QPointF(at * slot, y + metrics.rowBaseline), 1, {}});
+                piece({e->value, QPointF(at * slot + labelWidth, y + metrics.rowBaseline), 2, {}});
             }
-            c.m_text += QLatin1Char('\n');
+            text(QLatin1Char('\n'));
             y += metrics.row;
         }
         lastLabel.clear();
@@ -203,8 +214,12 @@ void CardLayout::paint(QPainter &painter, qreal left, qreal top) const
 {
     painter.fillRect(m_metrics->band.translated(left, top), kBand);
     const QColor ink = QAbstractTextDocumentLayout::PaintContext().palette.color(QPalette::Text);
+    const QFont *fonts[] = {&m_fonts->title, &m_fonts->label, &m_fonts->value};
     for (const Piece &p : m_pieces) {
         painter.setPen(p.font == 1 ? kMuted : ink);
+        // Onto a PDF page the glyphs go as they are, without a layout.
+        if (!p.wrapped && drawPlainText(painter, QPointF(left + p.at.x(), top + p.at.y()), p.text, *fonts[p.font]))
+            continue;
         if (p.wrapped) {
             p.wrapped->draw(&painter, QPointF(left + p.at.x(), top + p.at.y()));
         } else if (p.font == 0) {

@@ -40,6 +40,7 @@ std::vector<FieldRow> placeFields(const std::vector<const ReportDocument::Entry 
 // What a card's lines measure in the document (pixels), measured once per font.
 struct CardMetrics
 {
+    qreal left = 0;               // where the document begins its lines, from the left edge of the page
     qreal titleBaseline = 0;      // from the top of the title block
     QRectF band;                  // the title's band, from the left of the text and the top of the title block
     qreal firstRow = 0;           // from the top of the title block to the first row under it
@@ -62,11 +63,11 @@ struct CardFonts
 class CardLayout
 {
 public:
-    // Empty when the card needs the document.
+    // Empty when the card needs the document. `drawn` false: only measured, never drawn nor read.
     static std::optional<CardLayout> make(const ReportDocument::Card &card, const CardMetrics &metrics,
                                           const CardFonts &fonts, qreal textWidth, qreal labelWidth, qreal maxHeight,
-                                          const std::function<qreal(const QString &)> &valueWidth);
-    // From the top of the title block to the top of what follows the card (pixels).
+                                          const std::function<qreal(const QString &)> &valueWidth, bool drawn = true);
+    // From the top of the title block to the foot of its last line (pixels).
     qreal height() const { return m_height; }
     // Draws the card whose title block's top is at `top`, the text beginning at `left`.
     void paint(QPainter &painter, qreal left, qreal top) const;

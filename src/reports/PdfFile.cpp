@@ -28,39 +28,41 @@ void num(QByteArray &out, double v)
     if (!std::isfinite(v))
         v = 0;
     long long scaled = std::llround(v * 1000);
+    // Made in a buffer and appended at once: appending a character at a time costs more than the digits.
+    char text[32];
+    int n = 0;
     if (scaled < 0) {
-        out += '-';
+        text[n++] = '-';
         scaled = -scaled;
     }
     char digits[24];
-    int n = 0;
+    int d = 0;
     long long whole = scaled / 1000;
     do {
-        digits[n++] = char('0' + whole % 10);
+        digits[d++] = char('0' + whole % 10);
         whole /= 10;
     } while (whole > 0);
-    while (n > 0)
-        out += digits[--n];
+    while (d > 0)
+        text[n++] = digits[--d];
     int frac = int(scaled % 1000);
     if (frac) {
-        out += '.';
+        text[n++] = '.';
         int div = 100;
         while (frac) {
-            out += char('0' + frac / div);
+            text[n++] = char('0' + frac / div);
             frac %= div;
             div /= 10;
         }
     }
-    out += ' ';
+    text[n++] = ' ';
+    out.append(text, n);
 }
 
 void hex4(QByteArray &out, quint32 v)
 {
     static const char kHex[] = "0123456789ABCDEF";
-    out += kHex[(v >> 12) & 15];
-    out += kHex[(v >> 8) & 15];
-    out += kHex[(v >> 4) & 15];
-    out += kHex[v & 15];
+    const char text[4] = {kHex[(v >> 12) & 15], kHex[(v >> 8) & 15], kHex[(v >> 4) & 15], kHex[v & 15]};
+    out.append(text, 4);
 }
 
 QByteArray numbers(std::initializer_list<double> values)
@@ -418,6 +420,7 @@ public:
     {
         // The page's own space has its origin at the top left, y downwards, as QPainter's.
         m_out.clear();
+        m_out.reserve(64 * 1024); // a page of text; growing it step by step copies it again and again
         m_out += "1 0 0 -1 0 ";
         num(m_out, m_page.m_size.height());
         m_out += "cm\nq\n";
@@ -536,9 +539,29 @@ public:
             return;
         const Face &face = faceFor(item.font());
         if (face.index >= 0 && !(item.renderFlags() & QTextItem::RightToLeft) && !needsShaping(text) &&
-            drawDirect(p, item, face))
+            drawDirect(p, text, face, item.width()))
             return;
         drawLaidOut(p, item);
+    }
+
+    // Text set by its font's design advances alone, its baseline starting at `p`, in `ink`, the
+    // painter's transform `matrix` (which the painter hands over only when it draws itself).
+    bool drawPlain(const QPointF &p, const QString &text, const QFont &font, const QColor &ink,
+                   const QTransform &matrix)
+    {
+        if (text.isEmpty() || ink.alpha() == 0)
+            return true;
+        const Face &face = faceFor(font);
+        if (face.index < 0 || needsShaping(text))
+            return false;
+        const QTransform before = m_matrix;
+        const QPen pen = m_pen;
+        m_matrix = matrix;
+        m_pen = QPen(ink);
+        const bool drawn = drawDirect(p, text, face, -1);
+        m_matrix = before;
+        m_pen = pen;
+        return drawn;
     }
 
 private:
@@ -550,10 +573,9 @@ private:
 
     // The common case, and the fast one: the text's own font has every
     // character, one glyph each, set at its design advances. False when the
-    // text needs more than that.
-    bool drawDirect(const QPointF &p, const QTextItem &item, const Face &face)
+    // text needs more than that. `width`: what the layout made of it (negative: none laid it out).
+    bool drawDirect(const QPointF &p, const QString &text, const Face &face, qreal width)
     {
-        const QString text = item.text();
         const QList<quint32> glyphs = face.raw.glyphIndexesForString(text);
         QList<quint32> drawn;
         drawn.reserve(glyphs.size());
@@ -579,11 +601,13 @@ private:
             return true;
         // The layout placed the glyphs by their design advances; a run that
         // was set otherwise (stretched, spaced) is laid out again.
-        qreal width = 0;
-        for (const QPointF &a : face.raw.advancesForGlyphIndexes(drawn, QRawFont::UseDesignMetrics))
-            width += a.x();
-        if (qAbs(width - item.width()) > 0.5 + item.width() / 200)
-            return false;
+        if (width >= 0) {
+            qreal advances = 0;
+            for (const QPointF &a : face.raw.advancesForGlyphIndexes(drawn, QRawFont::UseDesignMetrics))
+                advances += a.x();
+            if (qAbs(advances - width) > 0.5 + width / 200)
+                return false;
+        }
         markUsed(face.index, std::move(fresh));
         syncClip();
         setFill(m_pen.color());
@@ -708,7 +732,9 @@ private:
     {
         const qreal s = face.raw.pixelSize();
         const QPointF o = m_matrix.map(at);
-        m_out += "BT /F" + QByteArray::number(face.index) + " 1 Tf ";
+        m_out += "BT /F";
+        m_out += QByteArray::number(face.index);
+        m_out += " 1 Tf ";
         num(m_out, s * m_matrix.m11());
         num(m_out, s * m_matrix.m12());
         num(m_out, -s * m_matrix.m21());
@@ -905,6 +931,12 @@ PdfPage::PdfPage(PdfFonts &fonts, const QSizeF &points)
 }
 
 PdfPage::~PdfPage() = default;
+
+bool drawPlainText(QPainter &painter, const QPointF &baseline, const QString &text, const QFont &font)
+{
+    auto *engine = dynamic_cast<PdfPaintEngine *>(painter.paintEngine());
+    return engine && engine->drawPlain(baseline, text, font, painter.pen().color(), painter.combinedTransform());
+}
 
 QPaintEngine *PdfPage::paintEngine() const
 {

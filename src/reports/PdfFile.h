@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+class QPainter;
+
 namespace tf::report {
 
 class PdfPaintEngine;
@@ -85,6 +87,11 @@ private:
     std::vector<Picture> m_pictures;
     std::vector<int> m_faces; // the fonts the content names
 };
+
+// Draws text of one font that needs no shaping, set at the font's design
+// advances, when `painter` paints a PDF page: far cheaper than laying it out.
+// False when the painter paints elsewhere or the text needs a layout.
+bool drawPlainText(QPainter &painter, const QPointF &baseline, const QString &text, const QFont &font);
 
 class PdfFile
 {

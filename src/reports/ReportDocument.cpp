@@ -635,9 +635,9 @@ bool ReportDocument::directCard(const Card &card)
         m_cardFonts.reset(
             new CardFonts{fmt(0.5, true).font(), fmt(-1, true, false, kMuted).font(), fmt(0, false).font()});
     // Taller than half a page, a card may have to be broken between its lines: the document knows them.
-    std::optional<CardLayout> layout =
-        CardLayout::make(card, metrics, *m_cardFonts, m_textWidth, px(card.labelWidth), bodyHeight() / 2,
-                         [this](const QString &v) { return valueWidth(v); });
+    std::optional<CardLayout> layout = CardLayout::make(
+        card, metrics, *m_cardFonts, m_textWidth, px(card.labelWidth), bodyHeight() / 2,
+        [this](const QString &v) { return valueWidth(v); }, !m_measureOnly);
     if (!layout)
         return false;
     startUnit(false);
@@ -657,7 +657,7 @@ const CardMetrics &ReportDocument::cardMetrics() const
     static std::map<QString, std::unique_ptr<CardMetrics>> known;
     QMutexLocker hold(&lock);
     auto &m = known[m_fontKey + QLatin1Char('/') + QString::number(m_pxPerPoint) + QLatin1Char('/') +
-                    QString::number(m_textWidth)];
+                    QString::number(m_textWidth) + QLatin1Char('/') + QString::number(m_page.margins.left())];
     if (!m)
         m = std::make_unique<CardMetrics>(measureCards());
     m_cardMetrics = m.get();
@@ -712,6 +712,7 @@ CardMetrics ReportDocument::measureCards() const
     const QTextLayout *title = blocks[5].layout();
     m.titleBaseline = baseline(5);
     m.band = title->boundingRect().translated(0, title->position().y() - top(5));
+    m.left = title->position().x();
     m.firstRow = top(6) - top(5);
     m.row = top(7) - top(6);
     m.rowBaseline = baseline(6);
@@ -748,7 +749,7 @@ void ReportDocument::draw(QPainter &painter, const QAbstractTextDocumentLayout::
 {
     QAbstractTextDocumentLayout *layout = m_doc->documentLayout();
     const QRectF clip = context.clip.isValid() ? context.clip : QRectF(QPointF(0, 0), layout->documentSize());
-    const qreal left = m_doc->rootFrame()->frameFormat().leftMargin();
+    const qreal left = cardMetrics().left;
     // In reading order, the document's text between the cards: text copied from a PDF file reads as printed.
     QAbstractTextDocumentLayout::PaintContext part = context;
     qreal from = clip.top();

@@ -146,6 +146,8 @@ public:
     void draw(QPainter &painter, const QAbstractTextDocumentLayout::PaintContext &context) const;
     // The text of the card that stands in `block`; false when the block is no card's.
     bool cardText(const QTextBlock &block, QString *text) const;
+    // The document is only measured, never drawn nor read: cards keep no more than their height.
+    void setMeasureOnly() { m_measureOnly = true; }
     // Every card through the document instead (to compare the two).
     static void setCardsDrawnDirectly(bool on);
 
@@ -203,6 +205,7 @@ private:
     int m_pictures = 0;
     int m_pageTextStart = 0, m_pageTextEnd = 0; // "Page 1 of 1" on the first page
     QString m_fontKey;
+    bool m_measureOnly = false;
     std::unique_ptr<CardFonts> m_cardFonts;
     mutable const CardMetrics *m_cardMetrics = nullptr;
     std::vector<std::pair<int, CardLayout>> m_cards; // by the position of the block each stands in

@@ -172,6 +172,7 @@ bool StreamPages::flush(bool last)
         m_unsent = 0;
         auto task = std::make_shared<std::packaged_task<Measured()>>([this, from, to, tableIndex, units] {
             auto doc = newDocument();
+            doc->setMeasureOnly();
             if (tableIndex >= 0) {
                 const Table t = table(tableIndex);
                 doc->resumeTable(t.layout, t.captions, false);
