@@ -138,6 +138,34 @@ const std::vector<LookupColumn> &lookupColumns()
     return list;
 }
 
+// Whether the file writes the day or the month first. The user's locale says
+// which, unless the file's own dates tell: "17.05.2025" can only be the 17th
+// of May, so the file writes the day first and "03.05.2025" is the 3rd of May,
+// whatever order the locale follows. Dates that tell both ways leave it to
+// the locale.
+QString fileDateOrder(const ForeignFile &file, const LogImportOptions &options, int source)
+{
+    csv::Reader reader(file.data, file.separator);
+    csv::Record record;
+    if (options.headings && !reader.next(record))
+        return {};
+    bool dayFirst = false, monthFirst = false;
+    static const QRegularExpression numeric(QStringLiteral("^\\s*(\\d{1,2})[./-](\\d{1,2})[./-]\\d{2,4}\\b"));
+    while (reader.next(record) && !(dayFirst && monthFirst)) {
+        if (size_t(source) >= record.size())
+            continue;
+        const QRegularExpressionMatch m = numeric.match(csv::decode(record[size_t(source)].text, file.encoding));
+        if (!m.hasMatch())
+            continue;
+        const int a = m.captured(1).toInt(), b = m.captured(2).toInt();
+        dayFirst = dayFirst || (a > 12 && b <= 12);
+        monthFirst = monthFirst || (b > 12 && a <= 12);
+    }
+    if (dayFirst == monthFirst)
+        return {};
+    return dayFirst ? QStringLiteral("dMy") : QStringLiteral("Mdy");
+}
+
 // One line of the file turned into log values, or the reason it is refused.
 struct Converted
 {
@@ -155,6 +183,8 @@ public:
                 m_columns << options.mapping[i];
                 m_sources << i;
             }
+        if (const qsizetype date = m_columns.indexOf(QLatin1String("Date")); date >= 0)
+            m_dateOrder = fileDateOrder(file, options, m_sources[date]);
     }
 
     const QStringList &columns() const { return m_columns; }
@@ -176,7 +206,7 @@ public:
             const QString column = m_columns[k];
             QString value = csv::decode(record[size_t(m_sources[k])].text, m_file.encoding).trimmed();
             if (column == QLatin1String("Date")) {
-                const QString stored = storedDate(value, m_options.locale);
+                const QString stored = storedDate(value, m_options.locale, m_dateOrder);
                 if (stored.isEmpty()) {
                     refused.push_back({line, column,
                                        value.isEmpty() ? QStringLiteral("No date.")
@@ -198,6 +228,7 @@ public:
     }
 
 private:
+    QString m_dateOrder;
     const ForeignFile &m_file;
     const LogImportOptions &m_options;
     QStringList m_columns;
@@ -344,7 +375,7 @@ QStringList guessMapping(const QString &databasePath, const QStringList &heading
     return mapping;
 }
 
-QString storedDate(const QString &input, const QLocale &locale)
+QString storedDate(const QString &input, const QLocale &locale, const QString &orderGiven)
 {
     QString text = input.trimmed();
     QString time;
@@ -373,7 +404,7 @@ QString storedDate(const QString &input, const QLocale &locale)
             if (parts[0].size() == 4) {
                 date = QDate(p0, p1, p2);
             } else {
-                const QString order = dateOrder(locale);
+                const QString order = orderGiven.isEmpty() ? dateOrder(locale) : orderGiven;
                 const int v[3] = {p0, p1, p2};
                 int y = v[order.indexOf(u'y')], m = v[order.indexOf(u'M')], d = v[order.indexOf(u'd')];
                 if (parts[order.indexOf(u'y')].size() <= 2)

@@ -37,8 +37,9 @@ QStringList guessMapping(const QString &databasePath, const QStringList &heading
 // A day as it may be written in a file: ISO 8601 (with a time of day), or the
 // locale's order of day, month and year with dots, slashes or dashes, two- or
 // four-digit years, month names. Gives the stored form ("2026-12-08" or
-// "2026-12-08 06:30:00"), or an empty text when it is no real day.
-QString storedDate(const QString &text, const QLocale &locale);
+// "2026-12-08 06:30:00"), or an empty text when it is no real day. `order`
+// ("dMy", "Mdy"): the order the file's own dates settled, instead of the locale's.
+QString storedDate(const QString &text, const QLocale &locale, const QString &order = {});
 
 struct LogImportOptions
 {

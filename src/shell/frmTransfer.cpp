@@ -14,9 +14,11 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -66,8 +68,43 @@ private:
     QProgressDialog m_dialog;
 };
 
-void exportDiaryTo(QWidget *parent)
+// "1 row", "2 rows": the noun's plural is the noun with an s.
+QString count(qint64 n, const QString &noun)
 {
+    return QStringLiteral("%1 %2%3").arg(n).arg(noun, n == 1 ? QString() : QStringLiteral("s"));
+}
+
+// A line may be refused for several reasons, each reported.
+qint64 refusedLines(const LogImportResult &r)
+{
+    QSet<qsizetype> lines;
+    for (const RefusedLine &line : r.refused)
+        lines.insert(line.line);
+    return lines.size();
+}
+
+QString rowsText(qint64 rows)
+{
+    return count(rows, QStringLiteral("row")) + (rows == 1 ? QStringLiteral(" was") : QStringLiteral(" were"));
+}
+
+// The tables ticked in the panel's list; all of them when the list could not be filled.
+QStringList tickedTables(const QListWidget *list)
+{
+    QStringList tables;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->checkState() == Qt::Checked)
+            tables << list->item(i)->text();
+    return tables;
+}
+
+void exportDiaryTo(QWidget *parent, const QListWidget *list)
+{
+    const QStringList tables = tickedTables(list);
+    if (list->count() > 0 && tables.isEmpty()) {
+        showMessage(parent, MessageIcon::Exclamation, QStringLiteral("Tick the tables to export."));
+        return;
+    }
     FileDialogRequest request;
     request.title = QStringLiteral("Export the diary to a new folder");
     request.initialName = QStringLiteral("Tallyfin diary %1").arg(QDate::currentDate().toString(Qt::ISODate));
@@ -77,7 +114,7 @@ void exportDiaryTo(QWidget *parent)
     if (!chosen)
         return;
     Progress progress(parent, QStringLiteral("Exporting the diary…"));
-    const TransferResult r = exportDiary(programDatabasePath(), *chosen, {},
+    const TransferResult r = exportDiary(programDatabasePath(), *chosen, tables,
                                          [&](qint64 done, qint64 total) { return progress.step(done, total); });
     progress.close();
     if (r.cancelled)
@@ -87,7 +124,7 @@ void exportDiaryTo(QWidget *parent)
         return;
     }
     showMessage(parent, MessageIcon::Information,
-                QStringLiteral("%1 rows were exported to %2.").arg(r.rows).arg(QDir::toNativeSeparators(*chosen)));
+                QStringLiteral("%1 exported to %2.").arg(rowsText(r.rows), QDir::toNativeSeparators(*chosen)));
 }
 
 void importDiaryFrom(QWidget *parent)
@@ -119,7 +156,7 @@ void importDiaryFrom(QWidget *parent)
         showMessage(parent, MessageIcon::Exclamation, r.error);
         return;
     }
-    QStringList lines{QStringLiteral("%1 rows were added to the diary.").arg(r.rows)};
+    QStringList lines{QStringLiteral("%1 added to the diary.").arg(rowsText(r.rows))};
     lines << r.notes;
     showMessage(parent, MessageIcon::Information, lines.join(QLatin1Char('\n')));
 }
@@ -156,7 +193,7 @@ QGroupBox *makeTransferPanel(QWidget *parent)
     auto *box = new QGroupBox(QStringLiteral("Export / Import"), parent);
     box->setObjectName(QStringLiteral("jcTransfer"));
     auto *layout = new QVBoxLayout(box);
-    auto *about = new QLabel(QStringLiteral("Export writes every table of the diary to a new folder of CSV files "
+    auto *about = new QLabel(QStringLiteral("Export writes the ticked tables of the diary to a new folder of CSV files "
                                             "that spreadsheets read, with a README.txt saying what each holds. "
                                             "Import adds the rows of such a folder to this diary, or brings in "
                                             "trips from a log kept elsewhere."),
@@ -164,13 +201,28 @@ QGroupBox *makeTransferPanel(QWidget *parent)
     about->setWordWrap(true);
     about->setTextFormat(Qt::PlainText);
     layout->addWidget(about);
+    // Which tables Export writes: all of them unless the user unticks some.
+    auto *list = new QListWidget(box);
+    list->setObjectName(QStringLiteral("lstExportTables"));
+    list->setAccessibleName(QStringLiteral("Tables to export"));
+    list->setFlow(QListView::TopToBottom);
+    list->setWrapping(true);
+    list->setResizeMode(QListView::Adjust);
+    list->setFixedHeight(4 * list->fontMetrics().height() + 16);
+    for (const QString &table : diaryTables(programDatabasePath())) {
+        auto *item = new QListWidgetItem(table, list);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(Qt::Checked);
+    }
+    layout->addWidget(new QLabel(QStringLiteral("Tables to export:"), box));
+    layout->addWidget(list);
     auto *exportButton = taskButton(box, "cmdExportCsv", QStringLiteral("Export to CSV…"));
     auto *importButton = taskButton(box, "cmdImportCsv", QStringLiteral("Import an exported diary…"));
     auto *logButton = taskButton(box, "cmdImportLog", QStringLiteral("Import a log from elsewhere…"));
     for (QPushButton *b : {exportButton, importButton, logButton})
         layout->addWidget(b);
     layout->addStretch(1);
-    QObject::connect(exportButton, &QPushButton::clicked, box, [box] { exportDiaryTo(box->window()); });
+    QObject::connect(exportButton, &QPushButton::clicked, box, [box, list] { exportDiaryTo(box->window(), list); });
     QObject::connect(importButton, &QPushButton::clicked, box, [box] { importDiaryFrom(box->window()); });
     QObject::connect(logButton, &QPushButton::clicked, box, [box] { importLogFrom(box->window()); });
     return box;
@@ -183,7 +235,8 @@ frmImportLog::frmImportLog(const QString &databasePath, ForeignFile file, const 
     setWindowTitle(QStringLiteral("Import %1").arg(fileName));
     auto *layout = new QVBoxLayout(this);
     auto *hint = new QLabel(QStringLiteral("Choose for each column of the file the column of the log it fills. "
-                                           "Date and Lake / River are needed; dates are read in the order of %1.")
+                                           "Date and Lake / River are needed; dates are read in the order of %1, "
+                                           "or day first when a date of the file can only be so (31.12.2025).")
                                 .arg(QLocale().dateFormat(QLocale::ShortFormat)),
                             this);
     hint->setWordWrap(true);
@@ -280,7 +333,10 @@ bool frmImportLog::check()
     if (!r.ok) {
         report << r.error;
     } else {
-        report << QStringLiteral("%1 trips can be added; %2 lines are refused.").arg(r.accepted).arg(r.refused.size());
+        const qint64 lines = refusedLines(r);
+        report << QStringLiteral("%1 can be added; %2 %3 refused.")
+                      .arg(count(r.accepted, QStringLiteral("trip")), count(lines, QStringLiteral("line")),
+                           lines == 1 ? QStringLiteral("is") : QStringLiteral("are"));
         if (r.alreadyInDiary)
             report << QStringLiteral("These trips seem to be in the diary already: importing them would double them.");
         for (const RefusedLine &line : r.refused)
@@ -317,9 +373,13 @@ void frmImportLog::import()
         showMessage(this, MessageIcon::Exclamation, r.error);
         return;
     }
-    QString text = QStringLiteral("%1 trips were added to the log.").arg(r.accepted);
-    if (!r.refused.empty())
-        text += QStringLiteral("\n%1 lines were refused: the report lists them.").arg(r.refused.size());
+    QString text = QStringLiteral("%1 %2 added to the log.")
+                       .arg(count(r.accepted, QStringLiteral("trip")),
+                            r.accepted == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+    if (const qint64 lines = refusedLines(r); lines > 0)
+        text +=
+            QStringLiteral("\n%1 %2 refused: the report lists them.")
+                .arg(count(lines, QStringLiteral("line")), lines == 1 ? QStringLiteral("was") : QStringLiteral("were"));
     showMessage(this, MessageIcon::Information, text);
     for (auto it = checked.newNames.cbegin(); it != checked.newNames.cend(); ++it) {
         const QString list = it.value().mid(0, 12).join(QStringLiteral(", ")) +

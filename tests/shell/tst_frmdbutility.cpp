@@ -3,11 +3,14 @@
 #include "data/DataSource.h"
 #include "data/Maintenance.h"
 #include "shell/frmDbutility.h"
+#include "shell/frmTransfer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -252,6 +255,49 @@ private slots:
         QCOMPARE(querySingle(s.live, "SELECT count(*) FROM Log").toInt(), 400);
         QVERIFY2(s.fake->lastMessageText().startsWith("201 rows were added to the diary."),
                  qPrintable(s.fake->lastMessageText()));
+
+        // Only the ticked tables go out; with none ticked, nothing is asked or written.
+        auto *tables = child<QListWidget>(w, "lstExportTables");
+        for (int i = 0; i < tables->count(); ++i)
+            tables->item(i)->setCheckState(tables->item(i)->text() == "Register" ? Qt::Checked : Qt::Unchecked);
+        const QString owner = QDir(s.backup).filePath("owner");
+        s.fake->saveAnswers.enqueue(owner);
+        click(w, "cmdExportCsv");
+        QCOMPARE(s.fake->lastMessageText(),
+                 QStringLiteral("1 row was exported to %1.").arg(QDir::toNativeSeparators(owner)));
+        QVERIFY(QFile::exists(QDir(owner).filePath("Register.csv")));
+        QVERIFY(!QFile::exists(QDir(owner).filePath("Log.csv")));
+        for (int i = 0; i < tables->count(); ++i)
+            tables->item(i)->setCheckState(Qt::Unchecked);
+        const int asked = int(s.fake->saveRequests.size());
+        click(w, "cmdExportCsv");
+        QCOMPARE(s.fake->lastMessageText(), QStringLiteral("Tick the tables to export."));
+        QCOMPARE(int(s.fake->saveRequests.size()), asked);
+    }
+
+    // A spreadsheet's log with German headings: the check names each refused
+    // line and why, and the import adds the others and says how many.
+    void foreignLogReportsEachRefusedLine()
+    {
+        Setup s;
+        const QString csv = QDir(s.backup).filePath("fangbuch.csv");
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Datum;Gewässer;Fischart;Anzahl\n03.05.2025;Möhnesee;Hecht;2\n17.05.2025;Möhnesee;Zander;viele\n"
+                "31.02.2025;Edersee;Barsch;1\n12.06.2025;;Karpfen;3\n");
+        f.close();
+        frmImportLog dialog(s.live, readForeignFile(csv), "fangbuch.csv");
+        click(dialog, "cmdCheck");
+        QCOMPARE(child<QPlainTextEdit>(dialog, "txtReport")->toPlainText(),
+                 QStringLiteral("1 trip can be added; 3 lines are refused.\n"
+                                "Line 3, Total Fish: \"viele\" is no whole number of fish.\n"
+                                "Line 4, Date: \"31.02.2025\" is no date.\nLine 5, Lake: No lake or river."));
+        click(dialog, "cmdImport");
+        // "17.05.2025" shows the file writes the day first, though the locale writes the month first.
+        QCOMPARE(querySingle(s.live, "SELECT group_concat(Date) FROM Log WHERE Lake = 'Möhnesee'").toString(),
+                 QStringLiteral("2025-05-03"));
+        QVERIFY2(s.fake->messages.first().text.startsWith("1 trip was added to the log.\n3 lines were refused"),
+                 qPrintable(s.fake->messages.first().text));
     }
 
     void backupDialogCancelledShowsNothing()
