@@ -626,7 +626,7 @@ void ReportDocument::setCardsDrawnDirectly(bool on)
 
 bool ReportDocument::directCard(const Card &card)
 {
-    if (!g_cardsDirect)
+    if (!g_cardsDirect || m_measuringCards)
         return false;
     const CardMetrics &metrics = cardMetrics();
     if (!metrics.usable)
@@ -680,10 +680,9 @@ CardMetrics ReportDocument::measureCards() const
                       {QStringLiteral("Remarks"), QStringLiteral("Short"), true},
                       {QStringLiteral("Also caught"), wrapping, true},
                       {QStringLiteral("Also caught"), QStringLiteral("Short"), true}};
-    const bool direct = g_cardsDirect.exchange(false);
+    d.m_measuringCards = true; // the sample goes through the document
     d.card(sample);
     d.card(sample);
-    g_cardsDirect = direct;
     const qreal fixed = 100;
     QTextBlockFormat holder;
     holder.setTopMargin(px(kCardTopMargin));

@@ -206,6 +206,7 @@ private:
     int m_pageTextStart = 0, m_pageTextEnd = 0; // "Page 1 of 1" on the first page
     QString m_fontKey;
     bool m_measureOnly = false;
+    bool m_measuringCards = false; // lays the sample card out whose measures every card's are taken from
     std::unique_ptr<CardFonts> m_cardFonts;
     mutable const CardMetrics *m_cardMetrics = nullptr;
     std::vector<std::pair<int, CardLayout>> m_cards; // by the position of the block each stands in
