@@ -81,4 +81,18 @@ struct DiaryStatement
     }
 };
 
+// The owner's name, from the diary's first Register row, for the head of a
+// printed page; empty when there is none or the diary cannot be read.
+inline QString diaryOwnerName(const QString &diaryPath)
+{
+    DiaryConnection c;
+    QString why;
+    if (!c.open(diaryPath, SQLITE_OPEN_READONLY, &why))
+        return {};
+    const DiaryStatement s(c.db, QStringLiteral("SELECT Name FROM Register ORDER BY rowid LIMIT 1"));
+    if (!s.stmt || sqlite3_step(s.stmt) != SQLITE_ROW)
+        return {};
+    return s.text(0);
+}
+
 } // namespace tf

@@ -1,5 +1,7 @@
 #include "moon/SolunarTable.h"
 
+#include "data/DiaryConnection.h"
+
 #include "data/Coordinates.h"
 
 #include <QLocale>
@@ -23,23 +25,6 @@ struct Finalizer
     void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
 };
 using Prepared = std::unique_ptr<sqlite3_stmt, Finalizer>;
-
-QString ownerName(const QString &diaryPath)
-{
-    sqlite3 *raw = nullptr;
-    sqlite3_open_v2(diaryPath.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    const Connection db(raw);
-    sqlite3_stmt *stmt = nullptr;
-    if (!db || sqlite3_prepare_v2(db.get(), "SELECT Name FROM Register ORDER BY rowid LIMIT 1", -1, &stmt, nullptr) !=
-                   SQLITE_OK)
-        return {};
-    const Prepared owner(stmt);
-    sqlite3_busy_timeout(db.get(), 200);
-    if (sqlite3_step(stmt) != SQLITE_ROW || !sqlite3_column_text(stmt, 0))
-        return {};
-    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)),
-                             sqlite3_column_bytes(stmt, 0));
-}
 
 QString periodsOf(const Day &day, PeriodKind kind)
 {
@@ -133,7 +118,7 @@ bool writeMonth(const PlacePosition &position, QDate month, const QString &diary
     };
 
     const QLocale locale;
-    if (!insert("INSERT INTO Register VALUES (?)", {ownerName(diaryPath)}) ||
+    if (!insert("INSERT INTO Register VALUES (?)", {diaryOwnerName(diaryPath)}) ||
         !insert("INSERT INTO Water VALUES (?, ?, ?, ?)", {position.lake, positionText(position), zoneText(position),
                                                           locale.toString(month, QStringLiteral("MMMM yyyy"))}))
         return fail();

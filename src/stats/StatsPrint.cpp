@@ -1,5 +1,7 @@
 #include "stats/StatsPrint.h"
 
+#include "data/DiaryConnection.h"
+
 #include <QLocale>
 #include <sqlite3.h>
 
@@ -20,23 +22,6 @@ struct Finalizer
     void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
 };
 using Prepared = std::unique_ptr<sqlite3_stmt, Finalizer>;
-
-QString ownerName(const QString &diaryPath)
-{
-    sqlite3 *raw = nullptr;
-    sqlite3_open_v2(diaryPath.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    const Connection db(raw);
-    sqlite3_stmt *stmt = nullptr;
-    if (!db || sqlite3_prepare_v2(db.get(), "SELECT Name FROM Register ORDER BY rowid LIMIT 1", -1, &stmt, nullptr) !=
-                   SQLITE_OK)
-        return {};
-    const Prepared owner(stmt);
-    sqlite3_busy_timeout(db.get(), 200);
-    if (sqlite3_step(stmt) != SQLITE_ROW || !sqlite3_column_text(stmt, 0))
-        return {};
-    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)),
-                             sqlite3_column_bytes(stmt, 0));
-}
 
 void bindText(sqlite3_stmt *stmt, int column, const QString &text)
 {
@@ -109,7 +94,7 @@ bool writeFigures(const Result &result, const Filter &filter, const QString &dia
     if (sqlite3_prepare_v2(db.get(), "INSERT INTO Register (Name) VALUES (?)", -1, &stmt, nullptr) != SQLITE_OK)
         return fail();
     Prepared owner(stmt);
-    bindText(stmt, 1, ownerName(diaryPath));
+    bindText(stmt, 1, diaryOwnerName(diaryPath));
     if (sqlite3_step(stmt) != SQLITE_DONE)
         return fail();
 
