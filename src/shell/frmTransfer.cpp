@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -274,6 +275,14 @@ frmImportLog::frmImportLog(const QString &databasePath, ForeignFile file, const 
     chkHeadings->setChecked(first.empty() || storedDate(first.front().value(0), QLocale()).isEmpty());
     connect(chkHeadings, &QCheckBox::toggled, this, &frmImportLog::fillPreview);
     fillPreview();
+
+    // Wide enough for the file's columns, as far as the screen allows: a mapping is checked at a glance.
+    int wanted = grdPreview->verticalHeader()->sizeHint().width() + 2 * grdPreview->frameWidth() + 40;
+    for (int c = 0; c < grdPreview->columnCount(); ++c)
+        wanted += grdPreview->columnWidth(c);
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 : wanted;
+    resize(qBound(sizeHint().width(), wanted, qMax(sizeHint().width(), room)), sizeHint().height());
 }
 
 void frmImportLog::fillPreview()
