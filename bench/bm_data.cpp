@@ -1,6 +1,7 @@
 // Data source figures on a log of generated trips, beside the bare SQLite C API
 // doing the same reads, so the figures read as ratios in one run.
 
+#include "BenchDiary.h"
 #include "FakePlatform.h"
 #include "data/DataSource.h"
 #include "data/Schema.h"
@@ -32,25 +33,7 @@ QString logFile(int trips)
     const QString path = QDir(folder).filePath(tf::kDatabaseFileName);
     if (QFile::exists(path))
         return path;
-    if (!tf::createDatabase(path).ok)
-        return {};
-    sqlite3 *db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    const QString sql =
-        QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO Log (Date, Lake, Ramp, [Total Fish], [Fish Caught], [Best Lure], [Lure Color], Weather, "
-            "[Wind Direction], [Wind Speed], [Air Temp], [Water Temp], [Water Color], Structure, [Best Depth], "
-            "Location, [Moon Phase], Notes) "
-            "SELECT printf('%04d-%02d-%02d', 1980 + i % 45, 1 + i % 12, 1 + i % 28), 'Lake ' || (i * 7919 % 500), "
-            "'Ramp ' || (i % 40), i % 11, 'Walleye', 'Jig', 'Red', 'Sunny', 'North', 'Calm', '60''s', '50''s', "
-            "'Clear', 'Points', 'Medium', 'Upper Lake', 'Full Moon', "
-            "CASE WHEN i % 10 = 0 THEN 'Fished the weed line, two largemouth Bass on a jig' "
-            "ELSE 'Slow morning along the points, a few walleye after the wind picked up' END FROM n")
-            .arg(trips);
-    sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return path;
+    return tf::bench::makeBenchDiary(path, trips) ? path : QString();
 }
 
 void reportPeakMemory(benchmark::State &state)
