@@ -732,13 +732,16 @@ private:
     {
         const qreal s = face.raw.pixelSize();
         const QPointF o = m_matrix.map(at);
-        m_out += "BT /F";
-        m_out += QByteArray::number(face.index);
-        m_out += " 1 Tf ";
-        num(m_out, s * m_matrix.m11());
-        num(m_out, s * m_matrix.m12());
-        num(m_out, -s * m_matrix.m21());
-        num(m_out, -s * m_matrix.m22());
+        // Runs of one face at one size follow each other: its font and scale are written once and copied.
+        const TextHead head{face.index, s * m_matrix.m11(), s * m_matrix.m12(), -s * m_matrix.m21(),
+                            -s * m_matrix.m22()};
+        if (!(head == m_lastHead) || m_lastHeadText.isEmpty()) {
+            m_lastHead = head;
+            m_lastHeadText = "BT /F" + QByteArray::number(face.index) + " 1 Tf ";
+            for (const qreal v : {head.a, head.b, head.c, head.d})
+                num(m_lastHeadText, v);
+        }
+        m_out += m_lastHeadText;
         num(m_out, o.x());
         num(m_out, o.y());
         m_out += "Tm ";
@@ -912,6 +915,17 @@ private:
     PdfPage &m_page;
     QByteArray &m_out;
     QTransform m_matrix;
+    struct TextHead
+    {
+        int face = -1;
+        qreal a = 0, b = 0, c = 0, d = 0;
+        bool operator==(const TextHead &o) const
+        {
+            return face == o.face && a == o.a && b == o.b && c == o.c && d == o.d;
+        }
+    };
+    TextHead m_lastHead;
+    QByteArray m_lastHeadText;
     QPen m_pen;
     QBrush m_brush;
     std::vector<QPainterPath> m_clips;
