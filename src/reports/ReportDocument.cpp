@@ -624,22 +624,41 @@ void ReportDocument::setCardsDrawnDirectly(bool on)
     g_cardsDirect = on;
 }
 
-bool ReportDocument::directCard(const Card &card)
+std::optional<CardLayout> ReportDocument::directLayout(const Card &card, bool drawn) const
 {
     if (!g_cardsDirect || m_measuringCards)
-        return false;
+        return std::nullopt;
     const CardMetrics &metrics = cardMetrics();
     if (!metrics.usable)
-        return false;
+        return std::nullopt;
     if (!m_cardFonts)
         m_cardFonts.reset(
             new CardFonts{fmt(0.5, true).font(), fmt(-1, true, false, kMuted).font(), fmt(0, false).font()});
     // Taller than half a page, a card may have to be broken between its lines: the document knows them.
-    std::optional<CardLayout> layout = CardLayout::make(
+    return CardLayout::make(
         card, metrics, *m_cardFonts, m_textWidth, px(card.labelWidth), bodyHeight() / 2,
-        [this](const QString &v) { return valueWidth(v); }, !m_measureOnly);
+        [this](const QString &v) { return valueWidth(v); }, drawn);
+}
+
+std::optional<qreal> ReportDocument::directCardHeight(const Card &card) const
+{
+    const std::optional<CardLayout> layout = directLayout(card, false);
+    return layout ? std::optional<qreal>(layout->height()) : std::nullopt;
+}
+
+qreal ReportDocument::cardStep(qreal height) const
+{
+    // The document keeps lengths in 64ths of a pixel.
+    auto fixed = [](qreal v) { return qRound(v * 64) / 64.0; };
+    return fixed(height - cardMetrics().placeholderExtra) + fixed(px(kCardTopMargin));
+}
+
+bool ReportDocument::directCard(const Card &card)
+{
+    std::optional<CardLayout> layout = directLayout(card, !m_measureOnly);
     if (!layout)
         return false;
+    const CardMetrics &metrics = cardMetrics();
     startUnit(false);
     QTextBlockFormat f;
     f.setTopMargin(px(kCardTopMargin));

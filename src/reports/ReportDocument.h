@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -142,6 +143,11 @@ public:
     QTextDocument *document() const { return m_doc.get(); }
 
     // ---- cards drawn straight onto the page (see CardLayout): the document holds an empty block for each
+    // A card drawn straight onto the page: its height, from the top of its
+    // block to the foot of its last line (none: the card needs the document).
+    std::optional<qreal> directCardHeight(const Card &card) const;
+    // From the top of such a card's block to the top of the next card's.
+    qreal cardStep(qreal height) const;
     // Draws the document and those cards whose block begins inside the context's clip.
     void draw(QPainter &painter, const QAbstractTextDocumentLayout::PaintContext &context) const;
     // The text of the card that stands in `block`; false when the block is no card's.
@@ -182,6 +188,7 @@ private:
     void pictureInto(QTextCursor &cursor, const QString &path, QSizeF box);
     qreal valueWidth(const QString &text) const;
     bool directCard(const Card &card);
+    std::optional<CardLayout> directLayout(const Card &card, bool drawn) const;
     const CardMetrics &cardMetrics() const;
     CardMetrics measureCards() const;
     qreal heightAlone(const std::function<void(QTextCursor &)> &fill) const;
@@ -207,7 +214,7 @@ private:
     QString m_fontKey;
     bool m_measureOnly = false;
     bool m_measuringCards = false; // lays the sample card out whose measures every card's are taken from
-    std::unique_ptr<CardFonts> m_cardFonts;
+    mutable std::unique_ptr<CardFonts> m_cardFonts;
     mutable const CardMetrics *m_cardMetrics = nullptr;
     std::vector<std::pair<int, CardLayout>> m_cards; // by the position of the block each stands in
     mutable std::map<std::tuple<int, bool, bool, unsigned>, QTextCharFormat> m_formats;

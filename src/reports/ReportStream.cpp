@@ -168,11 +168,15 @@ bool StreamPages::flush(bool last)
         const qint64 from = m_stretchFrom, to = m_file.pos();
         const int tableIndex = m_stretchTable;
         const size_t units = m_unsent;
+        const bool first = m_stretches++ == 0; // gives the page header's height too
         m_stretchFrom = -1;
         m_unsent = 0;
-        auto task = std::make_shared<std::packaged_task<Measured()>>([this, from, to, tableIndex, units] {
+        auto task = std::make_shared<std::packaged_task<Measured()>>([this, from, to, tableIndex, units, first] {
             auto doc = newDocument();
             doc->setMeasureOnly();
+            Measured cards;
+            if (!first && tableIndex < 0 && cardsAlone(*doc, from, to, units, cards.shapes))
+                return cards;
             if (tableIndex >= 0) {
                 const Table t = table(tableIndex);
                 doc->resumeTable(t.layout, t.captions, false);
@@ -313,15 +317,49 @@ StreamPages::Table StreamPages::table(int index) const
     return m_tables[size_t(index)];
 }
 
+QByteArray StreamPages::read(qint64 from, qint64 to) const
+{
+    QMutexLocker lock(&m_readLock);
+    return m_reader.seek(from) ? m_reader.read(to - from) : QByteArray();
+}
+
+// A stretch of nothing but cards drawn straight onto the page is measured by
+// adding up: each is followed by the room above the next, as the document
+// would place them. False when the stretch holds anything else.
+bool StreamPages::cardsAlone(const ReportDocument &doc, qint64 from, qint64 to, size_t units,
+                             std::vector<ReportDocument::UnitShape> &shapes) const
+{
+    const QByteArray bytes = read(from, to);
+    QDataStream in(bytes);
+    std::vector<qreal> heights;
+    while (!in.atEnd() && in.status() == QDataStream::Ok) {
+        quint8 op = 0;
+        in >> op;
+        if (Op(op) != Op::Card)
+            return false;
+        ReportDocument::Card card;
+        in >> card;
+        const std::optional<qreal> h = doc.directCardHeight(card);
+        if (!h)
+            return false;
+        heights.push_back(*h);
+    }
+    if (heights.size() != units || in.status() != QDataStream::Ok)
+        return false;
+    shapes.resize(units);
+    for (size_t u = 0; u < units; ++u) {
+        const qreal h = u + 1 < units ? doc.cardStep(heights[u]) : heights[u];
+        shapes[u].height = h;
+        shapes[u].pieces = {ReportDocument::Piece{0, h, false, {}}};
+    }
+    return true;
+}
+
 void StreamPages::replay(ReportDocument &doc, qint64 from, qint64 to) const
 {
-    QByteArray bytes;
-    {
-        QMutexLocker lock(&m_readLock);
-        if (!m_reader.seek(from))
-            return;
-        bytes = m_reader.read(to - from);
-    }
+    const QByteArray bytes = read(from, to);
+    if (bytes.isEmpty())
+        return;
     QDataStream in(bytes);
     while (!in.atEnd() && in.status() == QDataStream::Ok) {
         quint8 op = 0;

@@ -97,7 +97,10 @@ private:
     Table table(int index) const;
     void begin(Op op, bool keepWithNext, int repeat);
     void done();
+    QByteArray read(qint64 from, qint64 to) const;
     void replay(ReportDocument &doc, qint64 from, qint64 to) const;
+    bool cardsAlone(const ReportDocument &doc, qint64 from, qint64 to, size_t units,
+                    std::vector<ReportDocument::UnitShape> &shapes) const;
     void place(size_t u);
     void split(const Unit &unit, const ReportDocument::UnitShape &shape);
     // used: how much of the page the body fills (-1: all it has taken so far).
@@ -126,6 +129,7 @@ private:
     qint64 m_stretchFrom = -1; // where the units not yet sent to be measured begin
     int m_stretchTable = -1;   // the table they begin inside
     size_t m_unsent = 0;       // how many units that stretch holds
+    int m_stretches = 0;       // sent to be measured so far
     std::deque<std::future<Measured>> m_measuring;
     // Last, so its threads are waited for before anything they read goes away.
     QThreadPool m_pool;
