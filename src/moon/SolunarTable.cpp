@@ -1,30 +1,15 @@
 #include "moon/SolunarTable.h"
 
-#include "data/DiaryConnection.h"
-
 #include "data/Coordinates.h"
+#include "data/DiaryConnection.h"
+#include "reports/ScratchDatabase.h"
 
 #include <QLocale>
 #include <QVariant>
-#include <sqlite3.h>
-
-#include <memory>
 
 namespace tf::solunar {
 
 namespace {
-
-struct Closer
-{
-    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
-};
-using Connection = std::unique_ptr<sqlite3, Closer>;
-
-struct Finalizer
-{
-    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
-};
-using Prepared = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
 QString periodsOf(const Day &day, PeriodKind kind)
 {
@@ -79,61 +64,32 @@ QList<Day> computeMonth(const Place &place, QDate month)
 bool writeMonth(const PlacePosition &position, QDate month, const QString &diaryPath, const QString &path,
                 QString *error)
 {
-    sqlite3 *raw = nullptr;
-    const int opened = sqlite3_open_v2(path.toUtf8().constData(), &raw,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
-    const Connection db(raw);
+    report::ScratchDatabase db;
     const auto fail = [&] {
-        *error = QString::fromUtf8(db ? sqlite3_errmsg(db.get()) : "out of memory");
+        *error = db.error();
         return false;
     };
-    if (opened != SQLITE_OK)
+    if (!db.create(path, "CREATE TABLE Register (Name TEXT);"
+                         "CREATE TABLE Water (Water TEXT, Position TEXT, Zone TEXT, Month TEXT);"
+                         "CREATE TABLE Days (Day INTEGER PRIMARY KEY, Date TEXT, Sunrise TEXT, Sunset TEXT,"
+                         " Moonrise TEXT, Moonset TEXT, Overhead TEXT, Underfoot TEXT, Major TEXT, Minor TEXT,"
+                         " Best TEXT);"))
         return fail();
-    // A scratch file read once and thrown away: nothing to protect against a crash.
-    if (sqlite3_exec(db.get(),
-                     "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN;"
-                     "CREATE TABLE Register (Name TEXT);"
-                     "CREATE TABLE Water (Water TEXT, Position TEXT, Zone TEXT, Month TEXT);"
-                     "CREATE TABLE Days (Day INTEGER PRIMARY KEY, Date TEXT, Sunrise TEXT, Sunset TEXT,"
-                     " Moonrise TEXT, Moonset TEXT, Overhead TEXT, Underfoot TEXT, Major TEXT, Minor TEXT,"
-                     " Best TEXT);",
-                     nullptr, nullptr, nullptr) != SQLITE_OK)
-        return fail();
-
-    auto insert = [&](const char *sql, const QList<QVariant> &values) {
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(db.get(), sql, -1, &stmt, nullptr) != SQLITE_OK)
-            return false;
-        const Prepared guard(stmt);
-        int i = 1;
-        for (const QVariant &v : values) {
-            if (v.typeId() == QMetaType::Int) {
-                sqlite3_bind_int(stmt, i++, v.toInt());
-            } else {
-                const QByteArray utf8 = v.toString().toUtf8();
-                sqlite3_bind_text(stmt, i++, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-            }
-        }
-        return sqlite3_step(stmt) == SQLITE_DONE;
-    };
-
     const QLocale locale;
-    if (!insert("INSERT INTO Register VALUES (?)", {diaryOwnerName(diaryPath)}) ||
-        !insert("INSERT INTO Water VALUES (?, ?, ?, ?)", {position.lake, positionText(position), zoneText(position),
-                                                          locale.toString(month, QStringLiteral("MMMM yyyy"))}))
+    if (!db.insert("INSERT INTO Register VALUES (?)", {diaryOwnerName(diaryPath)}) ||
+        !db.insert("INSERT INTO Water VALUES (?, ?, ?, ?)", {position.lake, positionText(position), zoneText(position),
+                                                             locale.toString(month, QStringLiteral("MMMM yyyy"))}))
         return fail();
     for (const Day &day : computeMonth(placeOf(position), month)) {
-        if (!insert("INSERT INTO Days VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                    {day.date.day(), locale.toString(day.date, QStringLiteral("ddd d")),
-                     eventText(day, day.sunrise, day.sunAllDay), eventText(day, day.sunset, day.sunAllDay),
-                     eventText(day, day.moonrise, day.moonAllDay), eventText(day, day.moonset, day.moonAllDay),
-                     eventText(day, day.moonUpper, AllDay::No), eventText(day, day.moonLower, AllDay::No),
-                     periodsOf(day, PeriodKind::Major), periodsOf(day, PeriodKind::Minor), bestText(day)}))
+        if (!db.insert("INSERT INTO Days VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                       {day.date.day(), locale.toString(day.date, QStringLiteral("ddd d")),
+                        eventText(day, day.sunrise, day.sunAllDay), eventText(day, day.sunset, day.sunAllDay),
+                        eventText(day, day.moonrise, day.moonAllDay), eventText(day, day.moonset, day.moonAllDay),
+                        eventText(day, day.moonUpper, AllDay::No), eventText(day, day.moonLower, AllDay::No),
+                        periodsOf(day, PeriodKind::Major), periodsOf(day, PeriodKind::Minor), bestText(day)}))
             return fail();
     }
-    if (sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return fail();
-    return true;
+    return db.commit() || fail();
 }
 
 } // namespace tf::solunar
